@@ -1,0 +1,138 @@
+#pragma once
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// The CAD application as the gear code sees it: an application with drawings, each drawing
+// with a model space of entities (curves, regions, 3D solids). This is the whole seam between
+// Kelvo's gear code and the modeller behind it; the hobbing simulation and the generate
+// command know nothing else. Lengths are millimetres, angles radians, points in the world
+// frame of their drawing.
+//
+// Every object handed out is a handle that stays safe to hold: once its entity is deleted, or
+// its drawing closed, every operation on it raises CadError instead of touching freed state.
+
+namespace kelvo::cad {
+
+struct Point {
+  double x = 0;
+  double y = 0;
+  double z = 0;
+};
+
+// The one error a CAD operation raises; what() says which operation failed and why.
+class CadError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Operation codes of CadSolid::Boolean, numbered as in the classic automation interface.
+enum class BooleanOperation { Union = 0, Intersection = 1, Subtraction = 2 };
+
+class CadEntity;
+using EntityRef = std::shared_ptr<CadEntity>;
+
+class CadEntity {
+ public:
+  virtual ~CadEntity() = default;
+
+  // Translation by to - from.
+  virtual void Move(const Point& from, const Point& to) = 0;
+  // A new, identical entity in the same place and the same model space.
+  virtual EntityRef Copy() = 0;
+  // Rotation by angle about the line through point1 and point2, by the right-hand rule about
+  // the direction from point1 to point2 (counter-clockwise seen from point2 toward point1).
+  virtual void Rotate3D(const Point& point1, const Point& point2, double angle) = 0;
+  // count - 1 new copies turned counter-clockwise about the Z axis through centre in steps of
+  // angle_to_fill / (count - 1); the entity itself is the count-th object and does not move.
+  virtual std::vector<EntityRef> ArrayPolar(int count, double angle_to_fill,
+                                            const Point& centre) = 0;
+  // Removes the entity from its drawing; the handle stays, dead.
+  virtual void Delete() = 0;
+};
+
+class CadArc : public CadEntity {
+ public:
+  virtual Point StartPoint() const = 0;
+  virtual Point EndPoint() const = 0;
+};
+
+class CadCircle : public CadEntity {
+ public:
+  // Colour index of the classic 256-colour table; 1 is red.
+  virtual void SetColor(int color_index) = 0;
+  virtual int Color() const = 0;
+};
+
+class Cad3DSolid : public CadEntity {
+ public:
+  // The solid becomes the result of the operation with other, which must be a 3D solid of the
+  // same drawing; other is consumed (deleted). A failed operation raises CadError and leaves
+  // both solids exactly as they were.
+  virtual void Boolean(BooleanOperation operation, CadEntity& other) = 0;
+};
+
+class CadModelSpace {
+ public:
+  virtual ~CadModelSpace() = default;
+
+  // A solid cylinder centred on centre with its axis along Z (end faces at z +- height / 2).
+  virtual std::shared_ptr<Cad3DSolid> AddCylinder(const Point& centre, double radius,
+                                                  double height) = 0;
+  // A circle in the plane z = centre.z, parallel to XY.
+  virtual std::shared_ptr<CadCircle> AddCircle(const Point& centre, double radius) = 0;
+  // An arc in the plane z = centre.z, counter-clockwise from start_angle to end_angle
+  // (angles from +X, taken modulo a full turn).
+  virtual std::shared_ptr<CadArc> AddArc(const Point& centre, double radius, double start_angle,
+                                         double end_angle) = 0;
+  virtual EntityRef AddLine(const Point& start, const Point& end) = 0;
+  // Regions from closed loops of the given curves; fails if the curves do not close.
+  virtual std::vector<EntityRef> AddRegion(const std::vector<EntityRef>& curves) = 0;
+  // A prism swept from the region's plane along +Z by height; taper_angle must be 0.
+  virtual std::shared_ptr<Cad3DSolid> AddExtrudedSolid(CadEntity& region, double height,
+                                                       double taper_angle) = 0;
+};
+
+class CadViewport {
+ public:
+  virtual ~CadViewport() = default;
+
+  // The direction from the target toward the eye: (1, 1, 1) looks at the origin from +X+Y+Z.
+  virtual Point Direction() const = 0;
+  virtual void SetDirection(const Point& direction) = 0;
+  virtual Point Center() const = 0;
+  virtual void SetCenter(const Point& center) = 0;
+};
+
+class CadDocument {
+ public:
+  virtual ~CadDocument() = default;
+
+  virtual std::shared_ptr<CadModelSpace> ModelSpace() = 0;
+  // A copy of the drawing's current view; changes take effect when assigned back.
+  virtual std::shared_ptr<CadViewport> ActiveViewport() = 0;
+  virtual void SetActiveViewport(const std::shared_ptr<CadViewport>& viewport) = 0;
+  // Runs a command as typed at the command line; the trailing blank ends it ("ZOOM E ").
+  virtual void SendCommand(const std::string& command) = 0;
+};
+
+class CadDocuments {
+ public:
+  virtual ~CadDocuments() = default;
+
+  // A new, empty drawing, which becomes the current one.
+  virtual std::shared_ptr<CadDocument> Add() = 0;
+};
+
+class CadApplication {
+ public:
+  virtual ~CadApplication() = default;
+
+  virtual bool Visible() const = 0;
+  virtual void SetVisible(bool visible) = 0;
+  virtual CadDocuments& Documents() = 0;
+};
+
+}  // namespace kelvo::cad

@@ -1,0 +1,35 @@
+#include <CLI/App.hpp>
+#include <CLI/Config.hpp>
+#include <CLI/Formatter.hpp>
+#include <iostream>
+
+#include "cli/solve_command.h"
+
+namespace {
+
+constexpr int kUsageError = 2;
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{"Kelvo command line: gear-pair geometry of an external involute gear pair",
+               "kelvo-cli"};
+  app.require_subcommand(1);
+
+  kelvo::cli::SolveOptions solve_options;
+  CLI::App* solve = kelvo::cli::AddSolveCommand(app, solve_options);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& help) {
+    return app.exit(help);
+  } catch (const CLI::ParseError& error) {
+    std::cerr << "usage: kelvo-cli solve [--a_true TEXT] [--m TEXT] [--z1 TEXT] [--z2 TEXT] "
+                 "[--b TEXT] [--beta TEXT] [--x1 TEXT] [--json]\n"
+              << "kelvo-cli: " << error.what() << "\n";
+    return kUsageError;
+  }
+
+  if (solve->parsed()) return kelvo::cli::RunSolve(solve_options, std::cout, std::cerr);
+  return kUsageError;
+}

@@ -1,0 +1,7 @@
+#include "geometry/gear_pair_data.h"
+
+namespace kelvo {
+
+GearPairData gearPair{};
+
+}  // namespace kelvo
