@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "hobbing/hob_progress.h"
+#include "hobbing/skip_on_failure.h"
+
+namespace kelvo {
+
+// Cuts blankSolid, a cylinder of the tip diameter on the Z axis spanning the face width about
+// z = 0, into gear gearNo of gearPair (1 the small gear, any other value the large) the way a
+// hob cuts it: a rack cutter (MakeRackCutter) rolls past the blank while the blank turns, and
+// a copy of the cutter is subtracted at every position, which leaves one space with its
+// involute flanks, root fillet and any undercut. The other spaces come from intersecting the
+// blank with its z - 1 copies turned by whole pitches. The cutter is deleted at the end; the
+// blank, changed in place, is the finished gear.
+//
+// fineness (the model fineness the user chose) sets the positions per pitch. A statement that
+// fails is skipped and the rest still runs; the skipped statements are returned, in order, for
+// a caller that wants to tell the user (an empty list: every statement ran). progress, when
+// set, hears how far the cut has come.
+std::vector<SkippedStatement> HobGear(double fineness, std::int16_t gearNo,
+                                      const HobProgress& progress = {});
+
+}  // namespace kelvo
