@@ -16,9 +16,12 @@ namespace {
 
 constexpr cad::Point kOrigin{0, 0, 0};
 
-// The model space of the current drawing, asked for afresh for every entity added.
-cad::CadModelSpace& ModelSpace() {
-  return Deref(Deref(cadDoc, "drawing").ModelSpace(), "model space");
+// The model space of the current drawing, asked for afresh for every entity added. Held by
+// the caller's full expression: the drawing may hand out a new one each time.
+std::shared_ptr<cad::CadModelSpace> ModelSpace() {
+  std::shared_ptr<cad::CadModelSpace> space = Deref(cadDoc, "drawing").ModelSpace();
+  Deref(space, "model space");
+  return space;
 }
 
 }  // namespace
@@ -29,21 +32,21 @@ void MakeRackCutter(double m, double height, std::int16_t gearNo) {
   // The outline as one closed loop. The lines meet the arcs at the end points the CAD
   // application reports for them, so the loop closes exactly where the arcs really end.
   const std::shared_ptr<cad::CadArc> left_arc =
-      ModelSpace().AddArc(p.leftArcCentre, p.tipRadius, kLeftTipArcStart, kTipArcBottom);
+      ModelSpace()->AddArc(p.leftArcCentre, p.tipRadius, kLeftTipArcStart, kTipArcBottom);
   std::vector<cad::EntityRef> curves{left_arc};
   const std::shared_ptr<cad::CadArc> right_arc =
-      ModelSpace().AddArc(p.rightArcCentre, p.tipRadius, kTipArcBottom, kRightTipArcEnd);
+      ModelSpace()->AddArc(p.rightArcCentre, p.tipRadius, kTipArcBottom, kRightTipArcEnd);
   curves.push_back(right_arc);
-  curves.push_back(ModelSpace().AddLine(Deref(left_arc, "arc").StartPoint(), p.leftTop));
-  curves.push_back(ModelSpace().AddLine(Deref(right_arc, "arc").EndPoint(), p.rightTop));
-  curves.push_back(ModelSpace().AddLine(left_arc->EndPoint(), right_arc->StartPoint()));
-  curves.push_back(ModelSpace().AddLine(p.leftTop, p.rightTop));
+  curves.push_back(ModelSpace()->AddLine(Deref(left_arc, "arc").StartPoint(), p.leftTop));
+  curves.push_back(ModelSpace()->AddLine(Deref(right_arc, "arc").EndPoint(), p.rightTop));
+  curves.push_back(ModelSpace()->AddLine(left_arc->EndPoint(), right_arc->StartPoint()));
+  curves.push_back(ModelSpace()->AddLine(p.leftTop, p.rightTop));
 
-  std::vector<cad::EntityRef> regions = ModelSpace().AddRegion(curves);
+  std::vector<cad::EntityRef> regions = ModelSpace()->AddRegion(curves);
   if (regions.empty()) throw HobbingError("the rack outline gave no region");
   const cad::EntityRef region = regions.front();
 
-  cutterSolid = ModelSpace().AddExtrudedSolid(Deref(region, "region"), height, 0);
+  cutterSolid = ModelSpace()->AddExtrudedSolid(Deref(region, "region"), height, 0);
   cad::Cad3DSolid& cutter = Deref(cutterSolid, "cutter solid");
 
   // Centre the cutter on the blank's middle plane: it spans twice the face width.
