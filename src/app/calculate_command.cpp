@@ -1,0 +1,38 @@
+#include "app/calculate_command.h"
+
+#include <optional>
+#include <string>
+
+#include "geometry/gear_pair_data.h"
+
+namespace kelvo {
+
+GearPairTexts ReadInputTexts(const MainWindowSeam& window) {
+  GearPairTexts texts;
+  texts.a_true = window.InputText(InputField::a_true);
+  texts.m = window.InputText(InputField::m);
+  texts.z1 = window.InputText(InputField::z1);
+  texts.z2 = window.InputText(InputField::z2);
+  texts.b = window.InputText(InputField::b);
+  texts.beta = window.InputText(InputField::beta);
+  texts.x1 = window.InputText(InputField::x1);
+  return texts;
+}
+
+bool SolveAndShowResults(MainWindowSeam& window) {
+  const std::optional<GearPairData> pair = SolvePairFromTexts(ReadInputTexts(window));
+  if (!pair) return false;
+  // The whole record at once: the rack cutter and the hobbing code read gearPair later and
+  // must never see fields of two different pairs.
+  gearPair = *pair;
+  const std::array<std::string, 7> texts = ResultTexts(gearPair);
+  for (std::size_t i = 0; i < texts.size(); ++i)
+    window.SetResultText(ResultFieldAt(i), texts[i]);
+  return true;
+}
+
+void mainForm_cmdCalculate_Click(MainWindowSeam& window) {
+  if (!SolveAndShowResults(window)) window.ShowMessage(std::string(kBadInputMessage));
+}
+
+}  // namespace kelvo

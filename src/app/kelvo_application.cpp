@@ -1,0 +1,18 @@
+#include "app/kelvo_application.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QStyleFactory>
+
+#include "app/window_fonts.h"
+
+namespace kelvo {
+
+void SetUpKelvoApplication() {
+  QApplication::setApplicationName(QStringLiteral("Kelvo"));
+  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+  InstallSongFontSubstitutes();
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/kelvo/kelvo_icon.xpm")));
+}
+
+}  // namespace kelvo

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+#include <array>
+
+#include "app/main_window_seam.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace kelvo {
+
+class HelpWindow;
+
+// The program's one working window: seven inputs, seven results, the model options, the two
+// command buttons, the help hint and the status line, laid out at fixed positions in a fixed
+// 529 x 373 client area. Every control carries its own name as objectName ("Text_a_true",
+// "cmdCalculate", ...). The window keeps no data of its own; the commands reach it through
+// MainWindowSeam.
+class MainForm final : public QWidget, public MainWindowSeam {
+  Q_OBJECT
+
+ public:
+  // help_path: the user guide that F1 opens; by default help/kelvoHelp.html beside the program.
+  explicit MainForm(const QString& help_path = DefaultHelpPath(), QWidget* parent = nullptr);
+  ~MainForm() override;
+
+  static QString DefaultHelpPath();
+
+  std::string InputText(InputField field) const override;
+  std::string ResultText(ResultField field) const override;
+  void SetResultText(ResultField field, const std::string& text) override;
+  std::string FinenessText() const override;
+  int CheckValue(CheckOption option) const override;
+  std::string StatusText() const override;
+  void SetStatusText(const std::string& text) override;
+  void ShowMessage(const std::string& text) override;
+
+  // F1: the user guide at its start, in its own window (one window, raised on every F1).
+  void ShowHelp();
+
+  // The button a later command hooks into; it does nothing by itself.
+  QPushButton* generateButton() const { return cmd_3d_; }
+
+ private:
+  void CreateControls();
+  void SetTabOrder();
+
+  QString help_path_;
+  std::array<QLineEdit*, 7> inputs_{};
+  std::array<QLineEdit*, 7> results_{};
+  std::array<QCheckBox*, 3> checks_{};
+  QComboBox* fine_ = nullptr;
+  QPushButton* cmd_calculate_ = nullptr;
+  QPushButton* cmd_3d_ = nullptr;
+  QLabel* prompt_ = nullptr;
+  QPointer<HelpWindow> help_;
+};
+
+}  // namespace kelvo

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "app/calculate_steps.h"
+
+namespace kelvo {
+
+// The title of every message box the program shows.
+inline constexpr std::string_view kMessageTitle = "Kelvo";
+
+// The seven input fields, in the order the window lists them and the solver takes them.
+enum class InputField { a_true, m, z1, z2, b, beta, x1 };
+
+inline constexpr std::array<std::string_view, 7> kInputFieldNames = {
+    "Text_a_true", "Text_m", "Text_z1", "Text_z2", "Text_b", "Text_beta", "Text_x1"};
+
+// The seven result fields, in the order of kResultFields (the order they are written in).
+enum class ResultField { d1, d2, da1, da2, h, x_sum, x2 };
+
+inline constexpr ResultField ResultFieldAt(std::size_t index) {
+  return static_cast<ResultField>(index);
+}
+
+// The three check boxes of the model options.
+enum class CheckOption { small_gear, large_gear, shade };
+
+inline constexpr std::array<std::string_view, 3> kCheckOptionNames = {"Check_small", "Check_large",
+                                                                      "Check_shade"};
+
+// What the commands see of the main window: the texts and options they read, the fields they
+// write, and the one way they talk to the user. The Qt window implements it; tests and the
+// command line drive the commands through fakes, without widgets.
+class MainWindowSeam {
+ public:
+  virtual ~MainWindowSeam() = default;
+
+  // The text of an input field exactly as typed (UTF-8), blanks and all.
+  virtual std::string InputText(InputField field) const = 0;
+
+  // Result fields cannot be typed into, but a command replaces their whole text.
+  virtual std::string ResultText(ResultField field) const = 0;
+  virtual void SetResultText(ResultField field, const std::string& text) = 0;
+
+  // The model fineness as typed or picked in Combo_fine; need not be one of the list items.
+  virtual std::string FinenessText() const = 0;
+
+  // A check box: 1 ticked, 0 clear.
+  virtual int CheckValue(CheckOption option) const = 0;
+
+  // The status line Label_prompt under the results.
+  virtual std::string StatusText() const = 0;
+  virtual void SetStatusText(const std::string& text) = 0;
+
+  // A modal message box titled kMessageTitle, with the text, an OK button and no icon;
+  // returns once the user has confirmed it.
+  virtual void ShowMessage(const std::string& text) = 0;
+
+ protected:
+  MainWindowSeam() = default;
+  MainWindowSeam(const MainWindowSeam&) = default;
+  MainWindowSeam& operator=(const MainWindowSeam&) = default;
+};
+
+}  // namespace kelvo

@@ -1,0 +1,90 @@
+#include <QComboBox>
+#include <QFile>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <set>
+
+#include "app/help_window.h"
+#include "window_fixture.h"
+
+namespace kelvo::test {
+namespace {
+
+class HelpKey : public WindowTest {
+ protected:
+  QList<HelpWindow*> HelpWindows() const { return form->findChildren<HelpWindow*>(); }
+
+  // F1 with the main window active and the focus in the named control.
+  void PressF1In(const char* name) {
+    Activate();
+    Find(name)->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+  }
+};
+
+TEST_F(HelpKey, F1AnywhereOpensOneHelpWindowAtTheGuidesStart) {
+  ModalWatcher messages;
+  const QStringList before = Snapshot();
+  const QUrl guide = QUrl::fromLocalFile(MainForm::DefaultHelpPath());
+  for (const char* name : {"Text_a_true", "Combo_fine", "Check_small", "cmdCalculate", "Text_x1"}) {
+    PressF1In(name);
+    ASSERT_EQ(HelpWindows().size(), 1) << name;
+    HelpWindow* help = HelpWindows()[0];
+    EXPECT_TRUE(help->isVisible() && help->isWindow()) << name;
+    EXPECT_EQ(help->source(), guide) << name;
+    EXPECT_EQ(help->verticalScrollBar()->value(), 0) << name;
+    EXPECT_TRUE(help->toPlainText().contains(QStringLiteral("输入参数"))) << name;
+    // The reader wanders off: follows a link and scrolls, or closes the window.
+    help->setSource(QUrl(QStringLiteral("#errors")));
+    help->verticalScrollBar()->setValue(help->verticalScrollBar()->maximum());
+    if (std::strcmp(name, "Check_small") == 0) help->close();
+  }
+  EXPECT_GT(HelpWindows()[0]->verticalScrollBar()->maximum(), 0)
+      << "the guide is longer than a page";
+  EXPECT_EQ(Snapshot(), before);
+  EXPECT_TRUE(messages.seen.empty());
+}
+
+TEST_F(HelpKey, AMissingGuideIsReportedByTheHelpWindowAlone) {
+  Open(QStringLiteral("/nonexistent/help/kelvoHelp.html"));
+  ModalWatcher messages;
+  const QStringList before = Snapshot();
+  PressF1In("Text_m");
+  ASSERT_EQ(HelpWindows().size(), 1);
+  const QString shown = HelpWindows()[0]->toPlainText();
+  EXPECT_TRUE(shown.contains(QStringLiteral("找不到帮助文件"))) << shown.toStdString();
+  EXPECT_TRUE(shown.contains(QStringLiteral("/nonexistent/help/kelvoHelp.html")));
+  QTest::qWait(20);
+  EXPECT_TRUE(messages.seen.empty());
+  EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(HelpKey, ClosingTheMainWindowEndsTheProgramWithHelpOpen) {
+  PressF1In("Text_a_true");
+  constexpr int kStillRunning = 7;
+  QTimer::singleShot(0, form.get(), [this] { form->close(); });
+  QTimer::singleShot(2000, qApp, [] { QApplication::exit(kStillRunning); });
+  EXPECT_EQ(QApplication::exec(), 0) << "the open help window kept the program alive";
+}
+
+// Every link of the guide leads to a place inside it.
+TEST(HelpGuide, EveryLinkHasItsAnchor) {
+  QFile file(MainForm::DefaultHelpPath());
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QString html = QString::fromUtf8(file.readAll());
+  std::set<QString> anchors;
+  for (const auto& match : QRegularExpression(R"re((?:id|name)="([^"]+)")re").globalMatch(html))
+    anchors.insert(match.captured(1));
+  int links = 0;
+  for (const auto& match : QRegularExpression(R"re(href="([^"]*)")re").globalMatch(html)) {
+    const QString target = match.captured(1);
+    ++links;
+    ASSERT_TRUE(target.startsWith('#')) << target.toStdString();
+    EXPECT_EQ(anchors.count(target.mid(1)), 1u) << target.toStdString();
+  }
+  EXPECT_GE(links, 8);
+}
+
+}  // namespace
+}  // namespace kelvo::test

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+#include <vector>
+
+#include "app/main_form.h"
+
+namespace kelvo::test {
+
+// A modal message box as the user saw it.
+struct SeenMessage {
+  QString title, text;
+  QMessageBox::StandardButtons buttons;
+  QMessageBox::Icon icon;
+};
+
+// Confirms every modal message box as soon as it is up, and remembers what it showed.
+class ModalWatcher {
+ public:
+  ModalWatcher() {
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box) return;
+      seen.push_back({box->windowTitle(), box->text(), box->standardButtons(), box->icon()});
+      box->accept();
+    });
+    timer_.start(5);
+  }
+  std::vector<SeenMessage> seen;
+
+ private:
+  QTimer timer_;
+};
+
+// A fresh main window, shown and active, with the default help document.
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Open(MainForm::DefaultHelpPath()); }
+
+  void Open(const QString& help_path) {
+    form = std::make_unique<MainForm>(help_path);
+    form->show();
+    Activate();
+  }
+  void Activate() {
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  }
+
+  template <typename Widget = QWidget>
+  Widget* Find(const char* name) const {
+    auto* widget = form->findChild<Widget*>(QString::fromLatin1(name));
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+  }
+
+  // Every text and option of the window, to see that something changed nothing.
+  QStringList Snapshot() const;
+
+  std::unique_ptr<MainForm> form;
+};
+
+}  // namespace kelvo::test
