@@ -4,7 +4,7 @@
 KELVO_PACKAGES=(
   g++ cmake qt6-base-dev libqt6opengl6-dev libocct-visualization-dev libocct-data-exchange-dev
   libtbb-dev libfontconfig-dev libgtest-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
-  xvfb xauth libgl1-mesa-dri fonts-arphic-uming
+  xvfb xauth x11-utils libgl1-mesa-dri fonts-arphic-uming
 )
 
 kelvo_missing_packages() {
