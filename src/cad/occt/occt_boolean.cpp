@@ -1,0 +1,123 @@
+#include "cad/occt/occt_boolean.h"
+
+#include <BRepAlgoAPI_BooleanOperation.hxx>
+#include <BRepAlgoAPI_Common.hxx>
+#include <BRepAlgoAPI_Cut.hxx>
+#include <BRepAlgoAPI_Fuse.hxx>
+#include <BRepCheck_Analyzer.hxx>
+#include <TopTools_ListOfShape.hxx>
+#include <algorithm>
+#include <memory>
+#include <sstream>
+
+#include "cad/occt/occt_errors.h"
+#include "cad/occt/occt_measure.h"
+
+namespace kelvo::cad {
+namespace {
+
+// Volumes are integrated, not exact: a result may exceed its bound by this share of the
+// larger operand before it counts as impossible.
+constexpr double kVolumeTolerance = 1e-7;
+
+std::unique_ptr<BRepAlgoAPI_BooleanOperation> MakeAlgorithm(BooleanOperation operation) {
+  switch (operation) {
+    case BooleanOperation::Subtraction:
+      return std::make_unique<BRepAlgoAPI_Cut>();
+    case BooleanOperation::Intersection:
+      return std::make_unique<BRepAlgoAPI_Common>();
+    case BooleanOperation::Union:
+      return std::make_unique<BRepAlgoAPI_Fuse>();
+  }
+  return nullptr;
+}
+
+std::string Dump(const BRepAlgoAPI_BooleanOperation& algorithm, bool errors) {
+  std::ostringstream text;
+  if (errors) {
+    algorithm.DumpErrors(text);
+  } else {
+    algorithm.DumpWarnings(text);
+  }
+  std::string dumped = text.str();
+  std::replace(dumped.begin(), dumped.end(), '\n', ' ');
+  while (!dumped.empty() && dumped.back() == ' ')
+    dumped.pop_back();
+  return dumped;
+}
+
+// A valid solid can still be the wrong one; these bounds hold for every right one.
+bool VolumePossible(BooleanOperation operation, double result, double a, double b) {
+  const double slack = kVolumeTolerance * std::max(a, b);
+  if (!(result > 0)) return false;
+  switch (operation) {
+    case BooleanOperation::Subtraction:
+      return result <= a + slack;
+    case BooleanOperation::Intersection:
+      return result <= std::min(a, b) + slack;
+    case BooleanOperation::Union:
+      return result >= std::max(a, b) - slack && result <= a + b + slack;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string_view BooleanOperationName(BooleanOperation operation) {
+  switch (operation) {
+    case BooleanOperation::Subtraction:
+      return "subtraction";
+    case BooleanOperation::Intersection:
+      return "intersection";
+    case BooleanOperation::Union:
+      return "union";
+  }
+  return "unknown operation";
+}
+
+BooleanOutcome EvaluateBoolean(BooleanOperation operation, const BooleanOperand& solid,
+                               const BooleanOperand& other) {
+  const std::string name = "Boolean " + std::string(BooleanOperationName(operation));
+  std::unique_ptr<BRepAlgoAPI_BooleanOperation> algorithm = MakeAlgorithm(operation);
+  if (!algorithm) ThrowCadError("Boolean", "unknown operation code");
+
+  TopTools_ListOfShape arguments;
+  TopTools_ListOfShape tools;
+  arguments.Append(solid.shape);
+  tools.Append(other.shape);
+  algorithm->SetArguments(arguments);
+  algorithm->SetTools(tools);
+  // Shared sub-shapes (a copy shares its original's geometry) must not have their tolerances
+  // widened behind the back of the entities that share them; a failed operation must leave
+  // both inputs exactly as they were.
+  algorithm->SetNonDestructive(Standard_True);
+  algorithm->Build();
+
+  if (algorithm->HasErrors() || !algorithm->IsDone()) {
+    const std::string errors = Dump(*algorithm, true);
+    ThrowCadError(name, "OpenCASCADE reported " + (errors.empty() ? "a failure" : errors));
+  }
+  BooleanOutcome outcome;
+  if (algorithm->HasWarnings()) outcome.warnings = Dump(*algorithm, false);
+  const std::string warned =
+      outcome.warnings.empty() ? "" : " (OpenCASCADE warned: " + outcome.warnings + ")";
+
+  outcome.solid = SingleSolid(algorithm->Shape());
+  if (outcome.solid.IsNull()) {
+    ThrowCadError(name, "the result is not one solid" + warned);
+  }
+  if (!BRepCheck_Analyzer(outcome.solid).IsValid()) {
+    ThrowCadError(name, "the result is not a valid solid" + warned);
+  }
+  outcome.volume = ShapeVolume(outcome.solid);
+  if (!VolumePossible(operation, outcome.volume, solid.volume, other.volume)) {
+    std::ostringstream reason;
+    reason.precision(10);
+    reason << "the result's volume " << outcome.volume << " is impossible for volumes "
+           << solid.volume << " and " << other.volume << warned;
+    ThrowCadError(name, reason.str());
+  }
+  return outcome;
+}
+
+}  // namespace kelvo::cad

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cad/cad_application.h"
+#include "cad/occt/occt_types.h"
+
+// A drawing of Kelvo's own CAD application (OpenCASCADE inside; none of it shows here).
+
+namespace kelvo::cad {
+
+struct OcctDocumentState;
+
+// A handle of a drawing. Like every handle of the application it is safe to keep: once the
+// drawing is closed (or the application gone) its operations raise CadError.
+class OcctDocument final : public CadDocument {
+ public:
+  explicit OcctDocument(const std::shared_ptr<OcctDocumentState>& state);
+
+  std::shared_ptr<CadModelSpace> ModelSpace() override;
+  std::shared_ptr<CadViewport> ActiveViewport() override;
+  void SetActiveViewport(const std::shared_ptr<CadViewport>& viewport) override;
+  // Never raises for what it cannot run (see RunCommandLine); answers go to CommandLog().
+  // Raises CadError only when the drawing is closed.
+  void SendCommand(const std::string& command) override;
+
+  // "Drawing1", "Drawing2", ... in the order the application made them; readable after Close.
+  const std::string& Name() const { return name_; }
+  int Number() const { return number_; }
+  bool IsOpen() const;
+  // Closes the drawing unsaved; every handle of it and of its entities goes dead. Closing a
+  // closed drawing does nothing.
+  void Close();
+
+  // The live entities in creation order.
+  std::vector<EntityInfo> Entities() const;
+  ViewState View() const;
+  // Echoed commands and their answers, oldest first, and the warnings of Booleans.
+  std::vector<std::string> CommandLog() const;
+
+  // The implementation's state of the open drawing, or CadError naming operation when it is
+  // closed. Opaque outside src/cad/occt.
+  std::shared_ptr<OcctDocumentState> LiveState(std::string_view operation) const;
+
+ private:
+  std::weak_ptr<OcctDocumentState> state_;
+  std::string name_;
+  int number_ = 0;
+};
+
+}  // namespace kelvo::cad

@@ -1,0 +1,69 @@
+#include "cad/occt/occt_errors.h"
+
+#include <Standard_Failure.hxx>
+#include <cmath>
+#include <exception>
+#include <new>
+#include <sstream>
+
+namespace kelvo::cad {
+
+void ThrowCadError(std::string_view operation, std::string_view reason) {
+  std::string message(operation);
+  message += ": ";
+  message += reason;
+  throw CadError(message);
+}
+
+void RethrowAsCadError(std::string_view operation) {
+  try {
+    throw;
+  } catch (const CadError&) {
+    throw;
+  } catch (const Standard_Failure& failure) {
+    std::string reason = "OpenCASCADE raised ";
+    reason += failure.DynamicType()->Name();
+    const char* text = failure.GetMessageString();
+    if (text != nullptr && *text != '\0') {
+      reason += ": ";
+      reason += text;
+    }
+    ThrowCadError(operation, reason);
+  } catch (const std::bad_alloc&) {
+    ThrowCadError(operation, "out of memory");
+  } catch (const std::exception& error) {
+    ThrowCadError(operation, error.what());
+  } catch (...) {
+    ThrowCadError(operation, "unknown failure inside OpenCASCADE");
+  }
+}
+
+void RequireFinite(std::string_view operation, std::string_view what, double value) {
+  if (!std::isfinite(value)) {
+    ThrowCadError(operation, std::string(what) + " is not a finite number");
+  }
+}
+
+void RequireFinite(std::string_view operation, std::string_view what, const Point& point) {
+  if (!std::isfinite(point.x) || !std::isfinite(point.y) || !std::isfinite(point.z)) {
+    ThrowCadError(operation, std::string(what) + " has a coordinate that is not a finite number");
+  }
+}
+
+void RequirePositive(std::string_view operation, std::string_view what, double value) {
+  RequireFinite(operation, what, value);
+  if (!(value > 0)) {
+    std::ostringstream reason;
+    reason << what << " must be positive, not " << value;
+    ThrowCadError(operation, reason.str());
+  }
+}
+
+std::string FormatPoint(const Point& point) {
+  std::ostringstream text;
+  text.precision(10);
+  text << '(' << point.x << ", " << point.y << ", " << point.z << ')';
+  return text.str();
+}
+
+}  // namespace kelvo::cad

@@ -1,0 +1,204 @@
+#include "cad/occt/occt_export.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <BRepMesh_IncrementalMesh.hxx>
+#include <BRepTools.hxx>
+#include <BRep_Builder.hxx>
+#include <IFSelect_ReturnStatus.hxx>
+#include <IGESControl_Controller.hxx>
+#include <IGESControl_Writer.hxx>
+#include <Interface_Static.hxx>
+#include <Message.hxx>
+#include <Message_Messenger.hxx>
+#include <Message_Printer.hxx>
+#include <STEPControl_Reader.hxx>
+#include <STEPControl_Writer.hxx>
+#include <StlAPI_Writer.hxx>
+#include <TopExp_Explorer.hxx>
+#include <TopoDS_Compound.hxx>
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "cad/occt/occt_errors.h"
+#include "cad/occt/occt_measure.h"
+#include "cad/occt/occt_state.h"
+
+namespace kelvo::cad {
+namespace {
+
+namespace fs = std::filesystem;
+constexpr std::string_view kExport = "Export";
+
+std::string Lowercase(std::string text) {
+  for (char& c : text)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// OCCT's translators print transfer statistics to standard output through the default
+// messenger; the command line's output is its own. Failures still reach us as return codes.
+void QuietTranslators() {
+  static const bool quiet = [] {
+    for (Message_SequenceOfPrinters::Iterator printer(Message::DefaultMessenger()->Printers());
+         printer.More(); printer.Next()) {
+      printer.Value()->SetTraceLevel(Message_Fail);
+    }
+    return true;
+  }();
+  (void)quiet;
+}
+
+// The shapes a format takes, in one compound; how many went in.
+int CollectShapes(const OcctDocumentState& document, bool solids_only, TopoDS_Compound& compound) {
+  BRep_Builder builder;
+  builder.MakeCompound(compound);
+  int count = 0;
+  for (const auto& [id, record] : document.entities) {
+    if (solids_only && record.kind != EntityKind::Solid) continue;
+    builder.Add(compound, record.Located());
+    ++count;
+  }
+  return count;
+}
+
+// A fresh, empty file beside the target, which only this export writes to. Made with the
+// permissions a new file gets here, so the renamed result looks like any file the user saves.
+fs::path MakeTemporaryFile(const fs::path& target) {
+  const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+  std::error_code error;
+  if (!fs::is_directory(folder, error)) {
+    ThrowCadError(kExport, "the folder " + folder.string() + " does not exist");
+  }
+  std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+  std::vector<char> name(pattern.begin(), pattern.end());
+  name.push_back('\0');
+  const int descriptor = ::mkstemp(name.data());
+  if (descriptor < 0) {
+    ThrowCadError(kExport,
+                  "cannot write in the folder " + folder.string() + ": " + std::strerror(errno));
+  }
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  ::fchmod(descriptor, static_cast<mode_t>(0666 & ~mask));
+  ::close(descriptor);
+  return fs::path(name.data());
+}
+
+void WriteStep(const TopoDS_Shape& shape, const std::string& product, const fs::path& file) {
+  STEPControl_Writer writer;
+  Interface_Static::SetCVal("write.step.product.name", product.c_str());
+  if (writer.Transfer(shape, STEPControl_AsIs) != IFSelect_RetDone) {
+    ThrowCadError(kExport, "the STEP translator could not take the drawing");
+  }
+  if (writer.Write(file.c_str()) != IFSelect_RetDone) {
+    ThrowCadError(kExport, "the STEP writer failed");
+  }
+}
+
+void WriteIges(const TopoDS_Shape& shape, const fs::path& file) {
+  IGESControl_Controller::Init();
+  IGESControl_Writer writer("MM", 1);  // 1: solids as B-rep entities, not trimmed surfaces
+  if (!writer.AddShape(shape))
+    ThrowCadError(kExport, "the IGES translator could not take the drawing");
+  writer.ComputeModel();
+  if (!writer.Write(file.c_str())) ThrowCadError(kExport, "the IGES writer failed");
+}
+
+void WriteStl(const TopoDS_Shape& shape, const fs::path& file) {
+  BRepMesh_IncrementalMesh mesh(shape, kStlChordHeight, Standard_False, kStlAngle, Standard_False);
+  if (!mesh.IsDone()) ThrowCadError(kExport, "the solids could not be triangulated");
+  StlAPI_Writer writer;
+  writer.ASCIIMode() = Standard_False;
+  if (!writer.Write(shape, file.c_str())) ThrowCadError(kExport, "the STL writer failed");
+}
+
+void WriteBrep(const TopoDS_Shape& shape, const fs::path& file) {
+  if (!BRepTools::Write(shape, file.c_str(), Standard_False, Standard_False,
+                        TopTools_FormatVersion_CURRENT)) {
+    ThrowCadError(kExport, "the BREP writer failed");
+  }
+}
+
+void WriteFormat(ExportFormat format, const TopoDS_Shape& shape, const std::string& product,
+                 const fs::path& file) {
+  switch (format) {
+    case ExportFormat::Step:
+      return WriteStep(shape, product, file);
+    case ExportFormat::Iges:
+      return WriteIges(shape, file);
+    case ExportFormat::Stl:
+      return WriteStl(shape, file);
+    case ExportFormat::Brep:
+      return WriteBrep(shape, file);
+  }
+}
+
+}  // namespace
+
+ExportFormat ExportFormatFor(const fs::path& path) {
+  const std::string extension = Lowercase(path.extension().string());
+  if (extension == ".step" || extension == ".stp") return ExportFormat::Step;
+  if (extension == ".iges" || extension == ".igs") return ExportFormat::Iges;
+  if (extension == ".stl") return ExportFormat::Stl;
+  if (extension == ".brep") return ExportFormat::Brep;
+  ThrowCadError(kExport, "unknown file type \"" + path.extension().string() +
+                             "\"; use .step, .stp, .iges, .igs, .stl or .brep");
+}
+
+void ExportDocument(const OcctDocument& document, const fs::path& path) {
+  const ExportFormat format = ExportFormatFor(path);
+  const std::shared_ptr<OcctDocumentState> state = document.LiveState(kExport);
+  if (path.filename().empty()) ThrowCadError(kExport, "no file name given");
+
+  TopoDS_Compound compound;
+  const bool solids_only = format == ExportFormat::Stl;
+  if (CollectShapes(*state, solids_only, compound) == 0) {
+    ThrowCadError(kExport, solids_only ? "the drawing " + state->name + " holds no solid"
+                                       : "the drawing " + state->name + " is empty");
+  }
+  QuietTranslators();
+  const fs::path temporary = MakeTemporaryFile(path);
+  try {
+    Guarded(kExport, [&] { WriteFormat(format, compound, state->name, temporary); });
+    std::error_code error;
+    if (fs::file_size(temporary, error) == 0 || error) {
+      ThrowCadError(kExport, "the writer left no data");
+    }
+    fs::rename(temporary, path, error);
+    if (error) {
+      ThrowCadError(kExport, "cannot replace " + path.string() + ": " + error.message());
+    }
+  } catch (...) {
+    std::error_code ignored;
+    fs::remove(temporary, ignored);
+    throw;
+  }
+}
+
+ImportedSolids ReadStepSolids(const fs::path& path) {
+  constexpr std::string_view kOperation = "ReadStep";
+  return Guarded(kOperation, [&] {
+    QuietTranslators();
+    STEPControl_Reader reader;
+    if (reader.ReadFile(path.c_str()) != IFSelect_RetDone) {
+      ThrowCadError(kOperation, "cannot read " + path.string());
+    }
+    reader.TransferRoots();
+    ImportedSolids solids;
+    for (TopExp_Explorer explorer(reader.OneShape(), TopAbs_SOLID); explorer.More();
+         explorer.Next()) {
+      ++solids.solid_count;
+      solids.volume += ShapeVolume(explorer.Current());
+    }
+    return solids;
+  });
+}
+
+}  // namespace kelvo::cad

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <TopLoc_Location.hxx>
+#include <TopoDS_Shape.hxx>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "cad/occt/occt_location_cache.h"
+#include "cad/occt/occt_observer.h"
+#include "cad/occt/occt_types.h"
+
+// The state behind the OCCT application's handles. The application owns its drawings, each
+// drawing owns its entity records; every handle given out holds only a weak reference to its
+// drawing and an entity number, and resolves them on each call. A deleted entity or a closed
+// drawing therefore turns into a CadError, never into a dangling pointer.
+
+namespace kelvo::cad {
+
+// One entity of a drawing. The shape is the geometry as made (or as the last Boolean left it);
+// the placement is every Move and Rotate3D applied since. Keeping the two apart lets an
+// evaluation work in a solid's own frame without rebuilding its geometry.
+struct OcctEntityRecord {
+  EntityKind kind = EntityKind::Line;
+  TopoDS_Shape shape;
+  TopLoc_Location placement;
+  int color = kColorByLayer;
+  // Solids: the volume of the shape, measured once; a placement does not change it.
+  std::optional<double> volume;
+
+  TopoDS_Shape Located() const { return shape.Moved(placement); }
+};
+
+struct OcctApplicationState;
+
+struct OcctDocumentState {
+  int number = 0;
+  std::string name;
+  bool open = true;
+  std::map<EntityId, OcctEntityRecord> entities;  // ordered by id, that is by creation
+  EntityId next_id = 1;
+  ViewState view;
+  std::vector<std::string> command_log;
+  LocationCache locations;
+  std::weak_ptr<OcctApplicationState> application;
+};
+
+struct OcctApplicationState {
+  bool visible = true;
+  int next_number = 1;
+  std::vector<std::shared_ptr<OcctDocumentState>> documents;  // open ones, oldest first
+  std::weak_ptr<OcctObserver> observer;
+};
+
+// The drawing behind a handle, or CadError("<operation>: the drawing ... is closed").
+std::shared_ptr<OcctDocumentState> LiveDocument(const std::weak_ptr<OcctDocumentState>& document,
+                                                std::string_view operation);
+// The record of a live entity, or CadError("<operation>: the entity has been deleted").
+OcctEntityRecord& LiveRecord(OcctDocumentState& document, EntityId id, std::string_view operation);
+
+// Adds, replaces and removes records, telling the observer.
+EntityId AddRecord(OcctDocumentState& document, OcctEntityRecord record);
+void RecordChanged(OcctDocumentState& document, EntityId id);
+void RemoveRecord(OcctDocumentState& document, EntityId id);
+
+// Closes a drawing: its records go, it leaves its application's list, the observer hears.
+void CloseDocument(std::shared_ptr<OcctDocumentState> document);
+
+// Appends a line to the drawing's command-line log and shows it to the observer.
+void LogCommandLine(OcctDocumentState& document, std::string line);
+
+// The observer of the application a drawing belongs to, or null (headless).
+std::shared_ptr<OcctObserver> ObserverOf(const OcctDocumentState& document);
+ObservedEntity Observe(EntityId id, const OcctEntityRecord& record);
+
+// Tells the observer, if any. The change is already made when the observer hears of it, so an
+// observer that throws must not turn a done operation into a reported failure: its exception
+// stops here.
+template <class Call>
+void NotifyObserver(const std::shared_ptr<OcctObserver>& observer, Call&& call) {
+  if (!observer) return;
+  try {
+    call(*observer);
+  } catch (...) {
+  }
+}
+
+template <class Call>
+void Notify(const OcctDocumentState& document, Call&& call) {
+  NotifyObserver(ObserverOf(document), std::forward<Call>(call));
+}
+
+}  // namespace kelvo::cad

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "cad/cad_application.h"
+
+// Plain values the OpenCASCADE application reports about its drawings, with no OpenCASCADE in
+// them, so that the command line, the generate command and the tests can read a drawing
+// without OCCT's headers.
+
+namespace kelvo::cad {
+
+// Entities are numbered per drawing in creation order, from 1; a number is never reused.
+using EntityId = std::uint64_t;
+
+enum class EntityKind { Line, Arc, Circle, Region, Solid };
+std::string_view EntityKindName(EntityKind kind);  // "line", "arc", "circle", "region", "solid"
+
+// Colour indices of the classic 256-colour table: 1 red, 7 white/black; 256 means "as the
+// layer", the colour every new entity starts with.
+inline constexpr int kColorByLayer = 256;
+
+enum class ShadeMode { Wireframe, Gouraud };
+std::string_view ShadeModeName(ShadeMode mode);  // "wireframe", "gouraud"
+
+// What a drawing's view has been told through its viewport and its command line.
+struct ViewState {
+  Point direction{0, 0, 1};  // a new drawing looks down on the XY plane
+  Point center{0, 0, 0};
+  int zoom_extents_requests = 0;  // "ZOOM E " commands run so far
+  ShadeMode shade_mode = ShadeMode::Wireframe;
+};
+
+struct BoundingBox {
+  Point min;
+  Point max;
+};
+
+// What a gear designer checks on a solid.
+struct SolidMeasures {
+  double volume = 0;        // mm^3
+  double surface_area = 0;  // mm^2
+  int face_count = 0;
+  bool is_one_valid_solid = false;  // a single solid that passes OCCT's shape checker
+  BoundingBox box;
+};
+
+struct CircleGeometry {
+  Point center;
+  double radius = 0;
+  int color = kColorByLayer;
+};
+
+// One live entity of a drawing.
+struct EntityInfo {
+  EntityRef handle;
+  EntityId id = 0;
+  EntityKind kind = EntityKind::Line;
+  int color = kColorByLayer;
+};
+
+}  // namespace kelvo::cad

@@ -1,0 +1,254 @@
+// Drawings, handles that outlive their entities, the view and its command line, and the
+// observer seam the 3D window follows.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "cad/occt/occt_observer.h"
+#include "occt_test_support.h"
+
+namespace kelvo::cad {
+namespace {
+
+using testing::ExpectNear;
+
+std::vector<std::string> Names(const OcctDocuments& documents) {
+  std::vector<std::string> names;
+  for (const auto& document : documents.Open())
+    names.push_back(document->Name());
+  return names;
+}
+
+TEST(OcctDocumentsTest, DrawingsAreNumberedInCreationOrderAndTheNewestIsCurrent) {
+  auto app = MakeHeadlessCadApplication();
+  EXPECT_EQ(app->Documents().Current(), nullptr);
+  for (int i = 0; i < 3; ++i)
+    app->Documents().Add();
+  EXPECT_EQ(Names(app->Documents()),
+            (std::vector<std::string>{"Drawing1", "Drawing2", "Drawing3"}));
+  app->Documents().Current()->Close();
+  EXPECT_EQ(app->Documents().Current()->Name(), "Drawing2");
+  app->Documents().Open().front()->Close();
+  app->Documents().Add();  // numbers are never reused
+  EXPECT_EQ(Names(app->Documents()), (std::vector<std::string>{"Drawing2", "Drawing4"}));
+}
+
+// Every operation a caller can make on an entity handle.
+using EntityOperation = std::function<void()>;
+
+std::vector<std::pair<std::string, EntityOperation>> AllOperations(
+    const std::shared_ptr<Cad3DSolid>& solid, const std::shared_ptr<CadArc>& arc,
+    const std::shared_ptr<CadCircle>& circle, const std::shared_ptr<Cad3DSolid>& live_solid) {
+  return {
+      {"Move",
+       [=] {
+         solid->Move({0, 0, 0}, {1, 0, 0});
+       }},
+      {"Copy", [=] { solid->Copy(); }},
+      {"Rotate3D",
+       [=] {
+         solid->Rotate3D({0, 0, 0}, {0, 0, 1}, 1);
+       }},
+      {"ArrayPolar",
+       [=] {
+         solid->ArrayPolar(3, 1, {0, 0, 0});
+       }},
+      {"Delete", [=] { solid->Delete(); }},
+      {"Boolean on it", [=] { solid->Boolean(BooleanOperation::Subtraction, *live_solid); }},
+      {"Boolean with it", [=] { live_solid->Boolean(BooleanOperation::Subtraction, *solid); }},
+      {"StartPoint", [=] { arc->StartPoint(); }},
+      {"EndPoint", [=] { arc->EndPoint(); }},
+      {"SetColor", [=] { circle->SetColor(1); }},
+      {"Color", [=] { circle->Color(); }},
+      {"MeasureSolid", [=] { MeasureSolid(*solid); }},
+  };
+}
+
+TEST(OcctHandlesTest, DeletedEntitiesRaiseOnEveryOperation) {
+  auto app = MakeHeadlessCadApplication();
+  auto space = app->Documents().Add()->ModelSpace();
+  const auto solid = space->AddCylinder({0, 0, 0}, 5, 5);
+  const auto arc = space->AddArc({0, 0, 0}, 1, 0, 1);
+  const auto circle = space->AddCircle({0, 0, 0}, 1);
+  const auto live_solid = space->AddCylinder({0, 0, 0}, 2, 20);
+  for (EntityRef entity : std::vector<EntityRef>{solid, arc, circle})
+    entity->Delete();
+  for (const auto& [name, operation] : AllOperations(solid, arc, circle, live_solid)) {
+    EXPECT_THROW(operation(), CadError) << name;
+  }
+  EXPECT_TRUE(IsAlive(*live_solid));
+  EXPECT_NEAR(MeasureSolid(*live_solid).volume, std::numbers::pi * 4 * 20, 1e-9);
+}
+
+TEST(OcctHandlesTest, ClosedDrawingsAndAGoneApplicationLeaveDeadHandles) {
+  for (const bool destroy_application : {false, true}) {
+    SCOPED_TRACE(destroy_application ? "application destroyed" : "drawing closed");
+    auto app = MakeHeadlessCadApplication();
+    auto drawing = app->Documents().AddDrawing();
+    auto space = drawing->ModelSpace();
+    const auto solid = space->AddCylinder({0, 0, 0}, 5, 5);
+    const auto arc = space->AddArc({0, 0, 0}, 1, 0, 1);
+    const auto circle = space->AddCircle({0, 0, 0}, 1);
+    const auto other = app->Documents().Add()->ModelSpace()->AddCylinder({0, 0, 0}, 2, 20);
+    if (destroy_application) {
+      app.reset();
+    } else {
+      drawing->Close();
+      drawing->Close();  // closing twice is harmless
+    }
+    for (const auto& [name, operation] : AllOperations(solid, arc, circle, other)) {
+      EXPECT_THROW(operation(), CadError) << name;
+    }
+    EXPECT_FALSE(drawing->IsOpen());
+    EXPECT_EQ(drawing->Name(), "Drawing1");
+    EXPECT_THROW(space->AddCylinder({0, 0, 0}, 1, 1), CadError);
+    EXPECT_THROW(drawing->SendCommand("ZOOM E "), CadError);
+    EXPECT_THROW(drawing->ActiveViewport(), CadError);
+    EXPECT_THROW(drawing->Entities(), CadError);
+    EXPECT_EQ(IsAlive(*other), !destroy_application);
+  }
+}
+
+struct CommandCase {
+  std::string typed;
+  int zoom_extents_requests;
+  ShadeMode shade_mode;
+  std::string last_log_line;
+};
+
+TEST(OcctCommandLineTest, RunsZoomAndShadeModeAndAnswersWhatItCannotRun) {
+  const CommandCase cases[] = {
+      {"ZOOM E ", 1, ShadeMode::Wireframe, "Command: ZOOM E"},
+      {"zoom extents\n", 1, ShadeMode::Wireframe, "Command: zoom extents"},
+      {"SHADEMODE G ", 0, ShadeMode::Gouraud, "Command: SHADEMODE G"},
+      {"shademode g ", 0, ShadeMode::Gouraud, "Command: shademode g"},
+      {"SHADEMODE G SHADEMODE 2D ", 0, ShadeMode::Wireframe, "Command: SHADEMODE 2D"},
+      {"_.ZOOM _E ZOOM E ", 2, ShadeMode::Wireframe, "Command: ZOOM E"},
+      {"ZOOM E", 0, ShadeMode::Wireframe, "ZOOM was not finished: end each entry with a blank."},
+      {"ZOOM W ", 0, ShadeMode::Wireframe, "Invalid option keyword \"W\" for ZOOM."},
+      {"SHADEMODE H ", 0, ShadeMode::Wireframe, "Invalid option keyword \"H\" for SHADEMODE."},
+      {"REGEN ", 0, ShadeMode::Wireframe, "Unknown command \"REGEN\"."},
+      {"REGEN ZOOM E ", 1, ShadeMode::Wireframe, "Command: ZOOM E"},
+      {"  ", 0, ShadeMode::Wireframe, ""},
+  };
+  for (const CommandCase& c : cases) {
+    SCOPED_TRACE(c.typed);
+    auto app = MakeHeadlessCadApplication();
+    auto drawing = app->Documents().AddDrawing();
+    EXPECT_NO_THROW(drawing->SendCommand(c.typed));
+    EXPECT_EQ(drawing->View().zoom_extents_requests, c.zoom_extents_requests);
+    EXPECT_EQ(drawing->View().shade_mode, c.shade_mode);
+    const std::vector<std::string> log = drawing->CommandLog();
+    EXPECT_EQ(log.empty() ? "" : log.back(), c.last_log_line);
+  }
+}
+
+TEST(OcctViewportTest, ChangesTakeEffectWhenTheViewportIsAssignedBack) {
+  auto app = MakeHeadlessCadApplication();
+  auto drawing = app->Documents().AddDrawing();
+  ExpectNear(drawing->View().direction, {0, 0, 1}, 0);  // a new drawing looks from the top
+  auto viewport = drawing->ActiveViewport();
+  viewport->SetDirection({1, 1, 1});
+  viewport->SetCenter({0, 0, 0});
+  ExpectNear(drawing->View().direction, {0, 0, 1}, 0);
+  drawing->SetActiveViewport(viewport);
+  ExpectNear(drawing->View().direction, {1, 1, 1}, 0);
+  ExpectNear(drawing->ActiveViewport()->Direction(), {1, 1, 1}, 0);
+  EXPECT_THROW(viewport->SetDirection({0, 0, 0}), CadError);
+  EXPECT_THROW(drawing->SetActiveViewport(nullptr), CadError);
+}
+
+// Writes every call down as one line of text.
+class RecordingObserver : public OcctObserver {
+ public:
+  std::vector<std::string> calls;
+  bool throw_after_recording = false;
+
+  void OnVisibilityChanged(bool visible) override { Record("visible " + std::to_string(visible)); }
+  void OnDocumentAdded(int document, const std::string& name) override {
+    Record("added " + std::to_string(document) + " " + name);
+  }
+  void OnDocumentClosed(int document) override { Record("closed " + std::to_string(document)); }
+  void OnEntityAdded(int, const ObservedEntity& entity) override {
+    Record("entity+ " + std::to_string(entity.id) + " " + std::string(EntityKindName(entity.kind)) +
+           (entity.shape.IsNull() ? " null" : ""));
+  }
+  void OnEntityChanged(int, const ObservedEntity& entity) override {
+    Record("entity~ " + std::to_string(entity.id) + " colour " + std::to_string(entity.color));
+  }
+  void OnEntityRemoved(int, EntityId id) override { Record("entity- " + std::to_string(id)); }
+  void OnViewportAssigned(int, const ViewState& view) override {
+    Record("view " + std::to_string(view.direction.x));
+  }
+  void OnZoomExtents(int) override { Record("zoom"); }
+  void OnShadeMode(int, ShadeMode mode) override { Record(std::string(ShadeModeName(mode))); }
+  void OnCommandLine(int, const std::string& line) override { Record("log " + line); }
+
+ private:
+  void Record(std::string call) {
+    calls.push_back(std::move(call));
+    if (throw_after_recording) throw std::runtime_error("observer failure");
+  }
+};
+
+TEST(OcctObserverTest, HearsEveryChangeAndReplaysWhatExistedBefore) {
+  for (const bool observer_throws : {false, true}) {
+    SCOPED_TRACE(observer_throws ? "observer throws" : "observer behaves");
+    auto app = MakeHeadlessCadApplication();
+    auto early = app->Documents().AddDrawing();
+    early->ModelSpace()->AddCircle({0, 0, 0}, 1);
+    auto observer = std::make_shared<RecordingObserver>();
+    observer->throw_after_recording = observer_throws;
+    app->SetObserver(observer);
+
+    app->SetVisible(false);
+    auto drawing = app->Documents().AddDrawing();
+    auto space = drawing->ModelSpace();
+    auto blank = space->AddCylinder({0, 0, 0}, 5, 5);
+    auto cutter = space->AddCylinder({0, 5, 0}, 1, 10);
+    blank->Boolean(BooleanOperation::Subtraction, *cutter);
+    space->AddCircle({0, 0, 0}, 4)->SetColor(1);
+    auto viewport = drawing->ActiveViewport();
+    viewport->SetDirection({1, 1, 1});
+    drawing->SetActiveViewport(viewport);
+    drawing->SendCommand("ZOOM E SHADEMODE G ");
+    early->Close();
+    const std::vector<std::string> calls = observer->calls;
+    observer.reset();       // the application held it weakly: it is gone now
+    app->SetVisible(true);  // and nobody hears this
+
+    const std::vector<std::string> expected{"visible 1",
+                                            "added 1 Drawing1",
+                                            "entity+ 1 circle",
+                                            "view 0.000000",
+                                            "wireframe",
+                                            "visible 0",
+                                            "added 2 Drawing2",
+                                            "entity+ 1 solid",
+                                            "entity+ 2 solid",
+                                            "entity- 2",
+                                            "entity~ 1 colour 256",
+                                            "entity+ 3 circle",
+                                            "entity~ 3 colour 1",
+                                            "view 1.000000",
+                                            "log Command: ZOOM E",
+                                            "zoom",
+                                            "log Command: SHADEMODE G",
+                                            "gouraud",
+                                            "closed 1"};
+    EXPECT_EQ(calls, expected);
+    // A throwing observer changes nothing in the drawing.
+    EXPECT_TRUE(IsAlive(*blank));
+    EXPECT_LT(MeasureSolid(*blank).volume, std::numbers::pi * 25 * 5);
+    EXPECT_EQ(drawing->Entities().size(), 2u);
+    EXPECT_EQ(drawing->View().shade_mode, ShadeMode::Gouraud);
+    EXPECT_TRUE(app->Visible());
+  }
+}
+
+}  // namespace
+}  // namespace kelvo::cad
