@@ -15,7 +15,8 @@ struct HobProgressReport {
 };
 
 // Called by HobGear when it starts cutting and after every position and every intersection.
-// An exception thrown from it ends HobGear at once and reaches HobGear's caller.
+// An exception thrown from it ends HobGear at once and reaches HobGear's caller; the cutter
+// and any copies not yet used then stay in the drawing, with the half-cut blank.
 using HobProgress = std::function<void(const HobProgressReport&)>;
 
 }  // namespace kelvo

@@ -51,8 +51,8 @@ void MakeRackCutter(double m, double height, std::int16_t gearNo) {
 
   // Centre the cutter on the blank's middle plane: it spans twice the face width.
   cutter.Move(kOrigin, {0, 0, Finite(-height / 2)});
-  // Datum line at d/2 + x m: the reference circle rolls on the line x m below it, which is
-  // how the profile shift enters the cut.
+  // Datum line at d/2 + x m: the reference circle rolls on the rack line x m nearer the axis,
+  // which is how the profile shift enters the cut.
   const CutGear gear = GearToCut(gearPair, gearNo);
   cutter.Move(kOrigin, {0, Finite(gear.x * gearPair.m + gear.d / 2), 0});
   // Tilt about the cutter's own centre line; opposite senses give the pair opposite hands.
@@ -61,8 +61,9 @@ void MakeRackCutter(double m, double height, std::int16_t gearNo) {
   halfTravel = HalfTravel(gearPair, gearNo);
   cutter.Move(kOrigin, {-halfTravel, 0, 0});
 
-  for (const cad::EntityRef& curve : curves)
+  for (const cad::EntityRef& curve : curves) {
     Deref(curve, "curve").Delete();
+  }
   regions.clear();
   region->Delete();
 }
