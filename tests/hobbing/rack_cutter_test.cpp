@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "hobbing/hob_gear.h"
 #include "hobbing_fixture.h"
 
 namespace kelvo {
@@ -107,74 +106,6 @@ TEST_F(HobbingTest, TheCutterTipReachesTheRootCircleOfTheGearItCuts) {
     ASSERT_EQ(tilt.size(), 1u);
     EXPECT_EQ(tilt[0].numbers[0], c.tiltSign * gearPair.beta);
     TearDown();
-  }
-}
-
-struct Interrupted {
-  CadOp op;
-  int n;
-  bool newCutter;        // cutterSolid refers to the cutter of this call
-  bool newHalfTravel;    // halfTravel was set by this call
-  std::size_t leftOver;  // construction entities still in the drawing
-};
-
-// A failure ends the construction where it happens: what was made stays, and the globals keep
-// what they last held.
-TEST_F(HobbingTest, AFailureInsideTheCutterEndsItWhereItHappens) {
-  const Interrupted cases[] = {
-      {CadOp::AddArc, 2, false, false, 1},  {CadOp::AddRegion, 1, false, false, 6},
-      {CadOp::Rotate3D, 1, true, false, 7}, {CadOp::Move, 3, true, true, 7},
-      {CadOp::Delete, 3, true, true, 5},
-  };
-  for (const Interrupted& c : cases) {
-    SCOPED_TRACE(test_support::OpName(c.op) + std::string(" ") + std::to_string(c.n));
-    cad = test_support::RecordingCad();
-    UsePair({2, 20, 40, 20, 0, 0});
-    const int old_cutter = MakeBlank(1);
-    cutterSolid = blankSolid;
-    halfTravel = 99;
-    cad.FailCall(c.op, c.n);
-
-    EXPECT_THROW(MakeRackCutter(2, 40, 1), cad::CadError);
-
-    const int made = MadeBy(CadOp::AddExtrudedSolid);
-    EXPECT_EQ(cad.IdOf(*cutterSolid), c.newCutter ? made : old_cutter);
-    EXPECT_EQ(halfTravel != 99, c.newHalfTravel);
-    EXPECT_EQ(cad.LiveEntities().size(), 1 + c.leftOver + (made != 0 ? 1 : 0));
-    if (c.op == CadOp::Rotate3D) {
-      // Before its tilt the cutter spans twice the face width, -b to +b.
-      const test_support::EntityRecord& cutter = cad.entity(made);
-      EXPECT_NEAR(cutter.placement.Apply({0, 0, 0}).z, -gearPair.b, 1e-12);
-      EXPECT_NEAR(cutter.placement.Apply({0, 0, cutter.height}).z, gearPair.b, 1e-12);
-    }
-    TearDown();
-  }
-}
-
-TEST_F(HobbingTest, AnyGearNumberButOneCutsTheLargeGear) {
-  std::vector<std::vector<CadCall>> logs;
-  for (const std::int16_t gearNo : {std::int16_t{2}, std::int16_t{7}, std::int16_t{-1}}) {
-    cad = test_support::RecordingCad();
-    UsePair({3, 17, 40, 30, 15, 0.2});
-    MakeBlank(2);
-    HobGear(4, gearNo);
-    logs.push_back(cad.calls());
-    TearDown();
-  }
-  const auto same = [](const CadCall& a, const CadCall& b) {
-    if (a.op != b.op || a.target != b.target || a.numbers != b.numbers) return false;
-    if (a.points.size() != b.points.size()) return false;
-    for (std::size_t p = 0; p < a.points.size(); ++p) {
-      const Point d = Sub(a.points[p], b.points[p]);
-      if (d.x != 0 || d.y != 0 || d.z != 0) return false;
-    }
-    return true;
-  };
-  for (std::size_t k = 1; k < logs.size(); ++k) {
-    ASSERT_EQ(logs[k].size(), logs[0].size());
-    for (std::size_t i = 0; i < logs[0].size(); ++i) {
-      EXPECT_TRUE(same(logs[0][i], logs[k][i])) << "call " << i << " of run " << k;
-    }
   }
 }
 

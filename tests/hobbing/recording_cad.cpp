@@ -183,6 +183,7 @@ namespace {
 
 using State = RecordingCad::State;
 
+// What every handle of the recording application holds: its state and the entity's id.
 class Handle {
  public:
   Handle(std::shared_ptr<State> state, int id) : state_(std::move(state)), id_(id) {}
@@ -190,18 +191,15 @@ class Handle {
   int id() const { return id_; }
 
  protected:
-  std::size_t LogHere(CadOp op, std::vector<Point> points = {}, std::vector<double> numbers = {},
-                      std::vector<int> entities = {}) const {
-    CadCall call;
-    call.op = op;
+  EntityRecord& Record() const { return state_->entities[static_cast<std::size_t>(id_ - 1)]; }
+  // Logs a call on this entity and returns its live record.
+  EntityRecord& Call(CadCall call, std::size_t* index = nullptr) const {
     call.document = Record().document;
     call.target = id_;
-    call.points = std::move(points);
-    call.numbers = std::move(numbers);
-    call.entities = std::move(entities);
-    return state_->Log(std::move(call));
+    const std::size_t logged = state_->Log(std::move(call));
+    if (index) *index = logged;
+    return state_->Live(logged, id_);
   }
-  const EntityRecord& Record() const { return state_->entities[static_cast<std::size_t>(id_ - 1)]; }
 
   std::shared_ptr<State> state_;
   int id_;
@@ -213,32 +211,35 @@ class FakeEntity : public Interface, public Handle {
   using Handle::Handle;
 
   void Move(const Point& from, const Point& to) override {
-    const std::size_t call = LogHere(CadOp::Move, {from, to});
-    EntityRecord& record = state_->Live(call, id_);
-    record.placement.translation = Add(record.placement.translation, Sub(to, from));
+    Placement& placement = Call({.op = CadOp::Move, .points = {from, to}}).placement;
+    placement.translation = Add(placement.translation, Sub(to, from));
   }
 
   cad::EntityRef Copy() override {
-    const std::size_t call = LogHere(CadOp::Copy);
-    return state_->MakeHandle(state_->New(call, state_->Live(call, id_)));
+    std::size_t call = 0;
+    const EntityRecord& record = Call({.op = CadOp::Copy}, &call);
+    return state_->MakeHandle(state_->New(call, record));
   }
 
   void Rotate3D(const Point& point1, const Point& point2, double angle) override {
-    const std::size_t call = LogHere(CadOp::Rotate3D, {point1, point2}, {angle});
-    EntityRecord& record = state_->Live(call, id_);
+    std::size_t call = 0;
+    EntityRecord& record =
+        Call({.op = CadOp::Rotate3D, .points = {point1, point2}, .numbers = {angle}}, &call);
     if (Near(point1, point2)) state_->Refuse(call, "the axis points coincide");
     state_->Rotate(record, point1, point2, angle);
   }
 
   std::vector<cad::EntityRef> ArrayPolar(int count, double angle_to_fill,
                                          const Point& centre) override {
-    const std::size_t call =
-        LogHere(CadOp::ArrayPolar, {centre}, {static_cast<double>(count), angle_to_fill});
-    state_->Live(call, id_);
+    std::size_t call = 0;
+    Call({.op = CadOp::ArrayPolar,
+          .points = {centre},
+          .numbers = {static_cast<double>(count), angle_to_fill}},
+         &call);
     if (count < 2) state_->Refuse(call, "an array needs at least two objects");
     std::vector<cad::EntityRef> copies;
     for (int k = 1; k < count; ++k) {
-      const int copy = state_->New(call, state_->entities[static_cast<std::size_t>(id_ - 1)]);
+      const int copy = state_->New(call, Record());
       state_->Rotate(state_->entities[static_cast<std::size_t>(copy - 1)], centre,
                      Add(centre, {0, 0, 1}), k * angle_to_fill / (count - 1));
       copies.push_back(state_->MakeHandle(copy));
@@ -246,32 +247,26 @@ class FakeEntity : public Interface, public Handle {
     return copies;
   }
 
-  void Delete() override {
-    const std::size_t call = LogHere(CadOp::Delete);
-    state_->Live(call, id_).alive = false;
-  }
+  void Delete() override { Call({.op = CadOp::Delete}).alive = false; }
 };
 
-using FakeLine = FakeEntity<cad::CadEntity>;
+using FakeLine = FakeEntity<cad::CadEntity>;  // lines and regions
 
 class FakeArc final : public FakeEntity<cad::CadArc> {
  public:
   using FakeEntity::FakeEntity;
-  Point StartPoint() const override { return End(CadOp::StartPoint).first; }
-  Point EndPoint() const override { return End(CadOp::EndPoint).second; }
-
- private:
-  std::pair<Point, Point> End(CadOp op) const {
-    return state_->EndsOf(state_->Live(LogHere(op), id_));
+  Point StartPoint() const override {
+    return state_->EndsOf(Call({.op = CadOp::StartPoint})).first;
   }
+  Point EndPoint() const override { return state_->EndsOf(Call({.op = CadOp::EndPoint})).second; }
 };
 
 class FakeCircle final : public FakeEntity<cad::CadCircle> {
  public:
   using FakeEntity::FakeEntity;
   void SetColor(int color_index) override {
-    const std::size_t call = LogHere(CadOp::SetColor, {}, {static_cast<double>(color_index)});
-    state_->Live(call, id_).color = color_index;
+    Call({.op = CadOp::SetColor, .numbers = {static_cast<double>(color_index)}}).color =
+        color_index;
   }
   int Color() const override { return Record().color; }
 };
@@ -281,9 +276,10 @@ class FakeSolid final : public FakeEntity<cad::Cad3DSolid> {
   using FakeEntity::FakeEntity;
   void Boolean(cad::BooleanOperation operation, cad::CadEntity& other) override {
     const int other_id = state_->IdOf(other);
-    const std::size_t call =
-        LogHere(CadOp::Boolean, {}, {static_cast<double>(operation)}, {other_id});
-    const EntityRecord& self = state_->Live(call, id_);
+    std::size_t call = 0;
+    const EntityRecord& self = Call(
+        {.op = CadOp::Boolean, .entities = {other_id}, .numbers = {static_cast<double>(operation)}},
+        &call);
     if (other_id == 0) state_->Refuse(call, "the other entity is not of this application");
     EntityRecord& tool = state_->Live(call, other_id);
     if (tool.kind != EntityKind::Solid) state_->Refuse(call, "the other entity is no solid");
@@ -300,49 +296,41 @@ class FakeModelSpace final : public cad::CadModelSpace {
 
   std::shared_ptr<cad::Cad3DSolid> AddCylinder(const Point& centre, double radius,
                                                double height) override {
-    const std::size_t call = Log(CadOp::AddCylinder, {centre}, {radius, height});
+    const std::size_t call =
+        Log({.op = CadOp::AddCylinder, .points = {centre}, .numbers = {radius, height}});
     if (!(radius > 0 && height > 0)) state_->Refuse(call, "radius and height must be positive");
-    EntityRecord record = Made(EntityKind::Solid);
-    record.centre = centre;
-    record.radius = radius;
-    record.height = height;
-    return Made<FakeSolid>(call, record);
+    return Make<FakeSolid>(
+        call, {.kind = EntityKind::Solid, .centre = centre, .radius = radius, .height = height});
   }
 
   std::shared_ptr<cad::CadCircle> AddCircle(const Point& centre, double radius) override {
-    const std::size_t call = Log(CadOp::AddCircle, {centre}, {radius});
+    const std::size_t call = Log({.op = CadOp::AddCircle, .points = {centre}, .numbers = {radius}});
     if (!(radius > 0)) state_->Refuse(call, "the radius must be positive");
-    EntityRecord record = Made(EntityKind::Circle);
-    record.centre = centre;
-    record.radius = radius;
-    return Made<FakeCircle>(call, record);
+    return Make<FakeCircle>(call, {.kind = EntityKind::Circle, .centre = centre, .radius = radius});
   }
 
   std::shared_ptr<cad::CadArc> AddArc(const Point& centre, double radius, double start_angle,
                                       double end_angle) override {
-    const std::size_t call = Log(CadOp::AddArc, {centre}, {radius, start_angle, end_angle});
+    const std::size_t call =
+        Log({.op = CadOp::AddArc, .points = {centre}, .numbers = {radius, start_angle, end_angle}});
     if (!(radius > 0)) state_->Refuse(call, "the radius must be positive");
-    EntityRecord record = Made(EntityKind::Arc);
-    record.centre = centre;
-    record.radius = radius;
-    record.startAngle = start_angle;
-    record.endAngle = end_angle;
-    return Made<FakeArc>(call, record);
+    return Make<FakeArc>(call, {.kind = EntityKind::Arc,
+                                .centre = centre,
+                                .radius = radius,
+                                .startAngle = start_angle,
+                                .endAngle = end_angle});
   }
 
   cad::EntityRef AddLine(const Point& start, const Point& end) override {
-    const std::size_t call = Log(CadOp::AddLine, {start, end});
-    EntityRecord record = Made(EntityKind::Line);
-    record.start = start;
-    record.end = end;
-    return Made<FakeLine>(call, record);
+    const std::size_t call = Log({.op = CadOp::AddLine, .points = {start, end}});
+    return Make<FakeLine>(call, {.kind = EntityKind::Line, .start = start, .end = end});
   }
 
   std::vector<cad::EntityRef> AddRegion(const std::vector<cad::EntityRef>& curves) override {
     std::vector<int> ids;
     for (const cad::EntityRef& curve : curves)
       ids.push_back(curve ? state_->IdOf(*curve) : 0);
-    const std::size_t call = Log(CadOp::AddRegion, {}, {}, ids);
+    const std::size_t call = Log({.op = CadOp::AddRegion, .entities = ids});
     for (const int id : ids) {
       if (id == 0) state_->Refuse(call, "a curve is not of this application");
       const EntityRecord& curve = state_->Live(call, id);
@@ -354,55 +342,42 @@ class FakeModelSpace final : public cad::CadModelSpace {
     if (ids.empty() || !state_->OneClosedLoop(ids)) {
       state_->Refuse(call, "the curves do not form one closed loop");
     }
-    EntityRecord record = Made(EntityKind::Region);
-    record.curves = ids;
-    return {Made<FakeLine>(call, record)};
+    return {Make<FakeLine>(call, {.kind = EntityKind::Region, .curves = ids})};
   }
 
   std::shared_ptr<cad::Cad3DSolid> AddExtrudedSolid(cad::CadEntity& region, double height,
                                                     double taper_angle) override {
-    const int region_id = state_->IdOf(region);
-    const std::size_t call = Log(CadOp::AddExtrudedSolid, {}, {height, taper_angle}, {region_id});
-    if (region_id == 0) state_->Refuse(call, "the region is not of this application");
-    const EntityRecord& profile = state_->Live(call, region_id);
+    const int id = state_->IdOf(region);
+    const std::size_t call =
+        Log({.op = CadOp::AddExtrudedSolid, .entities = {id}, .numbers = {height, taper_angle}});
+    if (id == 0) state_->Refuse(call, "the region is not of this application");
+    const EntityRecord& profile = state_->Live(call, id);
     if (profile.kind != EntityKind::Region) state_->Refuse(call, "only a region is extruded");
     if (taper_angle != 0) state_->Refuse(call, "the taper angle must be 0");
     if (!(std::isfinite(height) && height != 0)) state_->Refuse(call, "the height must be set");
-    EntityRecord record = Made(EntityKind::Solid);
-    record.placement = profile.placement;
-    record.height = height;
-    record.curves = {region_id};
-    return Made<FakeSolid>(call, record);
+    return Make<FakeSolid>(call, {.kind = EntityKind::Solid,
+                                  .placement = profile.placement,
+                                  .height = height,
+                                  .curves = {id}});
   }
 
  private:
-  std::size_t Log(CadOp op, std::vector<Point> points, std::vector<double> numbers = {},
-                  std::vector<int> entities = {}) {
-    CadCall call;
-    call.op = op;
+  std::size_t Log(CadCall call) {
     call.document = document_;
-    call.points = std::move(points);
-    call.numbers = std::move(numbers);
-    call.entities = std::move(entities);
     return state_->Log(std::move(call));
   }
 
-  EntityRecord Made(EntityKind kind) const {
-    EntityRecord record;
-    record.kind = kind;
-    record.document = document_;
-    return record;
-  }
-
   template <class Entity>
-  std::shared_ptr<Entity> Made(std::size_t call, const EntityRecord& record) {
-    return std::make_shared<Entity>(state_, state_->New(call, record));
+  std::shared_ptr<Entity> Make(std::size_t call, EntityRecord record) {
+    record.document = document_;
+    return std::make_shared<Entity>(state_, state_->New(call, std::move(record)));
   }
 
   std::shared_ptr<State> state_;
   int document_;
 };
 
+// A copy of a drawing's view; it takes effect when assigned back to the drawing.
 class FakeViewport final : public cad::CadViewport {
  public:
   FakeViewport(std::shared_ptr<State> state, int document)
@@ -412,24 +387,16 @@ class FakeViewport final : public cad::CadViewport {
 
   Point Direction() const override { return direction_; }
   void SetDirection(const Point& direction) override {
-    Log(CadOp::SetDirection, direction);
+    state_->Log({.op = CadOp::SetDirection, .document = document_, .points = {direction}});
     direction_ = direction;
   }
   Point Center() const override { return center_; }
   void SetCenter(const Point& center) override {
-    Log(CadOp::SetCenter, center);
+    state_->Log({.op = CadOp::SetCenter, .document = document_, .points = {center}});
     center_ = center;
   }
 
  private:
-  void Log(CadOp op, const Point& p) const {
-    CadCall call;
-    call.op = op;
-    call.document = document_;
-    call.points = {p};
-    state_->Log(std::move(call));
-  }
-
   std::shared_ptr<State> state_;
   int document_;
   Point direction_;
@@ -442,35 +409,24 @@ class FakeDocument final : public cad::CadDocument {
       : state_(std::move(state)), document_(document) {}
 
   std::shared_ptr<cad::CadModelSpace> ModelSpace() override {
-    Log(CadOp::ModelSpace);
+    state_->Log({.op = CadOp::ModelSpace, .document = document_});
     return std::make_shared<FakeModelSpace>(state_, document_);
   }
   std::shared_ptr<cad::CadViewport> ActiveViewport() override {
-    Log(CadOp::ActiveViewport);
+    state_->Log({.op = CadOp::ActiveViewport, .document = document_});
     return std::make_shared<FakeViewport>(state_, document_);
   }
   void SetActiveViewport(const std::shared_ptr<cad::CadViewport>& viewport) override {
-    const std::size_t call = Log(CadOp::SetActiveViewport);
+    const std::size_t call = state_->Log({.op = CadOp::SetActiveViewport, .document = document_});
     if (!viewport) state_->Refuse(call, "no viewport");
     state_->views[static_cast<std::size_t>(document_ - 1)] = {viewport->Direction(),
                                                               viewport->Center()};
   }
   void SendCommand(const std::string& command) override {
-    CadCall call;
-    call.op = CadOp::SendCommand;
-    call.document = document_;
-    call.text = command;
-    state_->Log(std::move(call));
+    state_->Log({.op = CadOp::SendCommand, .document = document_, .text = command});
   }
 
  private:
-  std::size_t Log(CadOp op) {
-    CadCall call;
-    call.op = op;
-    call.document = document_;
-    return state_->Log(std::move(call));
-  }
-
   std::shared_ptr<State> state_;
   int document_;
 };
@@ -481,21 +437,16 @@ class FakeApplication final : public cad::CadApplication, public cad::CadDocumen
 
   bool Visible() const override { return state_->visible; }
   void SetVisible(bool visible) override {
-    CadCall call;
-    call.op = CadOp::SetVisible;
-    call.numbers = {visible ? 1.0 : 0.0};
-    state_->Log(std::move(call));
+    state_->Log({.op = CadOp::SetVisible, .numbers = {visible ? 1.0 : 0.0}});
     state_->visible = visible;
   }
   cad::CadDocuments& Documents() override { return *this; }
 
   std::shared_ptr<cad::CadDocument> Add() override {
-    CadCall call;
-    call.op = CadOp::AddDocument;
-    call.document = static_cast<int>(state_->views.size()) + 1;
-    state_->Log(std::move(call));
+    const int document = static_cast<int>(state_->views.size()) + 1;
+    state_->Log({.op = CadOp::AddDocument, .document = document});
     state_->views.push_back({{0, 0, 1}, {0, 0, 0}});
-    return std::make_shared<FakeDocument>(state_, static_cast<int>(state_->views.size()));
+    return std::make_shared<FakeDocument>(state_, document);
   }
 
  private:

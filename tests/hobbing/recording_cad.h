@@ -54,31 +54,31 @@ struct EntityRecord {
   int document = 0;  // 1 for the first drawing
   EntityKind kind = EntityKind::Solid;
   bool alive = true;
-  Placement placement;
+  Placement placement{};
   // Turn about axes parallel to Z, counter-clockwise seen from +Z, summed without wrapping.
   double turnAboutZ = 0;
-  cad::Point centre;  // arcs, circles, cylinders
+  cad::Point centre{};  // arcs, circles, cylinders
   double radius = 0;
   double startAngle = 0;  // arcs
   double endAngle = 0;
-  cad::Point start;  // lines
-  cad::Point end;
-  double height = 0;        // cylinders, extruded solids
-  int color = 256;          // circles (256: by layer)
-  std::vector<int> curves;  // regions: their curves; extruded solids: their region
+  cad::Point start{};  // lines
+  cad::Point end{};
+  double height = 0;          // cylinders, extruded solids
+  int color = 256;            // circles (256: by layer)
+  std::vector<int> curves{};  // regions: their curves; extruded solids: their region
 };
 
 // One call, with what it was given and what it made.
 struct CadCall {
   CadOp op = CadOp::Move;
-  int document = 0;                // the drawing it was made in
-  int target = 0;                  // the entity it was called on, 0 for none
-  std::vector<int> entities;       // entities passed: curves, region, the Boolean's other
-  std::vector<cad::Point> points;  // points passed, in order
-  std::vector<double> numbers;     // radii, angles, heights, counts, operation codes
-  std::string text;                // SendCommand
-  std::vector<int> results;        // entities made
-  bool failed = false;             // raised CadError (injected, or refused like a CAD would)
+  int document = 0;                  // the drawing it was made in
+  int target = 0;                    // the entity it was called on, 0 for none
+  std::vector<int> entities{};       // entities passed: curves, region, the Boolean's other
+  std::vector<cad::Point> points{};  // points passed, in order
+  std::vector<double> numbers{};     // radii, angles, heights, counts, operation codes
+  std::string text{};                // SendCommand
+  std::vector<int> results{};        // entities made
+  bool failed = false;               // raised CadError (injected, or refused like a CAD would)
 };
 
 // A CAD application that does no modelling but logs every call with its arguments, keeps
