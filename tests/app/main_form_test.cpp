@@ -179,23 +179,12 @@ TEST_F(WindowTest, FinenessTakesAnyTypedTextWithoutGrowingTheList) {
   }
 }
 
-// White grounds for the fields, disabled ones included, and green bottom lines, as painted.
-TEST_F(WindowTest, PaintsWhiteFieldsAndGreenBottomLines) {
-  form->SetStatusText("正在生成三维模型");
+// White grounds for the fields as painted: Fusion greys a disabled field's ground unless told.
+TEST_F(WindowTest, PaintsWhiteFieldsEvenWhenDisabled) {
   const QImage window = form->grab().toImage();
   for (const char* name : {"Text_a_true", "Text_d1", "Text_x2", "Combo_fine"}) {
     const QRect field = Find(name)->geometry();
     EXPECT_EQ(window.pixelColor(field.center().x() + 12, field.center().y()), Qt::white) << name;
-  }
-  for (const char* name : {"Label18", "Label_prompt"}) {
-    const QRect area = Find(name)->geometry();
-    int green = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-      for (int x = area.left(); x <= area.right(); ++x) {
-        const QColor c = window.pixelColor(x, y);
-        green += c.green() > c.red() + 60 && c.green() > c.blue() + 60;
-      }
-    EXPECT_GT(green, 20) << name;
   }
 }
 
