@@ -35,6 +35,10 @@ struct BooleanCase {
   double volume;  // expected, or 0 when the operation must fail
 };
 
+void PrintTo(const BooleanCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
 const BooleanCase kCases[] = {
     {"coaxial subtraction", Cylinder({0, 0, 0}, 10, 10), Cylinder({0, 0, 0}, 5, 20),
      BooleanOperation::Subtraction, kPi*(100 - 25) * 10},

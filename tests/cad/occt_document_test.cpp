@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "cad/occt/occt_observer.h"
 #include "occt_test_support.h"
 
 namespace kelvo::cad {
@@ -160,94 +159,6 @@ TEST(OcctViewportTest, ChangesTakeEffectWhenTheViewportIsAssignedBack) {
   ExpectNear(drawing->ActiveViewport()->Direction(), {1, 1, 1}, 0);
   EXPECT_THROW(viewport->SetDirection({0, 0, 0}), CadError);
   EXPECT_THROW(drawing->SetActiveViewport(nullptr), CadError);
-}
-
-// Writes every call down as one line of text.
-class RecordingObserver : public OcctObserver {
- public:
-  std::vector<std::string> calls;
-  bool throw_after_recording = false;
-
-  void OnVisibilityChanged(bool visible) override { Record("visible " + std::to_string(visible)); }
-  void OnDocumentAdded(int document, const std::string& name) override {
-    Record("added " + std::to_string(document) + " " + name);
-  }
-  void OnDocumentClosed(int document) override { Record("closed " + std::to_string(document)); }
-  void OnEntityAdded(int, const ObservedEntity& entity) override {
-    Record("entity+ " + std::to_string(entity.id) + " " + std::string(EntityKindName(entity.kind)) +
-           (entity.shape.IsNull() ? " null" : ""));
-  }
-  void OnEntityChanged(int, const ObservedEntity& entity) override {
-    Record("entity~ " + std::to_string(entity.id) + " colour " + std::to_string(entity.color));
-  }
-  void OnEntityRemoved(int, EntityId id) override { Record("entity- " + std::to_string(id)); }
-  void OnViewportAssigned(int, const ViewState& view) override {
-    Record("view " + std::to_string(view.direction.x));
-  }
-  void OnZoomExtents(int) override { Record("zoom"); }
-  void OnShadeMode(int, ShadeMode mode) override { Record(std::string(ShadeModeName(mode))); }
-  void OnCommandLine(int, const std::string& line) override { Record("log " + line); }
-
- private:
-  void Record(std::string call) {
-    calls.push_back(std::move(call));
-    if (throw_after_recording) throw std::runtime_error("observer failure");
-  }
-};
-
-TEST(OcctObserverTest, HearsEveryChangeAndReplaysWhatExistedBefore) {
-  for (const bool observer_throws : {false, true}) {
-    SCOPED_TRACE(observer_throws ? "observer throws" : "observer behaves");
-    auto app = MakeHeadlessCadApplication();
-    auto early = app->Documents().AddDrawing();
-    early->ModelSpace()->AddCircle({0, 0, 0}, 1);
-    auto observer = std::make_shared<RecordingObserver>();
-    observer->throw_after_recording = observer_throws;
-    app->SetObserver(observer);
-
-    app->SetVisible(false);
-    auto drawing = app->Documents().AddDrawing();
-    auto space = drawing->ModelSpace();
-    auto blank = space->AddCylinder({0, 0, 0}, 5, 5);
-    auto cutter = space->AddCylinder({0, 5, 0}, 1, 10);
-    blank->Boolean(BooleanOperation::Subtraction, *cutter);
-    space->AddCircle({0, 0, 0}, 4)->SetColor(1);
-    auto viewport = drawing->ActiveViewport();
-    viewport->SetDirection({1, 1, 1});
-    drawing->SetActiveViewport(viewport);
-    drawing->SendCommand("ZOOM E SHADEMODE G ");
-    early->Close();
-    const std::vector<std::string> calls = observer->calls;
-    observer.reset();       // the application held it weakly: it is gone now
-    app->SetVisible(true);  // and nobody hears this
-
-    const std::vector<std::string> expected{"visible 1",
-                                            "added 1 Drawing1",
-                                            "entity+ 1 circle",
-                                            "view 0.000000",
-                                            "wireframe",
-                                            "visible 0",
-                                            "added 2 Drawing2",
-                                            "entity+ 1 solid",
-                                            "entity+ 2 solid",
-                                            "entity- 2",
-                                            "entity~ 1 colour 256",
-                                            "entity+ 3 circle",
-                                            "entity~ 3 colour 1",
-                                            "view 1.000000",
-                                            "log Command: ZOOM E",
-                                            "zoom",
-                                            "log Command: SHADEMODE G",
-                                            "gouraud",
-                                            "closed 1"};
-    EXPECT_EQ(calls, expected);
-    // A throwing observer changes nothing in the drawing.
-    EXPECT_TRUE(IsAlive(*blank));
-    EXPECT_LT(MeasureSolid(*blank).volume, std::numbers::pi * 25 * 5);
-    EXPECT_EQ(drawing->Entities().size(), 2u);
-    EXPECT_EQ(drawing->View().shade_mode, ShadeMode::Gouraud);
-    EXPECT_TRUE(app->Visible());
-  }
 }
 
 }  // namespace

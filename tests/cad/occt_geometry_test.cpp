@@ -114,7 +114,7 @@ TEST_F(OcctGeometryTest, Rotate3DTurnsByTheRightHandRuleAboutPoint1ToPoint2) {
   EXPECT_THROW(solid->Rotate3D({1, 1, 1}, {1, 1, 1}, 1), CadError);
 }
 
-TEST_F(OcctGeometryTest, RepeatedMotionsAddUp) {
+TEST_F(OcctGeometryTest, MotionsComposeInTheOrderCalled) {
   const auto cutter = space->AddCylinder({0, 20, 0}, 1, 2);
   const auto blank = space->AddCylinder({10, 0, 0}, 1, 2);
   for (int step = 0; step < 18; ++step) {
@@ -125,6 +125,15 @@ TEST_F(OcctGeometryTest, RepeatedMotionsAddUp) {
   ExpectNear(BoxCentre(BoundingBoxOf(*blank)), {10, 0, 0}, 1e-9);
   cutter->Move({1, 2, 3}, {1, 2, 3});  // no motion at all
   ExpectNear(BoxCentre(BoundingBoxOf(*cutter)), {18 * 1.5707963, 20, 0}, 1e-9);
+
+  // Each motion acts on the entity where the previous ones left it.
+  const auto solid = space->AddCylinder({0, 0, 0}, 1, 2);
+  solid->Move({0, 0, 0}, {10, 0, 0});
+  solid->Rotate3D({0, 0, 0}, {0, 0, 1}, kPi / 2);
+  ExpectNear(BoxCentre(BoundingBoxOf(*solid)), {0, 10, 0}, 1e-9);
+  solid->Move({1, 1, 1}, {1, 1, 6});
+  solid->Rotate3D({0, 0, 0}, {1, 0, 0}, kPi / 2);
+  ExpectNear(BoxCentre(BoundingBoxOf(*solid)), {0, -5, 10}, 1e-9);
 }
 
 struct ArrayCase {
