@@ -26,14 +26,16 @@ class RecordingObserver : public OcctObserver {
     Record("added " + std::to_string(document) + " " + name);
   }
   void OnDocumentClosed(int document) override { Record("closed " + std::to_string(document)); }
-  void OnEntityAdded(int, const ObservedEntity& entity) override {
-    Record("entity+ " + std::to_string(entity.id) + " " + std::string(EntityKindName(entity.kind)) +
+  void OnEntityAdded(int document, const ObservedEntity& entity) override {
+    Record("entity+ " + Id(document, entity.id) + " " + std::string(EntityKindName(entity.kind)) +
            (entity.shape.IsNull() ? " null" : ""));
   }
-  void OnEntityChanged(int, const ObservedEntity& entity) override {
-    Record("entity~ " + std::to_string(entity.id) + " colour " + std::to_string(entity.color));
+  void OnEntityChanged(int document, const ObservedEntity& entity) override {
+    Record("entity~ " + Id(document, entity.id) + " colour " + std::to_string(entity.color));
   }
-  void OnEntityRemoved(int, EntityId id) override { Record("entity- " + std::to_string(id)); }
+  void OnEntityRemoved(int document, EntityId id) override {
+    Record("entity- " + Id(document, id));
+  }
   void OnViewportAssigned(int, const ViewState& view) override {
     Record("view " + std::to_string(view.direction.x));
   }
@@ -42,6 +44,9 @@ class RecordingObserver : public OcctObserver {
   void OnCommandLine(int, const std::string& line) override { Record("log " + line); }
 
  private:
+  static std::string Id(int document, EntityId id) {
+    return std::to_string(document) + ":" + std::to_string(id);
+  }
   void Record(std::string call) {
     calls.push_back(std::move(call));
     if (throw_after_recording) throw std::runtime_error("observer failure");
@@ -74,26 +79,16 @@ TEST(OcctObserverTest, HearsEveryChangeAndReplaysWhatExistedBefore) {
     observer.reset();       // the application held it weakly: it is gone now
     app->SetVisible(true);  // and nobody hears this
 
-    const std::vector<std::string> expected{"visible 1",
-                                            "added 1 Drawing1",
-                                            "entity+ 1 circle",
-                                            "view 0.000000",
-                                            "wireframe",
-                                            "visible 0",
-                                            "added 2 Drawing2",
-                                            "entity+ 1 solid",
-                                            "entity+ 2 solid",
-                                            "entity- 2",
-                                            "entity~ 1 colour 256",
-                                            "entity+ 3 circle",
-                                            "entity~ 3 colour 1",
-                                            "view 1.000000",
-                                            "log Command: ZOOM E",
-                                            "zoom",
-                                            "log Command: SHADEMODE G",
-                                            "gouraud",
-                                            "closed 1"};
-    EXPECT_EQ(calls, expected);
+    std::string heard;
+    for (const std::string& call : calls)
+      heard += call + "; ";
+    EXPECT_EQ(heard,
+              // the replay of what existed before
+              "visible 1; added 1 Drawing1; entity+ 1:1 circle; view 0.000000; wireframe; "
+              // then every change, after it was made
+              "visible 0; added 2 Drawing2; entity+ 2:1 solid; entity+ 2:2 solid; entity- 2:2; "
+              "entity~ 2:1 colour 256; entity+ 2:3 circle; entity~ 2:3 colour 1; view 1.000000; "
+              "log Command: ZOOM E; zoom; log Command: SHADEMODE G; gouraud; closed 1; ");
     // A throwing observer changes nothing in the drawing.
     EXPECT_TRUE(IsAlive(*blank));
     EXPECT_LT(MeasureSolid(*blank).volume, std::numbers::pi * 25 * 5);
