@@ -5,6 +5,7 @@
 #include <BRepAlgoAPI_Cut.hxx>
 #include <BRepAlgoAPI_Fuse.hxx>
 #include <BRepCheck_Analyzer.hxx>
+#include <TopExp_Explorer.hxx>
 #include <TopTools_ListOfShape.hxx>
 #include <algorithm>
 #include <memory>
@@ -44,6 +45,16 @@ std::string Dump(const BRepAlgoAPI_BooleanOperation& algorithm, bool errors) {
   while (!dumped.empty() && dumped.back() == ' ')
     dumped.pop_back();
   return dumped;
+}
+
+// Why a result is not exactly one solid, in a gear designer's words.
+std::string WhyNotOneSolid(const TopoDS_Shape& result) {
+  int solids = 0;
+  for (TopExp_Explorer explorer(result, TopAbs_SOLID); explorer.More(); explorer.Next())
+    ++solids;
+  if (solids == 0) return "the result is empty";
+  if (solids > 1) return "the result falls apart into " + std::to_string(solids) + " solids";
+  return "the result has faces or edges outside its solid";
 }
 
 // A valid solid can still be the wrong one; these bounds hold for every right one.
@@ -103,9 +114,7 @@ BooleanOutcome EvaluateBoolean(BooleanOperation operation, const BooleanOperand&
       outcome.warnings.empty() ? "" : " (OpenCASCADE warned: " + outcome.warnings + ")";
 
   outcome.solid = SingleSolid(algorithm->Shape());
-  if (outcome.solid.IsNull()) {
-    ThrowCadError(name, "the result is not one solid" + warned);
-  }
+  if (outcome.solid.IsNull()) ThrowCadError(name, WhyNotOneSolid(algorithm->Shape()) + warned);
   if (!BRepCheck_Analyzer(outcome.solid).IsValid()) {
     ThrowCadError(name, "the result is not a valid solid" + warned);
   }

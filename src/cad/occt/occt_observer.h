@@ -37,6 +37,7 @@ class OcctObserver {
   virtual void OnVisibilityChanged(bool /*visible*/) {}
   // The new drawing is the current one; the newest open drawing is always current.
   virtual void OnDocumentAdded(int /*document*/, const std::string& /*name*/) {}
+  // Its entities go with it; there is no OnEntityRemoved for each of them.
   virtual void OnDocumentClosed(int /*document*/) {}
   virtual void OnEntityAdded(int /*document*/, const ObservedEntity& /*entity*/) {}
   // Moved, turned, recoloured or reshaped by a Boolean.
