@@ -31,7 +31,7 @@ std::optional<GearPairData> SolvePairFromTexts(const GearPairTexts& texts) {
 std::array<std::string, 7> ResultTexts(const GearPairData& pair) {
   std::array<std::string, 7> texts;
   for (std::size_t i = 0; i < kResultFields.size(); ++i) {
-    const ResultFieldSpec& field = kResultFields[i];
+    const ResultFieldFormat& field = kResultFields[i];
     texts[i] = NumberToResultText(pair.*field.member, field.decimals);
   }
   return texts;

@@ -29,13 +29,13 @@ struct GearPairTexts {
 std::optional<GearPairData> SolvePairFromTexts(const GearPairTexts& texts);
 
 // One of the seven results the window shows, in the order they are written.
-struct ResultFieldSpec {
+struct ResultFieldFormat {
   std::string_view name;  // the result field: "Text_d1", ...
   double GearPairData::*member;
   int decimals;
 };
 
-inline constexpr std::array<ResultFieldSpec, 7> kResultFields = {{
+inline constexpr std::array<ResultFieldFormat, 7> kResultFields = {{
     {"Text_d1", &GearPairData::d1, 2},
     {"Text_d2", &GearPairData::d2, 2},
     {"Text_da1", &GearPairData::da1, 2},

@@ -26,8 +26,8 @@ class CalculateClick : public WindowTest {
   }
   QStringList Results() const {
     QStringList texts;
-    for (const ResultFieldSpec& spec : kResultFields)
-      texts << Find<QLineEdit>(std::string(spec.name).c_str())->text();
+    for (const ResultFieldFormat& format : kResultFields)
+      texts << Find<QLineEdit>(std::string(format.name).c_str())->text();
     return texts;
   }
 };

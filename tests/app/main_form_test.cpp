@@ -139,13 +139,13 @@ TEST_F(WindowTest, TabRunsThroughInputsAndOptionsSkippingTheResults) {
 }
 
 TEST_F(WindowTest, ResultFieldsRefuseFocusAndTypingButTakeACommandsText) {
-  for (const ResultFieldSpec& spec : kResultFields) {
-    auto* field = Find<QLineEdit>(std::string(spec.name).c_str());
+  for (const ResultFieldFormat& format : kResultFields) {
+    auto* field = Find<QLineEdit>(std::string(format.name).c_str());
     QTest::mouseClick(field, Qt::LeftButton);
     field->setFocus();
     QTest::keyClicks(field, "123");
-    EXPECT_TRUE(HasFocus(Find("Text_a_true"))) << spec.name;
-    EXPECT_EQ(field->text(), "") << spec.name;
+    EXPECT_TRUE(HasFocus(Find("Text_a_true"))) << format.name;
+    EXPECT_EQ(field->text(), "") << format.name;
   }
   form->SetResultText(ResultField::x2, "0.013");
   EXPECT_EQ(Find<QLineEdit>("Text_x2")->text(), "0.013");
