@@ -1,0 +1,398 @@
+#include "cad/viewer/cad_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <utility>
+
+#include "cad/occt/occt_application.h"
+#include "cad/occt/occt_export.h"
+#include "cad/occt/occt_observer.h"
+#include "cad/viewer/drawing_view.h"
+
+namespace kelvo::cad {
+namespace {
+
+const QString kTitle = QStringLiteral("Kelvo");
+const QString kWindowTitle = QStringLiteral("Kelvo 三维模型");
+
+// The export formats, first extension first: what the dialog offers and what a file name
+// typed without an extension gets.
+const QStringList kExportFilters = {
+    QStringLiteral("STEP (*.step *.stp)"),
+    QStringLiteral("IGES (*.iges *.igs)"),
+    QStringLiteral("STL (*.stl)"),
+    QStringLiteral("BREP (*.brep)"),
+};
+
+QString FirstExtensionOf(const QString& filter) {
+  const qsizetype star = filter.indexOf(QStringLiteral("*."));
+  const qsizetype end = filter.indexOf(QRegularExpression(QStringLiteral("[ )]")), star);
+  return star < 0 ? QString() : filter.mid(star + 1, end - star - 1);
+}
+
+// A modal box titled Kelvo with no icon, as every message of the program; returns the index
+// of the button pressed, or the escape button's when the box is closed otherwise.
+std::size_t Ask(QWidget* parent, const QString& text,
+                const std::vector<std::pair<QString, QMessageBox::ButtonRole>>& buttons,
+                std::size_t cancel) {
+  QMessageBox box(QMessageBox::NoIcon, kTitle, text, QMessageBox::NoButton, parent);
+  std::vector<QPushButton*> added;
+  for (const auto& [label, role] : buttons)
+    added.push_back(box.addButton(label, role));
+  box.setDefaultButton(added.at(cancel));
+  box.setEscapeButton(added.at(cancel));
+  box.exec();
+  for (std::size_t index = 0; index < added.size(); ++index) {
+    if (box.clickedButton() == added[index]) return index;
+  }
+  return cancel;
+}
+
+}  // namespace
+
+// Hands what the application reports to the window. The application holds it weakly, so it
+// stops hearing when the window goes.
+class CadWindow::Follower final : public OcctObserver {
+ public:
+  explicit Follower(CadWindow& window) : window_(window) {}
+
+  void OnVisibilityChanged(bool visible) override { window_.ShowApplication(visible); }
+  void OnDocumentAdded(int document, const std::string& name) override {
+    window_.AddSheet(document, QString::fromStdString(name));
+  }
+  void OnDocumentClosed(int document) override { window_.RemoveSheet(document); }
+  void OnEntityAdded(int document, const ObservedEntity& entity) override {
+    window_.ChangeEntity(document, entity);
+  }
+  void OnEntityChanged(int document, const ObservedEntity& entity) override {
+    window_.ChangeEntity(document, entity);
+  }
+  void OnEntityRemoved(int document, EntityId id) override { window_.RemoveEntity(document, id); }
+  void OnViewportAssigned(int document, const ViewState& view) override {
+    window_.AssignView(document, view);
+  }
+  void OnZoomExtents(int document) override { window_.ZoomExtents(document); }
+  void OnShadeMode(int document, ShadeMode mode) override { window_.SetShadeMode(document, mode); }
+  void OnCommandLine(int document, const std::string& line) override {
+    window_.AddLogLine(document, QString::fromStdString(line));
+  }
+
+ private:
+  CadWindow& window_;
+};
+
+CadWindow::CadWindow(OcctCadApplication& application, std::function<void()> on_closed,
+                     QWidget* parent)
+    : QMainWindow(parent),
+      application_(application),
+      on_closed_(std::move(on_closed)),
+      follower_(std::make_shared<Follower>(*this)) {
+  setWindowTitle(kWindowTitle);
+  resize(960, 720);
+
+  auto* central = new QWidget(this);
+  auto* layout = new QVBoxLayout(central);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(2);
+  tabs_ = new QTabWidget(central);
+  tabs_->setObjectName(QStringLiteral("drawingTabs"));
+  tabs_->setTabsClosable(true);
+  tabs_->setDocumentMode(true);
+  layout->addWidget(tabs_, 1);
+
+  log_ = new QPlainTextEdit(central);
+  log_->setObjectName(QStringLiteral("commandLog"));
+  log_->setReadOnly(true);
+  log_->setMaximumBlockCount(1000);
+  log_->setFocusPolicy(Qt::NoFocus);
+  log_->setFixedHeight(log_->fontMetrics().lineSpacing() * 4 + 10);
+  layout->addWidget(log_);
+
+  command_line_ = new QLineEdit(central);
+  command_line_->setObjectName(QStringLiteral("commandLine"));
+  command_line_->setPlaceholderText(QStringLiteral("命令："));
+  layout->addWidget(command_line_);
+  setCentralWidget(central);
+
+  CreateMenus();
+  connect(command_line_, &QLineEdit::returnPressed, this, &CadWindow::RunTypedCommand);
+  connect(tabs_, &QTabWidget::currentChanged, this, &CadWindow::CurrentChanged);
+  connect(tabs_, &QTabWidget::tabCloseRequested, this,
+          [this](int index) { CloseDrawing(sheets_.at(static_cast<std::size_t>(index)).number); });
+  CurrentChanged();
+}
+
+CadWindow::~CadWindow() = default;
+
+std::weak_ptr<OcctObserver> CadWindow::Observer() const {
+  return follower_;
+}
+
+void CadWindow::CreateMenus() {
+  QMenu* file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
+  QAction* export_action =
+      file->addAction(QStringLiteral("导出(&E)..."), this, [this] { ExportCurrentDrawing(); });
+  export_action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+  QAction* close_action = file->addAction(QStringLiteral("关闭图形(&C)"), this, [this] {
+    if (const Sheet* sheet = CurrentSheet()) CloseDrawing(sheet->number);
+  });
+  close_action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+  file->addSeparator();
+  file->addAction(QStringLiteral("关闭窗口(&X)"), this, &QWidget::close);
+
+  // The view commands go through the drawing's command line, like typed ones, so that the
+  // drawing records them and the log shows them.
+  QMenu* view = menuBar()->addMenu(QStringLiteral("视图(&V)"));
+  QAction* zoom = view->addAction(QStringLiteral("缩放到范围(&E)"), this,
+                                  [this] { SendToCurrent(QStringLiteral("ZOOM E")); });
+  QAction* shade = view->addAction(QStringLiteral("着色(&G)"), this,
+                                   [this] { SendToCurrent(QStringLiteral("SHADEMODE G")); });
+  QAction* wire = view->addAction(QStringLiteral("线框(&W)"), this,
+                                  [this] { SendToCurrent(QStringLiteral("SHADEMODE 2D")); });
+  drawing_actions_ = {export_action, close_action, zoom, shade, wire};
+}
+
+CadWindow::Sheet* CadWindow::SheetOf(int number) {
+  for (Sheet& sheet : sheets_) {
+    if (sheet.number == number) return &sheet;
+  }
+  return nullptr;
+}
+
+const CadWindow::Sheet* CadWindow::SheetOf(int number) const {
+  return const_cast<CadWindow*>(this)->SheetOf(number);
+}
+
+CadWindow::Sheet* CadWindow::CurrentSheet() {
+  const int index = tabs_->currentIndex();
+  return index < 0 ? nullptr : &sheets_.at(static_cast<std::size_t>(index));
+}
+
+std::shared_ptr<OcctDocument> CadWindow::DocumentOf(int number) const {
+  for (std::shared_ptr<OcctDocument>& document : application_.Documents().Open()) {
+    if (document->Number() == number) return document;
+  }
+  return nullptr;
+}
+
+DrawingView* CadWindow::ViewOf(int number) const {
+  const Sheet* sheet = SheetOf(number);
+  return sheet ? sheet->view : nullptr;
+}
+
+bool CadWindow::IsUnsaved(int number) const {
+  const Sheet* sheet = SheetOf(number);
+  return sheet && sheet->unsaved;
+}
+
+void CadWindow::CurrentChanged() {
+  const Sheet* sheet = CurrentSheet();
+  setWindowTitle(sheet ? kWindowTitle + QStringLiteral(" - [") + sheet->name + QStringLiteral("]")
+                       : kWindowTitle);
+  log_->setPlainText(sheet ? sheet->log.join(QLatin1Char('\n')) : QString());
+  log_->moveCursor(QTextCursor::End);
+  for (QAction* action : drawing_actions_)
+    action->setEnabled(sheet != nullptr);
+}
+
+void CadWindow::RunTypedCommand() {
+  const QString typed = command_line_->text().trimmed();
+  command_line_->clear();
+  if (!typed.isEmpty()) SendToCurrent(typed);
+}
+
+void CadWindow::SendToCurrent(const QString& command) {
+  Sheet* sheet = CurrentSheet();
+  std::shared_ptr<OcctDocument> document = sheet ? DocumentOf(sheet->number) : nullptr;
+  if (!document) {
+    log_->appendPlainText(QStringLiteral("命令: ") + command);
+    log_->appendPlainText(QStringLiteral("没有打开的图形。"));
+    return;
+  }
+  try {
+    // Enter ends the last entry, as the trailing blank does in a script.
+    document->SendCommand(command.toStdString() + " ");
+  } catch (const CadError& error) {
+    AppendLog(sheet, QString::fromStdString(error.what()));
+  }
+}
+
+void CadWindow::AppendLog(Sheet* sheet, const QString& line) {
+  sheet->log.append(line);
+  if (sheet == CurrentSheet()) log_->appendPlainText(line);
+}
+
+bool CadWindow::ExportDrawing(int number, const std::filesystem::path& path) {
+  Sheet* sheet = SheetOf(number);
+  std::shared_ptr<OcctDocument> document = DocumentOf(number);
+  if (!sheet || !document) return false;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  try {
+    ExportDocument(*document, path);
+  } catch (const CadError& error) {
+    QApplication::restoreOverrideCursor();
+    ShowError(QStringLiteral("导出失败：") + QString::fromStdString(error.what()));
+    return false;
+  }
+  QApplication::restoreOverrideCursor();
+  sheet->unsaved = false;
+  AppendLog(sheet, QStringLiteral("已导出 ") + QFile::decodeName(path.c_str()));
+  return true;
+}
+
+bool CadWindow::ExportCurrentDrawing() {
+  const Sheet* sheet = CurrentSheet();
+  return sheet && ExportWithDialog(sheet->number);
+}
+
+bool CadWindow::ExportWithDialog(int number) {
+  const Sheet* sheet = SheetOf(number);
+  if (!sheet) return false;
+  QString filter = kExportFilters.front();
+  const QString suggested =
+      QFileInfo(export_folder_, sheet->name + QStringLiteral(".step")).filePath();
+  QString path =
+      QFileDialog::getSaveFileName(this, QStringLiteral("导出 ") + sheet->name, suggested,
+                                   kExportFilters.join(QStringLiteral(";;")), &filter);
+  if (path.isEmpty()) return false;
+  if (QFileInfo(path).suffix().isEmpty()) path += FirstExtensionOf(filter);
+  export_folder_ = QFileInfo(path).absolutePath();
+  return ExportDrawing(number, std::filesystem::path(QFile::encodeName(path).toStdString()));
+}
+
+bool CadWindow::CloseDrawing(int number) {
+  const Sheet* sheet = SheetOf(number);
+  if (!sheet) return false;
+  if (sheet->unsaved) {
+    const QString text =
+        QStringLiteral("图形 %1 尚未导出，关闭后其中的模型将丢失。\n是否先导出？").arg(sheet->name);
+    enum : std::size_t { kExport, kDiscard, kCancel };
+    switch (Ask(this, text,
+                {{QStringLiteral("导出..."), QMessageBox::AcceptRole},
+                 {QStringLiteral("放弃"), QMessageBox::DestructiveRole},
+                 {QStringLiteral("取消"), QMessageBox::RejectRole}},
+                kCancel)) {
+      case kExport:
+        if (!ExportWithDialog(number)) return false;
+        break;
+      case kDiscard:
+        break;
+      default:
+        return false;
+    }
+  }
+  if (std::shared_ptr<OcctDocument> document = DocumentOf(number)) document->Close();
+  return true;
+}
+
+void CadWindow::closeEvent(QCloseEvent* event) {
+  QStringList unsaved;
+  for (const Sheet& sheet : sheets_) {
+    if (sheet.unsaved) unsaved.append(sheet.name);
+  }
+  if (!unsaved.isEmpty()) {
+    const QString text =
+        QStringLiteral("以下图形尚未导出：%1。\n关闭三维窗口将放弃这些图形中的模型。")
+            .arg(unsaved.join(QStringLiteral("、")));
+    const std::size_t kDiscard = 0;
+    if (Ask(this, text,
+            {{QStringLiteral("放弃并关闭"), QMessageBox::DestructiveRole},
+             {QStringLiteral("取消"), QMessageBox::RejectRole}},
+            1) != kDiscard) {
+      event->ignore();
+      return;
+    }
+  }
+  event->accept();
+  // A copy: ending the instance schedules this window's deletion.
+  if (const std::function<void()> closed = on_closed_) closed();
+}
+
+void CadWindow::ShowError(const QString& text) {
+  QMessageBox box(QMessageBox::NoIcon, kTitle, text, QMessageBox::Ok, this);
+  box.exec();
+}
+
+void CadWindow::ShowApplication(bool visible) {
+  if (!visible) {
+    hide();
+    return;
+  }
+  show();
+  raise();
+  activateWindow();
+}
+
+void CadWindow::AddSheet(int number, const QString& name) {
+  Sheet sheet;
+  sheet.number = number;
+  sheet.name = name;
+  try {
+    sheet.view = new DrawingView(tabs_);
+    sheet.page = sheet.view;
+  } catch (...) {
+    // No X connection for OpenCASCADE: the drawing still exists and can be exported.
+    sheet.page = new QLabel(QStringLiteral("无法显示三维视图。"), tabs_);
+  }
+  sheet.page->setObjectName(name);
+  sheets_.push_back(sheet);
+  tabs_->addTab(sheet.page, name);
+  tabs_->setCurrentIndex(tabs_->count() - 1);
+}
+
+void CadWindow::RemoveSheet(int number) {
+  for (std::size_t index = 0; index < sheets_.size(); ++index) {
+    if (sheets_[index].number != number) continue;
+    QWidget* page = sheets_[index].page;
+    sheets_.erase(sheets_.begin() + static_cast<std::ptrdiff_t>(index));
+    tabs_->removeTab(static_cast<int>(index));
+    page->deleteLater();
+    CurrentChanged();
+    return;
+  }
+}
+
+void CadWindow::ChangeEntity(int number, const ObservedEntity& entity) {
+  Sheet* sheet = SheetOf(number);
+  if (!sheet) return;
+  sheet->unsaved = true;
+  if (sheet->view) sheet->view->SetEntity(entity);
+}
+
+void CadWindow::RemoveEntity(int number, EntityId id) {
+  Sheet* sheet = SheetOf(number);
+  if (!sheet) return;
+  sheet->unsaved = true;
+  if (sheet->view) sheet->view->RemoveEntity(id);
+}
+
+void CadWindow::AssignView(int number, const ViewState& view) {
+  if (DrawingView* drawing = ViewOf(number)) drawing->SetView(view);
+}
+
+void CadWindow::ZoomExtents(int number) {
+  if (DrawingView* drawing = ViewOf(number)) drawing->ZoomExtents();
+}
+
+void CadWindow::SetShadeMode(int number, ShadeMode mode) {
+  if (DrawingView* drawing = ViewOf(number)) drawing->SetShadeMode(mode);
+}
+
+void CadWindow::AddLogLine(int number, const QString& line) {
+  if (Sheet* sheet = SheetOf(number)) AppendLog(sheet, line);
+}
+
+}  // namespace kelvo::cad
