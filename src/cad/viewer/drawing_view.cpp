@@ -5,6 +5,7 @@
 #include <AIS_ViewController.hxx>
 #include <Aspect_DisplayConnection.hxx>
 #include <Aspect_NeutralWindow.hxx>
+#include <Bnd_Box.hxx>
 #include <Graphic3d_Camera.hxx>
 #include <Graphic3d_MaterialAspect.hxx>
 #include <OpenGl_Context.hxx>
@@ -348,6 +349,11 @@ void DrawingView::paintGL() {
     scene.Present();
     if (scene.fit_pending) {
       scene.view->FitAll(kZoomMargin, false);
+      // The fit puts the eye as far from the model as the model is deep; a drawing of flat
+      // curves alone (a reference circle) would have it in their plane, where they vanish.
+      const Bnd_Box box = scene.view->View()->MinMaxValues();
+      const double extent = box.IsVoid() ? 0 : std::sqrt(box.SquareExtent());
+      scene.view->Camera()->SetDistance(std::max(extent, 1.0) * 2);
       scene.fit_pending = false;
     }
     scene.view->InvalidateImmediate();
