@@ -1,170 +1,127 @@
-// What the 3D window actually draws, read back pixel by pixel: shading against wireframe, the
-// isometric view and its lighting, zoom to extents, and the red of colour index 1.
+// What the 3D window draws, read back pixel by pixel: shading against wireframe, the lighting
+// of the isometric view, zoom to extents, and the red of colour index 1.
 
 #include <gtest/gtest.h>
 
-#include "occt_test_support.h"
 #include "viewer_test_support.h"
 
 namespace kelvo::cad::testing {
 namespace {
 
-class ViewPixelsTest : public ViewerTest {
- protected:
-  // A 10 mm cube about the origin, seen from (1, 1, 1) and zoomed to extents.
-  std::shared_ptr<OcctDocument> IsometricCube(WindowedCadApplication& instance) {
-    auto drawing = instance.Occt().Documents().AddDrawing();
-    AddBox(*drawing->ModelSpace(), {-5, -5, -5}, {10, 10, 10});
-    LookFrom(*drawing, {1, 1, 1});
-    drawing->SendCommand("ZOOM E ");
-    return drawing;
-  }
+// A point inside each face of the cube seen from (1, 1, 1): +X, +Y, +Z. Not the centres: a
+// wireframe's hidden edges run through those.
+constexpr Point kFacePoints[] = {{5, 2.5, -2.5}, {2.5, 5, -2.5}, {2.5, -2.5, 5}};
 
-  // A point inside each visible face: +X, +Y, +Z. Not the face centres: seen from (1, 1, 1),
-  // a wireframe's hidden edges run through those.
-  static constexpr Point kFacePoints[] = {{5, 2.5, -2.5}, {2.5, 5, -2.5}, {2.5, -2.5, 5}};
-};
+using ViewPixelsTest = ViewerTest;
 
-TEST_F(ViewPixelsTest, ShadedFillsTheFacesWireframeDrawsOnlyEdges) {
+TEST_F(ViewPixelsTest, ShadedFillsFacesWireframeDrawsOnlyTrueEdges) {
   struct Case {
-    const char* commands;  // sent after the cube is made
+    const char* commands;
     bool shaded;
   };
-  const Case cases[] = {
-      {"", false},  // a new drawing is a wireframe
-      {"SHADEMODE G ", true},
-      {"SHADEMODE G SHADEMODE 2D ", false},
-  };
-  auto instance = Start();
-  Show(*instance);
+  const Case cases[] = {{"", false}, {"SHADEMODE G ", true}, {"SHADEMODE G SHADEMODE 2D ", false}};
+  auto instance = StartShown();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.commands);
-    auto drawing = IsometricCube(*instance);
-    drawing->SendCommand(c.commands);
+    auto drawing = instance->Occt().Documents().AddDrawing();
+    AddCube(*drawing);
+    LookFrom(*drawing, {1, 1, 1});
+    drawing->SendCommand(std::string("ZOOM E ") + c.commands);
     const QImage image = Render(*instance, *drawing);
-    const QRgb background = Background(image);
-    const DrawingView& view = *instance->Window()->ViewOf(drawing->Number());
     for (const Point& face : kFacePoints) {
-      EXPECT_EQ(SameColour(ColourAround(image, view.PixelOf(face)), background), !c.shaded)
-          << "face point " << face.x << " " << face.y << " " << face.z;
+      const QRgb seen = ColourAround(image, ViewOf(*instance, *drawing).PixelOf(face));
+      EXPECT_EQ(SameColour(seen, Background(image)), !c.shaded) << face.x << face.y << face.z;
     }
-    // The cube's outline is a hexagon filling 3/4 of its bounding rectangle.
+    // The cube's outline, a hexagon, fills 3/4 of the rectangle around it.
     const Drawn drawn = DrawnPixels(image);
     const double filled = double(drawn.pixels) / (drawn.bounds.width() * drawn.bounds.height());
-    if (c.shaded) {
-      EXPECT_GT(filled, 0.7);
-    } else {
-      EXPECT_LT(filled, 0.05);
-    }
+    EXPECT_TRUE(c.shaded ? filled > 0.7 : filled < 0.05) << filled;
   }
-}
 
-TEST_F(ViewPixelsTest, AWireframeCylinderShowsItsEdgesAndNoIsoLines) {
-  auto instance = Start();
-  Show(*instance);
+  // A cylinder seen from the front: its end circles are the top and bottom lines, and no
+  // iso-line (which OpenCASCADE gives a coloured shape unless told not to) crosses its middle.
   auto drawing = instance->Occt().Documents().AddDrawing();
   drawing->ModelSpace()->AddCylinder({0, 0, 0}, 5, 10);
   LookFrom(*drawing, {0, -1, 0});
   drawing->SendCommand("ZOOM E ");
   const QImage image = Render(*instance, *drawing);
-  const DrawingView& view = *instance->Window()->ViewOf(drawing->Number());
-  const QRgb background = Background(image);
-  // From the front the end circles are the top and bottom lines; a mid-height iso-line, as
-  // OpenCASCADE adds to a coloured shape unless told not to, would cross the middle.
-  EXPECT_FALSE(SameColour(ColourAround(image, view.PixelOf({0, -5, 5})), background));
-  EXPECT_FALSE(SameColour(ColourAround(image, view.PixelOf({0, -5, -5})), background));
-  EXPECT_TRUE(SameColour(ColourAround(image, view.PixelOf({0, -5, 0})), background));
-  EXPECT_TRUE(SameColour(ColourAround(image, view.PixelOf({-2, -5, 2})), background));
+  for (const auto& [point, edge] : {std::pair{Point{0, -5, 5}, true},
+                                    {Point{0, -5, -5}, true},
+                                    {Point{0, -5, 0}, false},
+                                    {Point{-2, -5, 2}, false}}) {
+    const QRgb seen = ColourAround(image, ViewOf(*instance, *drawing).PixelOf(point));
+    EXPECT_NE(SameColour(seen, Background(image)), edge) << point.x << point.z;
+  }
 }
 
 TEST_F(ViewPixelsTest, TheIsometricViewShowsThreeDifferentlyLitFaces) {
-  auto instance = Start();
-  Show(*instance);
-  auto drawing = IsometricCube(*instance);
-  drawing->SendCommand("SHADEMODE G ");
+  auto instance = StartShown();
+  auto drawing = instance->Occt().Documents().AddDrawing();
+  AddCube(*drawing);
+  LookFrom(*drawing, {1, 1, 1});
+  drawing->SendCommand("ZOOM E SHADEMODE G ");
   const QImage image = Render(*instance, *drawing);
-  const DrawingView& view = *instance->Window()->ViewOf(drawing->Number());
-
-  // Seen from +X+Y+Z with Z up: the top face above the others, +X to the left of +Y.
-  const QPointF x_face = view.PixelOf(kFacePoints[0]);
-  const QPointF y_face = view.PixelOf(kFacePoints[1]);
-  const QPointF z_face = view.PixelOf(kFacePoints[2]);
-  EXPECT_LT(x_face.x(), y_face.x() - 50);
-  EXPECT_LT(z_face.y(), std::min(x_face.y(), y_face.y()) - 50);
-
-  const int x_light = Luminance(ColourAround(image, x_face));
-  const int y_light = Luminance(ColourAround(image, y_face));
-  const int z_light = Luminance(ColourAround(image, z_face));
-  const int background = Luminance(Background(image));
+  QPointF at[3];
+  int light[3];
+  for (int face = 0; face < 3; ++face) {
+    at[face] = ViewOf(*instance, *drawing).PixelOf(kFacePoints[face]);
+    light[face] = Luminance(ColourAround(image, at[face]));
+  }
+  // From +X+Y+Z with Z up: the top face above the others, +X to the left of +Y.
+  EXPECT_LT(at[0].x(), at[1].x() - 50);
+  EXPECT_LT(at[2].y(), std::min(at[0].y(), at[1].y()) - 50);
   SCOPED_TRACE(::testing::Message()
-               << "+X " << x_light << ", +Y " << y_light << ", +Z " << z_light);
-  // Each face differs from the others as much as a designer needs to read the edges, and
-  // none is lost in the background.
-  EXPECT_GE(std::abs(x_light - y_light), 15);
-  EXPECT_GE(std::abs(y_light - z_light), 15);
-  EXPECT_GE(std::abs(z_light - x_light), 15);
-  EXPECT_GE(std::min({x_light, y_light, z_light}) - background, 40);
+               << "+X " << light[0] << ", +Y " << light[1] << ", +Z " << light[2]);
+  for (int face = 0; face < 3; ++face) {
+    EXPECT_GE(std::abs(light[face] - light[(face + 1) % 3]), 15);
+    EXPECT_GE(light[face] - Luminance(Background(image)), 40);
+  }
 }
 
 TEST_F(ViewPixelsTest, ZoomToExtentsFillsTheViewAndCentresTheModel) {
   struct Case {
-    const char* what;
-    Point direction;
-    Point low, size;
+    Point direction, low, size;
   };
   const Case cases[] = {
-      {"a 2 mm cube far from the origin, isometric", {1, 1, 1}, {300, -200, 50}, {2, 2, 2}},
-      {"a wide plate off to the side, from above", {0, 0, 1}, {3000, 2000, 0}, {800, 100, 1}},
-      {"a tall post far below, from the front", {0, -1, 0}, {-1, -1, -5000}, {2, 2, 600}},
+      {{1, 1, 1}, {300, -200, 50}, {2, 2, 2}},      // a tiny cube far from the origin
+      {{0, 0, 1}, {3000, 2000, 0}, {800, 100, 1}},  // a wide plate off to the side, from above
   };
-  auto instance = Start();
-  Show(*instance);
+  auto instance = StartShown();
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
+    SCOPED_TRACE(c.size.x);
     auto drawing = instance->Occt().Documents().AddDrawing();
     drawing->SendCommand("SHADEMODE G ");
     AddBox(*drawing->ModelSpace(), c.low, c.size);
     LookFrom(*drawing, c.direction);
     const Drawn before = DrawnPixels(Render(*instance, *drawing));
-
     drawing->SendCommand("ZOOM E ");
     const QImage image = Render(*instance, *drawing);
     const Drawn after = DrawnPixels(image);
-    ASSERT_GT(after.pixels, 0);
-    EXPECT_GT(after.pixels, 4 * before.pixels + 100);
-    // The model reaches to within a small margin of the view's edges in one direction at
-    // least, and sits in the middle of it in both.
-    const double width_used = double(after.bounds.width()) / image.width();
-    const double height_used = double(after.bounds.height()) / image.height();
-    EXPECT_GT(std::max(width_used, height_used), 0.85);
-    EXPECT_LE(std::max(width_used, height_used), 1.0);
-    const QPointF middle = QRectF(after.bounds).center();
-    EXPECT_NEAR(middle.x(), image.width() / 2.0, 0.03 * image.width());
-    EXPECT_NEAR(middle.y(), image.height() / 2.0, 0.03 * image.height());
+    EXPECT_GT(after.pixels, 4 * before.pixels + 1000);
+    // Within a small margin of the edges one way, and in the middle both ways.
+    const double used = std::max(double(after.bounds.width()) / image.width(),
+                                 double(after.bounds.height()) / image.height());
+    EXPECT_TRUE(used > 0.85 && used <= 1.0) << used;
+    EXPECT_NEAR(after.bounds.center().x(), image.width() / 2, 0.03 * image.width());
+    EXPECT_NEAR(after.bounds.center().y(), image.height() / 2, 0.03 * image.height());
   }
 }
 
 TEST_F(ViewPixelsTest, ColourIndexOneDrawsRed) {
-  struct Case {
-    int colour;
-    bool red;
-  };
-  const Case cases[] = {{1, true}, {kColorByLayer, false}, {3, false}};
-  auto instance = Start();
-  Show(*instance);
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.colour);
+  auto instance = StartShown();
+  for (const int colour : {1, kColorByLayer, 3}) {
+    SCOPED_TRACE(colour);
     auto drawing = instance->Occt().Documents().AddDrawing();
-    drawing->ModelSpace()->AddCircle({0, 0, 0}, 20)->SetColor(c.colour);
+    drawing->ModelSpace()->AddCircle({0, 0, 0}, 20)->SetColor(colour);
     drawing->SendCommand("ZOOM E ");
     const QImage image = Render(*instance, *drawing);
-    // The circle's whole circumference, about pi times the view's height, is drawn red.
-    const int red = CountPixels(image, IsRed);
-    if (c.red) {
-      EXPECT_GT(red, 2.5 * image.height());
+    // The whole circumference, about pi view heights long, is drawn; red only for index 1.
+    const Drawn drawn = DrawnPixels(image);
+    EXPECT_GT(drawn.pixels, 2.5 * image.height());
+    if (colour == 1) {
+      EXPECT_GT(drawn.red, 2.5 * image.height());
     } else {
-      EXPECT_EQ(red, 0);
-      EXPECT_GT(DrawnPixels(image).pixels, 2.5 * image.height());
+      EXPECT_EQ(drawn.red, 0);
     }
   }
 }

@@ -26,12 +26,12 @@ TEST(ConnectCadWithoutDisplayTest, ShowsOneMessageAndKeepsTheEarlierApplication)
   form.show();
   const BoxAnswerer boxes(QStringLiteral("OK"));
   EXPECT_TRUE(ConnectCad([&](const std::string& text) { form.ShowMessage(text); }));
-  EXPECT_EQ(boxes.Seen().count, 1);
-  EXPECT_EQ(boxes.Seen().title, "Kelvo");
-  EXPECT_EQ(boxes.Seen().text,
+  EXPECT_EQ(boxes.count, 1);
+  EXPECT_EQ(boxes.title, "Kelvo");
+  EXPECT_EQ(boxes.text,
             QString::fromUtf8(kConnectCadFailedMessage.data(), kConnectCadFailedMessage.size()));
-  EXPECT_EQ(boxes.Seen().icon, QMessageBox::NoIcon);
-  EXPECT_EQ(boxes.Seen().buttons, QStringList({"OK"}));
+  EXPECT_EQ(boxes.icon, QMessageBox::NoIcon);
+  EXPECT_EQ(boxes.buttons, QStringList({"OK"}));
   EXPECT_EQ(cadApp, earlier);
   EXPECT_THROW(GetRunningInstance(kCadProgId), CadError);  // nothing half-started left behind
   RegisterClassFactory(kCadProgId, {});

@@ -139,18 +139,5 @@ TEST_F(ConnectCadTest, EveryCallAsksForTheRunningInstanceAgain) {
   EXPECT_TRUE(messages_.empty());
 }
 
-TEST_F(ConnectCadTest, TheNewestStillRunningInstanceAnswers) {
-  const auto older = AddRunning();
-  const auto newer = AddRunning();
-  EXPECT_EQ(GetRunningInstance(kCadProgId), newer);
-  RevokeRunningInstance(cookies_[1]);
-  RevokeRunningInstance(cookies_[1]);  // twice: ignored
-  RevokeRunningInstance(0);            // never handed out: ignored
-  EXPECT_EQ(GetRunningInstance(kCadProgId), older);
-  EXPECT_THROW(GetRunningInstance("Other.Application"), CadError);
-  RevokeRunningInstance(cookies_[0]);
-  EXPECT_THROW(GetRunningInstance(kCadProgId), CadError);
-}
-
 }  // namespace
 }  // namespace kelvo::cad
