@@ -17,45 +17,27 @@
 namespace kelvo::cad {
 namespace {
 
-enum class Start { NoFactory, Starts, ThrowsError, ThrowsNonStandard, ReturnsNothing };
+enum class Start { NoFactory, Starts, Throws, ThrowsNonStandard, ReturnsNothing };
 
-// The registry and cadApp as the program starts: nothing running, no factory.
 class ConnectCadTest : public ::testing::Test {
  protected:
-  void SetUp() override { Reset(); }
-  void TearDown() override {
-    Reset();
-    cadApp.reset();
-  }
+  void TearDown() override { Reset(nullptr); }
 
-  void Reset() {
+  // Nothing running, no factory, cadApp as given; then a factory that behaves like a CAD
+  // server: what it starts registers itself as running.
+  void Reset(std::shared_ptr<CadApplication> app, Start start = Start::NoFactory) {
     for (RunningCookie cookie : cookies_)
       RevokeRunningInstance(cookie);
-    cookies_.clear();
+    cookies_.clear(), messages_.clear(), started_.reset(), starts_ = 0;
+    cadApp = std::move(app);
     RegisterClassFactory(kCadProgId, {});
-    cadApp = earlier_;
-    started_.reset();
-    messages_.clear();
-    starts_ = 0;
-  }
-
-  // A factory that behaves like a CAD server: what it starts registers itself as running.
-  void InstallFactory(Start start) {
     if (start == Start::NoFactory) return;
     RegisterClassFactory(kCadProgId, [this, start]() -> std::shared_ptr<CadApplication> {
       ++starts_;
-      switch (start) {
-        case Start::ThrowsError:
-          throw std::runtime_error("cannot open display");
-        case Start::ThrowsNonStandard:
-          throw 42;
-        case Start::ReturnsNothing:
-          return nullptr;
-        default:
-          break;
-      }
-      started_ = MakeHeadlessCadApplication();
-      cookies_.push_back(RegisterRunningInstance(kCadProgId, started_));
+      if (start == Start::Throws) throw std::runtime_error("cannot open display");
+      if (start == Start::ThrowsNonStandard) throw 42;
+      if (start == Start::ReturnsNothing) return nullptr;
+      started_ = AddRunning();
       return started_;
     });
   }
@@ -70,7 +52,6 @@ class ConnectCadTest : public ::testing::Test {
     return ConnectCad([this](const std::string& text) { messages_.push_back(text); });
   }
 
-  const std::shared_ptr<CadApplication> earlier_ = MakeHeadlessCadApplication();
   std::shared_ptr<CadApplication> started_;
   std::vector<RunningCookie> cookies_;
   std::vector<std::string> messages_;
@@ -80,47 +61,39 @@ class ConnectCadTest : public ::testing::Test {
 TEST_F(ConnectCadTest, PrefersTheRunningInstanceThenStartsOneThenReportsOnce) {
   enum class Expect { Running, Started, Earlier };
   struct Case {
-    const char* what;
     bool running;
     Start start;
-    bool failed;
     Expect connected;
     int starts;
   };
   const Case cases[] = {
-      {"running instance, no second one started", true, Start::Starts, false, Expect::Running, 0},
-      {"running instance, nothing to start with", true, Start::NoFactory, false, Expect::Running,
-       0},
-      {"none running: a new one", false, Start::Starts, false, Expect::Started, 1},
-      {"nothing registered", false, Start::NoFactory, true, Expect::Earlier, 0},
-      {"start throws", false, Start::ThrowsError, true, Expect::Earlier, 1},
-      {"start throws a non-standard exception", false, Start::ThrowsNonStandard, true,
-       Expect::Earlier, 1},
-      {"start returns no application", false, Start::ReturnsNothing, true, Expect::Earlier, 1},
+      {true, Start::Starts, Expect::Running, 0},  // no second instance is started
+      {true, Start::NoFactory, Expect::Running, 0},
+      {false, Start::Starts, Expect::Started, 1},
+      {false, Start::NoFactory, Expect::Earlier, 0},
+      {false, Start::Throws, Expect::Earlier, 1},
+      {false, Start::ThrowsNonStandard, Expect::Earlier, 1},
+      {false, Start::ReturnsNothing, Expect::Earlier, 1},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    Reset();
+    SCOPED_TRACE(::testing::Message() << "running " << c.running << ", start " << int(c.start));
+    const std::shared_ptr<CadApplication> earlier = MakeHeadlessCadApplication();
+    Reset(earlier, c.start);
     const std::shared_ptr<CadApplication> running = c.running ? AddRunning() : nullptr;
-    InstallFactory(c.start);
+    const bool failed = c.connected == Expect::Earlier;
 
-    EXPECT_EQ(Connect(), c.failed);
-
-    const std::shared_ptr<CadApplication> expected = c.connected == Expect::Running   ? running
-                                                     : c.connected == Expect::Started ? started_
-                                                                                      : earlier_;
-    ASSERT_NE(expected, nullptr);
-    EXPECT_EQ(cadApp, expected);
+    EXPECT_EQ(Connect(), failed);
+    EXPECT_EQ(cadApp, c.connected == Expect::Running   ? running
+                      : c.connected == Expect::Started ? started_
+                                                       : earlier);
     EXPECT_EQ(starts_, c.starts);
-    const std::vector<std::string> told =
-        c.failed ? std::vector<std::string>{std::string(kConnectCadFailedMessage)}
-                 : std::vector<std::string>{};
-    EXPECT_EQ(messages_, told);
+    EXPECT_EQ(messages_, failed ? std::vector<std::string>{std::string(kConnectCadFailedMessage)}
+                                : std::vector<std::string>{});
   }
 }
 
 TEST_F(ConnectCadTest, EveryCallAsksForTheRunningInstanceAgain) {
-  InstallFactory(Start::Starts);
+  Reset(nullptr, Start::Starts);
   ASSERT_FALSE(Connect());
   const std::shared_ptr<CadApplication> first = cadApp;
   ASSERT_EQ(first, started_);
