@@ -218,7 +218,7 @@ void CadWindow::SendToCurrent(const QString& command) {
   Sheet* sheet = CurrentSheet();
   std::shared_ptr<OcctDocument> document = sheet ? DocumentOf(sheet->number) : nullptr;
   if (!document) {
-    log_->appendPlainText(QStringLiteral("命令: ") + command);
+    log_->appendPlainText(QStringLiteral("Command: ") + command);
     log_->appendPlainText(QStringLiteral("没有打开的图形。"));
     return;
   }

@@ -13,12 +13,11 @@
 namespace kelvo::cad {
 
 WindowedCadApplication::~WindowedCadApplication() {
+  // The drawings close with the application; a window left over must not hear of it.
+  if (occt_) occt_->SetObserver({});
   // Widgets can only go while Qt still runs; at the very end of the program the process
   // takes the window with it.
-  if (window_ && QCoreApplication::instance()) {
-    occt_->SetObserver({});
-    delete window_;
-  }
+  if (window_ && QCoreApplication::instance()) delete window_;
 }
 
 void WindowedCadApplication::RequireRunning(const char* operation) const {
