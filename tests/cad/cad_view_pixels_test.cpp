@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QLineF>
+#include <QMouseEvent>
+#include <QWheelEvent>
+
 #include "viewer_test_support.h"
 
 namespace kelvo::cad::testing {
@@ -104,6 +108,54 @@ TEST_F(ViewPixelsTest, ZoomToExtentsFillsTheViewAndCentresTheModel) {
     EXPECT_TRUE(used > 0.85 && used <= 1.0) << used;
     EXPECT_NEAR(after.bounds.center().x(), image.width() / 2, 0.03 * image.width());
     EXPECT_NEAR(after.bounds.center().y(), image.height() / 2, 0.03 * image.height());
+  }
+}
+
+TEST_F(ViewPixelsTest, TheMouseTurnsMovesAndZoomsTheView) {
+  enum class Moved { Turned, Panned, Zoomed };
+  struct Case {
+    Qt::MouseButton button;  // dragged 80 px right; NoButton: the wheel, three notches forward
+    Moved moved;
+  };
+  const Case cases[] = {{Qt::LeftButton, Moved::Turned},
+                        {Qt::MiddleButton, Moved::Panned},
+                        {Qt::NoButton, Moved::Zoomed}};
+  auto instance = StartShown();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(int(c.moved));
+    auto drawing = instance->Occt().Documents().AddDrawing();
+    AddCube(*drawing);
+    LookFrom(*drawing, {1, 1, 1});
+    drawing->SendCommand("ZOOM E ZOOM E SHADEMODE G ");  // twice: the cube is small
+    DrawingView& view = ViewOf(*instance, *drawing);
+    const QPointF corner_before = view.PixelOf({5, 5, 5});
+    const Drawn before = DrawnPixels(view.grabFramebuffer());
+    const QPointF start = view.rect().center();
+    if (c.button == Qt::NoButton) {
+      QWheelEvent wheel(start, view.mapToGlobal(start), {}, {0, 360}, Qt::NoButton, {},
+                        Qt::NoScrollPhase, false);
+      QApplication::sendEvent(&view, &wheel);
+    } else {
+      QTest::mousePress(&view, c.button, {}, start.toPoint());
+      for (int step = 1; step <= 8; ++step) {
+        QMouseEvent move(QEvent::MouseMove, start + QPointF(10 * step, 0), view.mapToGlobal(start),
+                         Qt::NoButton, c.button, {});
+        QApplication::sendEvent(&view, &move);
+        view.grabFramebuffer();
+      }
+      QTest::mouseRelease(&view, c.button, {}, (start + QPointF(80, 0)).toPoint());
+    }
+    const Drawn after = DrawnPixels(view.grabFramebuffer());
+    // Turning keeps the cube where it was but shows it from elsewhere; panning carries it along
+    // with the mouse; zooming makes it bigger.
+    const double shift = after.bounds.center().x() - before.bounds.center().x();
+    const double corner = QLineF(view.PixelOf({5, 5, 5}), corner_before).length();
+    const double growth = double(after.pixels) / before.pixels;
+    SCOPED_TRACE(::testing::Message()
+                 << "shift " << shift << ", corner " << corner << ", area x" << growth);
+    EXPECT_EQ(c.moved == Moved::Turned, std::abs(shift) < 10 && corner > 10 && growth < 1.2);
+    EXPECT_EQ(c.moved == Moved::Panned, std::abs(shift - 80) < 10);
+    EXPECT_EQ(c.moved == Moved::Zoomed, growth > 1.2);
   }
 }
 
