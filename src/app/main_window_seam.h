@@ -59,6 +59,21 @@ class MainWindowSeam {
   // returns once the user has confirmed it.
   virtual void ShowMessage(const std::string& text) = 0;
 
+  // A command that runs for long (building gear solids) brackets its work with these two.
+  // In between the window keeps painting but takes no input: what the user clicks or types
+  // meanwhile is dropped, never acted on once the command has ended, so a second click on a
+  // command button cannot start a second run. The command's own message boxes still answer.
+  // A window without a user (the command line, tests) ignores them.
+  virtual void BeginLongCommand() {}
+  virtual void EndLongCommand() {}
+  // Paints what the long command has changed so far (status line, progress bar).
+  virtual void KeepPainted() {}
+
+  // The progress bar under the status line, shown only while a gear is being built: a caption
+  // and done of total steps (total 0: working, no measure yet).
+  virtual void ShowProgress(const std::string& /*caption*/, int /*done*/, int /*total*/) {}
+  virtual void HideProgress() {}
+
  protected:
   MainWindowSeam() = default;
   MainWindowSeam(const MainWindowSeam&) = default;

@@ -1,0 +1,86 @@
+#include "cad/generate/build_gear_drawing.h"
+
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "app/text_rules.h"
+#include "cad/cad_session.h"
+#include "geometry/gear_pair_data.h"
+#include "hobbing/checked_arithmetic.h"
+#include "hobbing/hob_gear.h"
+
+namespace kelvo {
+namespace {
+
+constexpr cad::Point kOrigin{0, 0, 0};
+// The isometric view a gear designer expects: both end faces and the flanks in sight.
+constexpr cad::Point kViewDirection{1, 1, 1};
+constexpr int kRed = 1;
+
+cad::CadModelSpace& ModelSpaceOf(const std::shared_ptr<cad::CadDocument>& drawing) {
+  std::shared_ptr<cad::CadModelSpace> space = Deref(drawing, "drawing").ModelSpace();
+  return Deref(space, "model space");
+}
+
+double FinenessOf(std::string_view text) {
+  const std::optional<double> fineness = TextToDouble(text);
+  if (!fineness) throw HobbingError("the fineness \"" + std::string(text) + "\" is no number");
+  return *fineness;
+}
+
+}  // namespace
+
+GearDrawing BuildGearDrawing(std::int16_t gearNo, std::string_view fineness_text, bool shade,
+                             const HobProgress& progress) {
+  const bool small = gearNo == 1;
+  const double tip_radius = (small ? gearPair.da1 : gearPair.da2) / 2;
+  const double reference_radius = (small ? gearPair.d1 : gearPair.d2) / 2;
+  // The steps up to the cut and those after it; with the cut's own list between them, the
+  // skipped statements come out in the order they ran.
+  SkipOnFailure skip;
+  SkipOnFailure finish;
+  GearDrawing result;
+
+  // A reference left on the previous gear's drawing or solid would send every later step of
+  // this gear (the cut above all) into that earlier drawing; an empty one only fails them.
+  cadDoc.reset();
+  skip.Run("new drawing", [&] { cadDoc = Deref(cadApp, "CAD application").Documents().Add(); });
+  result.drawing = cadDoc;
+  // Adding a drawing may bring the CAD application to the front; the cut runs unseen.
+  skip.Run("hide the CAD application", [&] { Deref(cadApp, "CAD application").SetVisible(false); });
+
+  blankSolid.reset();
+  skip.Run("make the blank",
+           [&] { blankSolid = ModelSpaceOf(cadDoc).AddCylinder(kOrigin, tip_radius, gearPair.b); });
+  result.gear = blankSolid;
+
+  std::vector<SkippedStatement> cut;
+  skip.Run("hob the gear", [&] {
+    Deref(blankSolid, "blank solid");
+    cut = HobGear(FinenessOf(fineness_text), gearNo, progress);
+  });
+
+  std::shared_ptr<cad::CadCircle> circle;
+  finish.Run("add the reference circle",
+             [&] { circle = ModelSpaceOf(cadDoc).AddCircle(kOrigin, reference_radius); });
+  finish.Run("colour the reference circle red",
+             [&] { Deref(circle, "reference circle").SetColor(kRed); });
+
+  // The viewport handed out is a copy of the drawing's view: one copy carries both the
+  // direction and the centre back, and only the assignment makes the drawing show them.
+  std::shared_ptr<cad::CadViewport> view;
+  finish.Run("read the view", [&] { view = Deref(cadDoc, "drawing").ActiveViewport(); });
+  finish.Run("look from (1, 1, 1)", [&] { Deref(view, "view").SetDirection(kViewDirection); });
+  finish.Run("centre the view on the origin", [&] { Deref(view, "view").SetCenter(kOrigin); });
+  finish.Run("apply the view", [&] { Deref(cadDoc, "drawing").SetActiveViewport(view); });
+  finish.Run("zoom to extents", [&] { Deref(cadDoc, "drawing").SendCommand("ZOOM E "); });
+  if (shade) finish.Run("shade", [&] { Deref(cadDoc, "drawing").SendCommand("SHADEMODE G "); });
+
+  result.skipped = skip.skipped();
+  result.skipped.insert(result.skipped.end(), cut.begin(), cut.end());
+  result.skipped.insert(result.skipped.end(), finish.skipped().begin(), finish.skipped().end());
+  return result;
+}
+
+}  // namespace kelvo

@@ -1,0 +1,103 @@
+#include "cad/generate/generate_command.h"
+
+#include <cstdint>
+#include <string>
+
+#include "app/calculate_command.h"
+#include "cad/cad_session.h"
+#include "cad/connection/connect_cad.h"
+#include "cad/generate/build_gear_drawing.h"
+
+namespace kelvo {
+namespace {
+
+// Undoes on every way out what the command set up: first the long command's hold on the
+// window, then (once the application was hidden) the hidden application and the status line.
+class LongCommand {
+ public:
+  explicit LongCommand(MainWindowSeam& window) : window_(window) { window_.BeginLongCommand(); }
+  ~LongCommand() {
+    if (prompting_) {
+      // Nothing may stop the way out: a CAD application that no longer answers stays as it is.
+      try {
+        if (cadApp) cadApp->SetVisible(true);
+      } catch (const cad::CadError&) {
+      }
+      window_.SetStatusText("");
+    }
+    window_.EndLongCommand();
+  }
+  LongCommand(const LongCommand&) = delete;
+  LongCommand& operator=(const LongCommand&) = delete;
+
+  void Prompt() {
+    window_.SetStatusText(std::string(kGeneratingPrompt));
+    prompting_ = true;
+    window_.KeepPainted();
+  }
+
+ private:
+  MainWindowSeam& window_;
+  bool prompting_ = false;
+};
+
+std::string ProgressCaption(std::int16_t gearNo, const HobProgressReport& report) {
+  std::string caption = gearNo == 1 ? "小齿轮" : "大齿轮";
+  if (report.positionsDone < report.positionCount || report.intersectionCount == 0) {
+    caption += "：滚切 " + std::to_string(report.positionsDone) + "/" +
+               std::to_string(report.positionCount);
+  } else {
+    caption += "：复制齿槽 " + std::to_string(report.intersectionsDone) + "/" +
+               std::to_string(report.intersectionCount);
+  }
+  return caption;
+}
+
+// One gear, with the progress bar shown for as long as it is being built.
+void BuildWithProgress(MainWindowSeam& window, std::int16_t gearNo) {
+  struct HideAtEnd {
+    MainWindowSeam& window;
+    ~HideAtEnd() { window.HideProgress(); }
+  } hide{window};
+  window.ShowProgress(gearNo == 1 ? "小齿轮" : "大齿轮", 0, 0);
+  window.KeepPainted();
+  BuildGearDrawing(gearNo, window.FinenessText(), window.CheckValue(CheckOption::shade) == 1,
+                   [&](const HobProgressReport& report) {
+                     window.ShowProgress(ProgressCaption(gearNo, report),
+                                         report.positionsDone + report.intersectionsDone,
+                                         report.positionCount + report.intersectionCount);
+                     window.KeepPainted();
+                   });
+}
+
+}  // namespace
+
+void mainForm_cmd3D_Click(MainWindowSeam& window) {
+  LongCommand command(window);
+  if (ConnectCad([&](const std::string& text) { window.ShowMessage(text); })) return;
+  command.Prompt();
+
+  // Up to the results on screen, the first failure ends the command with the one message.
+  bool hidden = true;
+  try {
+    cadApp->SetVisible(false);
+  } catch (const cad::CadError&) {
+    hidden = false;
+  }
+  if (!hidden || !SolveAndShowResults(window)) {
+    window.ShowMessage(std::string(kBadInputMessage));
+    return;
+  }
+
+  const bool small = window.CheckValue(CheckOption::small_gear) == 1;
+  const bool large = window.CheckValue(CheckOption::large_gear) == 1;
+  if (!small && !large) {
+    window.ShowMessage(std::string(kSelectGearMessage));
+    return;
+  }
+  // From here on every failing step is skipped, inside BuildGearDrawing.
+  if (small) BuildWithProgress(window, 1);
+  if (large) BuildWithProgress(window, 2);
+}
+
+}  // namespace kelvo
