@@ -1,5 +1,6 @@
 #include "app/main_form.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -9,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
 #include <cmath>
@@ -16,7 +18,9 @@
 
 #include "app/calculate_command.h"
 #include "app/help_window.h"
+#include "app/input_blocker.h"
 #include "app/window_fonts.h"
+#include "cad/generate/generate_command.h"
 
 namespace kelvo {
 namespace {
@@ -166,8 +170,10 @@ MainForm::MainForm(const QString& help_path, QWidget* parent)
   SetTabOrder();
   inputs_[0]->setFocus(Qt::OtherFocusReason);
 
+  blocker_ = new InputBlocker(this);
   connect(cmd_calculate_, &QPushButton::clicked, this,
           [this] { mainForm_cmdCalculate_Click(*this); });
+  connect(cmd_3d_, &QPushButton::clicked, this, [this] { mainForm_cmd3D_Click(*this); });
   auto* help_key = new QShortcut(QKeySequence(Qt::Key_F1), this);
   help_key->setContext(Qt::WindowShortcut);
   connect(help_key, &QShortcut::activated, this, &MainForm::ShowHelp);
@@ -235,6 +241,12 @@ void MainForm::CreateControls() {
   prompt_ = MakeLabel(this, "Label_prompt", "", {3240, 4080, 2715, 255}, Qt::AlignLeft);
   prompt_->setFont(song);
   SetGreenText(prompt_);
+
+  // Under the status line, as wide as it: how far the cut of the gear being built has come.
+  progress_ = Place(new QProgressBar(this), "ProgressBar1", {3240, 4380, 2715, 240});
+  progress_->setTextVisible(true);
+  progress_->setAlignment(Qt::AlignCenter);
+  progress_->hide();
 }
 
 void MainForm::SetTabOrder() {
@@ -276,7 +288,40 @@ void MainForm::SetStatusText(const std::string& text) {
 void MainForm::ShowMessage(const std::string& text) {
   QMessageBox box(QMessageBox::NoIcon, ToQString(std::string(kMessageTitle)), ToQString(text),
                   QMessageBox::Ok, this);
+  // A box that waits for the user must not wear the busy cursor of the command behind it.
+  const bool busy = blocker_->IsBlocking();
+  if (busy) QApplication::setOverrideCursor(Qt::ArrowCursor);
   box.exec();
+  if (busy) QApplication::restoreOverrideCursor();
+}
+
+void MainForm::BeginLongCommand() {
+  if (blocker_->IsBlocking()) return;
+  blocker_->Begin();
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void MainForm::EndLongCommand() {
+  if (!blocker_->IsBlocking()) return;
+  blocker_->End();
+  QApplication::restoreOverrideCursor();
+}
+
+void MainForm::KeepPainted() {
+  // Outside a long command nothing would drop the input, so it waits for its turn.
+  QCoreApplication::processEvents(blocker_->IsBlocking() ? QEventLoop::AllEvents
+                                                         : QEventLoop::ExcludeUserInputEvents);
+}
+
+void MainForm::ShowProgress(const std::string& caption, int done, int total) {
+  progress_->setRange(0, total);
+  progress_->setValue(done);
+  progress_->setFormat(ToQString(caption).replace(QLatin1Char('%'), QStringLiteral("%%")));
+  progress_->show();
+}
+
+void MainForm::HideProgress() {
+  progress_->hide();
 }
 
 void MainForm::ShowHelp() {

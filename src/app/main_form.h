@@ -11,11 +11,13 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 
 namespace kelvo {
 
 class HelpWindow;
+class InputBlocker;
 
 // The program's one working window: seven inputs, seven results, the model options, the two
 // command buttons, the help hint and the status line, laid out at fixed positions in a fixed
@@ -40,11 +42,16 @@ class MainForm final : public QWidget, public MainWindowSeam {
   std::string StatusText() const override;
   void SetStatusText(const std::string& text) override;
   void ShowMessage(const std::string& text) override;
+  void BeginLongCommand() override;
+  void EndLongCommand() override;
+  void KeepPainted() override;
+  void ShowProgress(const std::string& caption, int done, int total) override;
+  void HideProgress() override;
 
   // F1: the user guide at its start, in its own window (one window, raised on every F1).
   void ShowHelp();
 
-  // The button a later command hooks into; it does nothing by itself.
+  // cmd3D, which runs the generate command (mainForm_cmd3D_Click).
   QPushButton* generateButton() const { return cmd_3d_; }
 
  private:
@@ -59,6 +66,8 @@ class MainForm final : public QWidget, public MainWindowSeam {
   QPushButton* cmd_calculate_ = nullptr;
   QPushButton* cmd_3d_ = nullptr;
   QLabel* prompt_ = nullptr;
+  QProgressBar* progress_ = nullptr;
+  InputBlocker* blocker_ = nullptr;
   QPointer<HelpWindow> help_;
 };
 

@@ -151,9 +151,8 @@ TEST_F(WindowTest, ResultFieldsRefuseFocusAndTypingButTakeACommandsText) {
   EXPECT_EQ(Find<QLineEdit>("Text_x2")->text(), "0.013");
 }
 
-// No default button: Enter and Esc in any control change nothing and run no command; nor,
-// until the generate command is wired, does the generate button.
-TEST_F(WindowTest, EnterEscAndTheGenerateButtonDoNothing) {
+// No default button: Enter and Esc in any control change nothing and run no command.
+TEST_F(WindowTest, EnterAndEscDoNothing) {
   ModalWatcher messages;
   const QStringList before = Snapshot();
   for (const char* name : kTabOrder) {
@@ -162,9 +161,6 @@ TEST_F(WindowTest, EnterEscAndTheGenerateButtonDoNothing) {
       QTest::keyClick(QApplication::focusWidget(), key);
     EXPECT_EQ(Snapshot(), before) << name;
   }
-  QTest::mouseClick(Find("cmd3D"), Qt::LeftButton);
-  QTest::qWait(20);
-  EXPECT_EQ(Snapshot(), before);
   EXPECT_TRUE(messages.seen.empty());
 }
 

@@ -1,0 +1,84 @@
+#include "app/input_blocker.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QWidget>
+#include <QWindow>
+
+namespace kelvo {
+namespace {
+
+bool IsUserInput(const QEvent& event) {
+  switch (event.type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::NonClientAreaMouseButtonPress:
+    case QEvent::NonClientAreaMouseButtonRelease:
+    case QEvent::NonClientAreaMouseButtonDblClick:
+    case QEvent::NonClientAreaMouseMove:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::InputMethod:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TouchCancel:
+    case QEvent::TabletPress:
+    case QEvent::TabletMove:
+    case QEvent::TabletRelease:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+      return true;
+    case QEvent::Close:
+      // The window manager's close button; the program's own closing is not the user's input.
+      return event.spontaneous();
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+void InputBlocker::Begin() {
+  if (blocking_) return;
+  blocking_ = true;
+  qApp->installEventFilter(this);
+}
+
+void InputBlocker::End() {
+  if (!blocking_) return;
+  // Clicks and keys made while the last step ran are still queued: deliver them to the filter
+  // now, or the first of them would act the moment the command is over.
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  qApp->removeEventFilter(this);
+  blocking_ = false;
+}
+
+bool InputBlocker::Passes(const QObject* receiver) {
+  const QWidget* modal = QApplication::activeModalWidget();
+  if (!modal) return false;
+  // Qt hands input to the native window first and from there to the widget; both must pass.
+  if (const auto* window = qobject_cast<const QWindow*>(receiver))
+    return window == modal->windowHandle();
+  // Shortcuts go to QShortcut and QAction objects; they belong to the widget that holds them.
+  for (const QObject* object = receiver; object; object = object->parent()) {
+    if (const auto* widget = qobject_cast<const QWidget*>(object)) return widget->window() == modal;
+  }
+  return false;
+}
+
+bool InputBlocker::eventFilter(QObject* receiver, QEvent* event) {
+  if (!blocking_ || !IsUserInput(*event) || Passes(receiver)) return false;
+  // A dropped close request must also be refused, or the window closes regardless.
+  event->ignore();
+  return true;
+}
+
+}  // namespace kelvo
