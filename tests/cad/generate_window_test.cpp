@@ -1,0 +1,251 @@
+// The generate button end to end: the real main window, the real OpenCASCADE application in
+// its 3D window, on an X display (CTest runs this under xvfb-run). The runs share one CAD
+// application, as a designer's session does, so every run after the first is a later run
+// that must leave the earlier drawings as they were.
+#include <BRepClass3d_SolidClassifier.hxx>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <cmath>
+#include <optional>
+
+#include "app/main_form.h"
+#include "cad/cad_session.h"
+#include "cad/connection/connect_cad.h"
+#include "cad/generate/generate_command.h"
+#include "cad/occt/occt_entity.h"
+#include "viewer_test_support.h"
+
+namespace kelvo::cad::testing {
+namespace {
+
+using Texts = std::array<const char*, 7>;
+const Texts kDefaultTexts = {"60", "2", "20", "40", "20", "0", "0"};
+const Texts kSmallPair = {"24", "2", "10", "14", "20", "0", "0"};  // cheap to cut
+
+struct Gear {
+  int teeth;  // 0: the blank stays uncut
+  double reference_diameter;
+  bool shaded = true;
+};
+
+struct Click {
+  const char* name;
+  Texts inputs;
+  std::array<bool, 3> checks;  // Check_small, Check_large, Check_shade
+  const char* fineness;
+  std::optional<std::string_view> message;
+  const char* d1;  // Text_d1 afterwards
+  std::vector<Gear> gears;
+};
+
+const Click kClicks[] = {
+    {"default window", kDefaultTexts, {true, false, true}, "4", {}, "40", {{20, 40}}},
+    {"both gears", kSmallPair, {true, true, true}, "2", {}, "20", {{10, 20}, {14, 28}}},
+    {"shading clear", kSmallPair, {true, false, false}, "2", {}, "20", {{10, 20, false}}},
+    {"fineness abc", kDefaultTexts, {true, false, true}, "abc", {}, "40", {{0, 40}}},
+    {"Text_z1 21.5",
+     {"62", "2", "21.5", "40", "20", "0", "0"},
+     {true, false, true},
+     "4",
+     {},
+     "44",
+     {{22, 44}}},
+    {"neither gear ticked", kSmallPair, {false, false, true}, "4", kSelectGearMessage, "20", {}},
+    {"empty Text_m",
+     {"60", "", "20", "40", "20", "0", "0"},
+     {true, false, true},
+     "4",
+     kBadInputMessage,
+     "20",
+     {}},
+};
+
+// Teeth met going once round the reference circle in the middle plane.
+int TeethOn(const CadEntity& solid, double radius) {
+  BRepClass3d_SolidClassifier classifier(ResolveEntity(solid, "count teeth").record->Located());
+  int teeth = 0;
+  bool was_in = false;
+  constexpr int kSamples = 720;
+  for (int i = 0; i <= kSamples; ++i) {
+    const double angle = 2 * M_PI * i / kSamples;
+    classifier.Perform(gp_Pnt(radius * std::cos(angle), radius * std::sin(angle), 0), 1e-7);
+    const bool in = classifier.State() == TopAbs_IN;
+    if (i > 0 && in && !was_in) ++teeth;
+    was_in = in;
+  }
+  return teeth;
+}
+
+// Everything a drawing holds, to see that a later run changed nothing in it.
+std::vector<std::string> Contents(const OcctDocument& drawing) {
+  std::vector<std::string> lines;
+  for (const EntityInfo& entity : drawing.Entities()) {
+    std::string line = std::to_string(entity.id) + " " + std::string(EntityKindName(entity.kind));
+    if (entity.kind == EntityKind::Solid) {
+      const SolidMeasures m = MeasureSolid(*entity.handle);
+      line += " " + std::to_string(m.volume) + " " + std::to_string(m.face_count);
+    }
+    lines.push_back(line);
+  }
+  lines.push_back(std::to_string(drawing.View().zoom_extents_requests));
+  return lines;
+}
+
+class GenerateWindowTest : public ViewerTest {
+ protected:
+  void SetUp() override {
+    RegisterWindowedCadFactory();
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    QObject::connect(&poll, &QTimer::timeout, [this] { Poll(); });
+    poll.start(10);
+  }
+  void TearDown() override {
+    RegisterClassFactory(kCadProgId, {});
+    if (auto running = Running()) running->Quit();
+    cadApp.reset(), cadDoc.reset(), blankSolid.reset();
+  }
+
+  static std::shared_ptr<WindowedCadApplication> Running() {
+    try {
+      return std::dynamic_pointer_cast<WindowedCadApplication>(GetRunningInstance(kCadProgId));
+    } catch (const CadError&) {
+      return nullptr;
+    }
+  }
+
+  // Answers message boxes with a real click on OK; while a gear is built, notes the progress
+  // bar and tries once to click the generate button again and to type into a field.
+  void Poll() {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      messages.push_back(box->text().toStdString());
+      QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+      return;
+    }
+    auto* bar = form.findChild<QProgressBar*>("ProgressBar1");
+    if (!bar->isVisible()) return;
+    captions.push_back(bar->text());
+    if (captions.size() == 1) {
+      QTest::mouseClick(form.generateButton(), Qt::LeftButton);
+      QTest::keyClicks(Field("Text_a_true"), "9");
+    }
+  }
+
+  QLineEdit* Field(const char* name) { return form.findChild<QLineEdit*>(name); }
+
+  void Prepare(const Click& run) {
+    for (std::size_t i = 0; i < 7; ++i)
+      Field(std::string(kInputFieldNames[i]).c_str())->setText(run.inputs[i]);
+    for (std::size_t i = 0; i < 3; ++i)
+      form.findChild<QCheckBox*>(std::string(kCheckOptionNames[i]).c_str())
+          ->setChecked(run.checks[i]);
+    form.findChild<QComboBox*>("Combo_fine")->setCurrentText(run.fineness);
+    messages.clear(), captions.clear();
+  }
+
+  double ClickGenerate() {
+    QElapsedTimer clock;
+    clock.start();
+    QTest::mouseClick(form.generateButton(), Qt::LeftButton);
+    return static_cast<double>(clock.elapsed()) / 1000.0;
+  }
+
+  MainForm form;
+  QTimer poll;
+  std::vector<std::string> messages;
+  QStringList captions;
+};
+
+TEST_F(GenerateWindowTest, BuildsEachTickedGearInANewDrawingAndLeavesEarlierOnesAlone) {
+  std::map<int, std::vector<std::string>> earlier;  // drawing number -> contents
+  for (const Click& run : kClicks) {
+    SCOPED_TRACE(run.name);
+    Prepare(run);
+    const double seconds = ClickGenerate();
+    std::printf("%s: %.1f s\n", run.name, seconds);
+
+    std::vector<std::string> expected_messages;
+    if (run.message) expected_messages.emplace_back(*run.message);
+    EXPECT_EQ(messages, expected_messages);
+    EXPECT_EQ(form.StatusText(), "");
+    EXPECT_FALSE(form.findChild<QProgressBar*>("ProgressBar1")->isVisible());
+    EXPECT_EQ(Field("Text_a_true")->text(), run.inputs[0]) << "typing during the run is dropped";
+    EXPECT_EQ(captions.isEmpty(), run.gears.empty() || run.fineness == std::string("abc"));
+    EXPECT_EQ(form.ResultText(ResultField::d1), run.d1);
+    const std::shared_ptr<WindowedCadApplication> instance = Running();
+    ASSERT_TRUE(instance);
+    EXPECT_TRUE(instance->Visible());
+
+    // The earlier drawings are as they were; the new ones follow them, the last current.
+    const std::vector<std::shared_ptr<OcctDocument>> open = instance->Occt().Documents().Open();
+    ASSERT_EQ(open.size(), earlier.size() + run.gears.size()) << "one drawing per ticked gear";
+    for (const auto& drawing : open) {
+      if (earlier.count(drawing->Number())) {
+        EXPECT_EQ(Contents(*drawing), earlier[drawing->Number()]);
+      }
+    }
+    for (std::size_t g = 0; g < run.gears.size(); ++g) {
+      const Gear& gear = run.gears[g];
+      const OcctDocument& drawing = *open[earlier.size() + g];
+      SCOPED_TRACE(drawing.Name());
+      const std::vector<EntityInfo> entities = drawing.Entities();
+      ASSERT_EQ(entities.size(), 2u) << "the gear and its reference circle, nothing else";
+      ASSERT_EQ(entities[0].kind, EntityKind::Solid);
+      const SolidMeasures solid = MeasureSolid(*entities[0].handle);
+      EXPECT_TRUE(solid.is_one_valid_solid);
+      EXPECT_EQ(TeethOn(*entities[0].handle, gear.reference_diameter / 2), gear.teeth);
+      if (gear.teeth == 0) {
+        EXPECT_NEAR(solid.volume, M_PI * 22 * 22 * 20, 1e-6 * solid.volume) << "uncut blank";
+      }
+      const CircleGeometry circle = CircleOf(*entities[1].handle);
+      EXPECT_NEAR(2 * circle.radius, gear.reference_diameter, 1e-9);
+      ExpectNear(circle.center, {0, 0, 0}, 1e-12, "circle centre");
+      EXPECT_EQ(circle.color, 1);
+      const ViewState view = drawing.View();
+      ExpectNear(view.direction, {1, 1, 1}, 1e-12, "view direction");
+      ExpectNear(view.center, {0, 0, 0}, 1e-12, "view centre");
+      EXPECT_EQ(view.zoom_extents_requests, 1);
+      EXPECT_EQ(view.shade_mode, gear.shaded ? ShadeMode::Gouraud : ShadeMode::Wireframe);
+      EXPECT_TRUE(instance->Window()->IsUnsaved(drawing.Number())) << "the designer's work";
+      EXPECT_EQ(ViewOf(*instance, drawing).Shading(), view.shade_mode);
+    }
+    if (!run.gears.empty()) {
+      // What the designer sees of the current drawing: the gear fills the view, and the red
+      // circle shows in the tooth spaces.
+      ASSERT_EQ(instance->Occt().Documents().Current()->Number(), open.back()->Number());
+      ASSERT_TRUE(QTest::qWaitForWindowExposed(instance->Window()));
+      const QImage image = ViewOf(*instance, *open.back()).grabFramebuffer();
+      const Drawn drawn = DrawnPixels(image);
+      const double used = std::max(double(drawn.bounds.width()) / image.width(),
+                                   double(drawn.bounds.height()) / image.height());
+      // The fit is to the box round gear and circle, whose corners stand off a round gear.
+      EXPECT_TRUE(used > 0.7 && used <= 1.0) << "zoomed to extents: " << used;
+      EXPECT_NEAR(drawn.bounds.center().x(), image.width() / 2, 0.03 * image.width());
+      EXPECT_NEAR(drawn.bounds.center().y(), image.height() / 2, 0.03 * image.height());
+      EXPECT_EQ(drawn.red > 20, run.gears.back().teeth > 0) << "red circle";
+    }
+    earlier.clear();
+    for (const auto& drawing : open)
+      earlier[drawing->Number()] = Contents(*drawing);
+  }
+}
+
+// Without any CAD application the connection's message is all: no result written, no status.
+TEST_F(GenerateWindowTest, WithoutACadApplicationShowsOnlyTheConnectionMessage) {
+  RegisterClassFactory(kCadProgId, {});
+  Prepare(kClicks[0]);
+  form.SetResultText(ResultField::d1, "earlier");
+  form.SetStatusText("earlier");
+  ClickGenerate();
+  EXPECT_EQ(messages, std::vector<std::string>{std::string(kConnectCadFailedMessage)});
+  EXPECT_EQ(form.ResultText(ResultField::d1), "earlier");
+  EXPECT_EQ(form.StatusText(), "earlier");
+  EXPECT_FALSE(Running());
+}
+
+}  // namespace
+}  // namespace kelvo::cad::testing
