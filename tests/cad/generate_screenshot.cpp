@@ -1,0 +1,70 @@
+// Clicks the generate button of the real main window and saves what the X server then shows
+// of both windows, the main window on the left and the 3D window beside it:
+//   xvfb-run -a -s "-screen 0 1520x760x24" generate_screenshot [--both] OUT.png
+// --both ticks the large gear too. Prints the time from the click to the command's end and to
+// the first picture of the last drawing. The picture in docs/ comes from here.
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <cstdio>
+#include <cstring>
+
+#include "app/kelvo_application.h"
+#include "app/main_form.h"
+#include "cad/connection/cad_registry.h"
+#include "cad/occt/occt_application.h"
+#include "cad/viewer/cad_window.h"
+#include "cad/viewer/drawing_view.h"
+#include "cad/viewer/windowed_cad_application.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  kelvo::SetUpKelvoApplication();
+  const bool both = argc == 3 && std::strcmp(argv[1], "--both") == 0;
+  if (argc != 2 && !both) {
+    std::fprintf(stderr, "usage: generate_screenshot [--both] OUT.png\n");
+    return 2;
+  }
+  using namespace kelvo;
+  cad::RegisterWindowedCadFactory();
+  MainForm form;
+  form.move(0, 0);
+  form.show();
+  if (!QTest::qWaitForWindowExposed(&form)) return 1;
+  form.findChild<QCheckBox*>("Check_large")->setChecked(both);
+
+  QElapsedTimer clock;
+  clock.start();
+  QTest::mouseClick(form.generateButton(), Qt::LeftButton);
+  const double command = static_cast<double>(clock.elapsed()) / 1000;
+
+  auto instance = std::dynamic_pointer_cast<cad::WindowedCadApplication>(
+      cad::GetRunningInstance(cad::kCadProgId));
+  cad::CadWindow& window = *instance->Window();
+  if (!QTest::qWaitForWindowExposed(&window)) return 1;
+  const auto drawings = instance->Occt().Documents().Open();
+  window.ViewOf(drawings.back()->Number())->grabFramebuffer();
+  const double shown = static_cast<double>(clock.elapsed()) / 1000;
+  std::printf("%zu drawing(s): command %.1f s, last drawing on screen %.1f s after the click\n",
+              drawings.size(), command, shown);
+
+  // Side by side on a plain ground, as on a desktop (Xvfb's bare root window is black).
+  window.move(form.frameGeometry().right() + 8, 0);
+  QTest::qWait(500);
+  const QRect both_windows = form.frameGeometry().united(window.frameGeometry());
+  QImage picture(both_windows.size(), QImage::Format_RGB32);
+  picture.fill(QColor(0xd8, 0xdc, 0xe0));
+  QPainter painter(&picture);
+  for (QWidget* shown_window : {static_cast<QWidget*>(&form), static_cast<QWidget*>(&window)}) {
+    painter.drawPixmap(shown_window->frameGeometry().topLeft() - both_windows.topLeft(),
+                       form.screen()->grabWindow(shown_window->winId()));
+  }
+  painter.end();
+  if (!picture.save(QString::fromLocal8Bit(argv[argc - 1]))) return 1;
+  instance->Quit();
+  return 0;
+}
