@@ -21,7 +21,7 @@ class LongCommand {
       // Nothing may stop the way out: a CAD application that no longer answers stays as it is.
       try {
         if (cadApp) cadApp->SetVisible(true);
-      } catch (const cad::CadError&) {
+      } catch (...) {
       }
       window_.SetStatusText("");
     }
