@@ -11,8 +11,8 @@
 namespace kelvo {
 namespace {
 
-// Undoes on every way out what the command set up: first the long command's hold on the
-// window, then (once the application was hidden) the hidden application and the status line.
+// Undoes on every way out what the command set up: once the status line was set, the CAD
+// application is shown again and the status line cleared; last the window takes input again.
 class LongCommand {
  public:
   explicit LongCommand(MainWindowSeam& window) : window_(window) { window_.BeginLongCommand(); }
