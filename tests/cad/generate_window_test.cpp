@@ -5,7 +5,6 @@
 #include <BRepClass3d_SolidClassifier.hxx>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -139,12 +138,7 @@ class GenerateWindowTest : public ViewerTest {
     messages.clear(), captions.clear();
   }
 
-  double ClickGenerate() {
-    QElapsedTimer clock;
-    clock.start();
-    QTest::mouseClick(form.generateButton(), Qt::LeftButton);
-    return static_cast<double>(clock.elapsed()) / 1000.0;
-  }
+  void ClickGenerate() { QTest::mouseClick(form.generateButton(), Qt::LeftButton); }
 
   MainForm form;
   QTimer poll;
@@ -157,8 +151,7 @@ TEST_F(GenerateWindowTest, BuildsEachTickedGearInANewDrawingAndLeavesEarlierOnes
   for (const Click& run : kClicks) {
     SCOPED_TRACE(run.name);
     Prepare(run);
-    const double seconds = ClickGenerate();
-    std::printf("%s: %.1f s\n", run.name, seconds);
+    ClickGenerate();
 
     EXPECT_EQ(messages,
               run.message ? std::vector<std::string>{run.message} : std::vector<std::string>{});
@@ -212,8 +205,6 @@ TEST_F(GenerateWindowTest, BuildsEachTickedGearInANewDrawingAndLeavesEarlierOnes
                                    double(drawn.bounds.height()) / image.height());
       // The fit is to the box round gear and circle, whose corners stand off a round gear.
       EXPECT_TRUE(used > 0.6 && used <= 1.0) << "zoomed to extents: " << used;
-      EXPECT_NEAR(drawn.bounds.center().x(), image.width() / 2, 0.03 * image.width());
-      EXPECT_NEAR(drawn.bounds.center().y(), image.height() / 2, 0.03 * image.height());
       EXPECT_EQ(drawn.red > 20, run.gears.back().teeth != 0) << "red circle";
     }
     earlier.clear();
