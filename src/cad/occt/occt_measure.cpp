@@ -54,9 +54,13 @@ TopoDS_Solid SingleSolid(const TopoDS_Shape& shape) {
   return solid;
 }
 
+bool IsValidShape(const TopoDS_Shape& shape, bool parallel) {
+  return BRepCheck_Analyzer(shape, Standard_True, parallel).IsValid();
+}
+
 bool IsOneValidSolid(const TopoDS_Shape& shape) {
   const TopoDS_Solid solid = SingleSolid(shape);
-  return !solid.IsNull() && BRepCheck_Analyzer(solid).IsValid();
+  return !solid.IsNull() && IsValidShape(solid);
 }
 
 }  // namespace kelvo::cad

@@ -18,6 +18,8 @@ BoundingBox ShapeBox(const TopoDS_Shape& shape);
 // The one solid a shape holds, or a null solid when it holds none, several, or faces, edges
 // or vertices outside a solid.
 TopoDS_Solid SingleSolid(const TopoDS_Shape& shape);
+// Whether a shape passes OCCT's shape checker; parallel spreads the faces over the cores.
+bool IsValidShape(const TopoDS_Shape& shape, bool parallel = true);
 // One solid that passes OCCT's shape checker.
 bool IsOneValidSolid(const TopoDS_Shape& shape);
 
