@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -80,25 +81,38 @@ int main(int argc, char** argv) {
       {"default small gear, fineness 12", {}, {1}, 12},
   };
 
-  std::printf("%-56s %9s %9s %8s %11s %6s %6s\n", "case", "fast s", "naive s", "ratio",
-              "volume diff", "valid", "failed");
+  // All fast builds first, then the reference ones, which take minutes.
+  std::vector<Run> fast;
   for (const Case& c : cases) {
-    std::optional<Run> fast;
+    std::optional<Run> best;
     for (int i = 0; i < 3; ++i) {
       const Run run = Build(c, BooleanEvaluation::Fast);
-      if (!fast || run.seconds < fast->seconds) fast = run;
+      if (!best || run.seconds < best->seconds) best = run;
     }
-    if (fast_only) {
-      std::printf("%-56s %9.3f %9s %8s %11s %6s %6d\n", c.name, fast->seconds, "-", "-", "-",
-                  fast->valid ? "yes" : "NO", fast->failed);
-      std::fflush(stdout);
+    fast.push_back(*best);
+    std::fprintf(stderr, "fast: %s %.3f s\n", c.name, best->seconds);
+  }
+  std::vector<std::optional<Run>> naive;
+  for (const Case& c : cases) {
+    naive.push_back(fast_only
+                        ? std::nullopt
+                        : std::optional<Run>(Build(c, BooleanEvaluation::OperationByOperation)));
+    if (naive.back()) std::fprintf(stderr, "naive: %s %.3f s\n", c.name, naive.back()->seconds);
+  }
+
+  std::printf("%-56s %9s %9s %8s %11s %6s %6s\n", "case", "fast s", "naive s", "ratio",
+              "volume diff", "valid", "failed");
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const Run& f = fast[i];
+    if (!naive[i]) {
+      std::printf("%-56s %9.3f %9s %8s %11s %6s %6d\n", cases[i].name, f.seconds, "-", "-", "-",
+                  f.valid ? "yes" : "NO", f.failed);
       continue;
     }
-    const Run naive = Build(c, BooleanEvaluation::OperationByOperation);
-    std::printf("%-56s %9.3f %9.3f %7.1fx %11.1e %6s %6d\n", c.name, fast->seconds, naive.seconds,
-                naive.seconds / fast->seconds, LargestRelativeDifference(*fast, naive),
-                fast->valid && naive.valid ? "yes" : "NO", fast->failed + naive.failed);
-    std::fflush(stdout);
+    const Run& n = *naive[i];
+    std::printf("%-56s %9.3f %9.3f %7.1fx %11.1e %6s %6d\n", cases[i].name, f.seconds, n.seconds,
+                n.seconds / f.seconds, LargestRelativeDifference(f, n),
+                f.valid && n.valid ? "yes" : "NO", f.failed + n.failed);
   }
   return 0;
 }

@@ -181,7 +181,8 @@ int RunGear(const GearOptions& options, std::ostream& out, std::ostream& err, bo
     return 1;
   }
   try {
-    if (!options.out.empty()) cad::ExportFormatFor(options.out);  // before minutes of work
+    // A file that cannot be written is refused before the build, not after minutes of it.
+    if (!options.out.empty()) cad::CheckExportPath(options.out);
   } catch (const cad::CadError& error) {
     err << "kelvo-cli: " << error.what() << '\n';
     return 1;

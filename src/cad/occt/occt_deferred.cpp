@@ -287,13 +287,15 @@ void RunJobs(std::vector<std::unique_ptr<EvaluationJob>>& jobs, const Evaluation
   }
   for (std::thread& thread : threads)
     thread.join();
+  if (hooks.progress) hooks.progress("done", 1);
 }
 
 void Evaluate(const std::vector<std::pair<OcctDocumentState*, EntityId>>& pending) {
   if (pending.empty()) return;
   const auto start = std::chrono::steady_clock::now();
   const EvaluationHooks hooks = HooksOf(*pending.front().first);
-  std::atomic<bool> stop{false};
+  // A stop asked for before the work starts is honoured however short the work would be.
+  std::atomic<bool> stop{hooks.stop_requested && hooks.stop_requested()};
   std::vector<std::unique_ptr<EvaluationJob>> jobs;
   for (const auto& [document, id] : pending)
     jobs.push_back(std::make_unique<EvaluationJob>(*document, id, stop));

@@ -184,6 +184,13 @@ void ExportDocument(const OcctDocument& document, const fs::path& path) {
   }
 }
 
+void CheckExportPath(const fs::path& path) {
+  ExportFormatFor(path);
+  if (path.filename().empty()) ThrowCadError(kExport, "no file name given");
+  std::error_code ignored;
+  fs::remove(MakeTemporaryFile(path), ignored);
+}
+
 ImportedSolids ReadStepSolids(const fs::path& path) {
   constexpr std::string_view kOperation = "ReadStep";
   return Guarded(kOperation, [&] {
