@@ -1,7 +1,7 @@
 // The fast evaluation against the operation-by-operation reference on small solids: every
-// script is run both ways and must leave the same solid (volume and area; the reference may
-// split a face more where a copy's cylinder had its seam), the same failures and the same
-// drawing. Stops and progress reach a deferred evaluation through the hooks.
+// script is run both ways and must leave the same solid (volume, area and centre of mass; the
+// reference may split a face more where a copy's cylinder had its seam), the same failures and
+// the same drawing. Stops and progress reach a deferred evaluation through the hooks.
 
 #include <gtest/gtest.h>
 
@@ -62,6 +62,13 @@ const Script kScripts[] = {
        auto blank = SlottedBlank(space, 2, 3);
        blank->Rotate3D({0, 0, 0}, {0, 0, -1}, 0.3);
        IntersectAll(*blank, blank->ArrayPolar(7, 2 * kPi - 2 * kPi / 7, {0, 0, 0}));
+       return blank;
+     }},
+    {"part of a turn: two copies an eighth of a turn apart",
+     [](CadModelSpace& space) {
+       auto blank = SlottedBlank(space, 2, 3);
+       blank->Rotate3D({0, 0, 0}, {0, 0, 1}, 0.2);
+       IntersectAll(*blank, blank->ArrayPolar(3, kPi / 2, {0, 0, 0}));
        return blank;
      }},
     {"copies standing higher are intersected at once",
@@ -131,6 +138,9 @@ TEST_P(FastEvaluationTest, GivesTheReferenceSolidFailuresAndDrawing) {
   EXPECT_NEAR(fast.measures.volume, reference.measures.volume, 1e-9 * reference.measures.volume);
   EXPECT_NEAR(fast.measures.surface_area, reference.measures.surface_area,
               1e-9 * reference.measures.surface_area);
+  // Where the material is, not only how much: a slot turned the wrong way weighs the same.
+  testing::ExpectNear(fast.measures.centre_of_mass, reference.measures.centre_of_mass, 1e-9,
+                      "centre of mass");
   EXPECT_EQ(reference.stats.failed_booleans, script.failures);
   EXPECT_EQ(fast.stats.failed_booleans, script.failures);
   EXPECT_EQ(fast.entities, reference.entities);

@@ -87,9 +87,8 @@ SolidMeasures MeasureSolid(const CadEntity& solid) {
     // The checker takes a second for a gear of many teeth; every Boolean result has passed it
     // already, and a placement changes neither answer.
     if (!record.valid) record.valid = IsOneValidSolid(record.shape);
-    if (!record.volume) record.volume = ShapeVolume(record.shape);
     SolidMeasures measures;
-    measures.volume = *record.volume;
+    measures.volume = ShapeVolume(shape, measures.centre_of_mass);
     measures.surface_area = ShapeArea(shape);
     measures.face_count = FaceCount(shape);
     measures.is_one_valid_solid = *record.valid && !SingleSolid(record.shape).IsNull();

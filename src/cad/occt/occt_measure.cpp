@@ -19,6 +19,14 @@ double ShapeVolume(const TopoDS_Shape& shape) {
   return properties.Mass();
 }
 
+double ShapeVolume(const TopoDS_Shape& shape, Point& centre_of_mass) {
+  GProp_GProps properties;
+  BRepGProp::VolumeProperties(shape, properties);
+  const gp_Pnt centre = properties.CentreOfMass();
+  centre_of_mass = {centre.X(), centre.Y(), centre.Z()};
+  return properties.Mass();
+}
+
 double ShapeArea(const TopoDS_Shape& shape) {
   GProp_GProps properties;
   BRepGProp::SurfaceProperties(shape, properties);

@@ -10,6 +10,8 @@
 namespace kelvo::cad {
 
 double ShapeVolume(const TopoDS_Shape& shape);
+// Volume and centre of mass in one integration.
+double ShapeVolume(const TopoDS_Shape& shape, Point& centre_of_mass);
 double ShapeArea(const TopoDS_Shape& shape);
 int FaceCount(const TopoDS_Shape& shape);
 // Tight box of the exact geometry (not of a triangulation, not widened by tolerances).
