@@ -98,10 +98,19 @@ void OcctCadApplication::SetVisible(bool visible) {
 }
 
 void OcctCadApplication::SetObserver(const std::weak_ptr<OcctObserver>& observer) {
-  // The newcomer hears of every entity with its shape, so deferred work is applied first.
-  EvaluateApplication(*state_);
-  state_->observer = observer;
-  Replay(*state_, observer.lock());
+  auto attach = [&] {
+    state_->observer = observer;
+    Replay(*state_, observer.lock());
+  };
+  // The newcomer hears of every entity with its shape, so deferred work is applied first; a
+  // stop leaves every solid evaluated as far as it got, and the observer still attaches.
+  try {
+    EvaluateApplication(*state_);
+  } catch (const EvaluationStopped&) {
+    attach();
+    throw;
+  }
+  attach();
 }
 
 void OcctCadApplication::SetBooleanEvaluation(BooleanEvaluation evaluation) {

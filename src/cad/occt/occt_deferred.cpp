@@ -6,8 +6,10 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <exception>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -257,12 +259,22 @@ void RunJobs(std::vector<std::unique_ptr<EvaluationJob>>& jobs, const Evaluation
              std::atomic<bool>& stop) {
   const std::size_t workers =
       std::min<std::size_t>(jobs.size(), std::max(1u, std::thread::hardware_concurrency()));
-  std::atomic<std::size_t> next{0};
-  std::atomic<std::size_t> finished{0};
+  std::mutex mutex;
+  std::condition_variable finished_one;
+  std::size_t next = 0;
+  std::size_t finished = 0;
   auto work = [&] {
-    for (std::size_t i = next++; i < jobs.size(); i = next++) {
+    for (;;) {
+      std::size_t i = 0;
+      {
+        const std::lock_guard<std::mutex> lock(mutex);
+        if (next == jobs.size()) return;
+        i = next++;
+      }
       jobs[i]->Run();
+      const std::lock_guard<std::mutex> lock(mutex);
       ++finished;
+      finished_one.notify_all();
     }
   };
   std::vector<std::thread> threads;
@@ -272,8 +284,12 @@ void RunJobs(std::vector<std::unique_ptr<EvaluationJob>>& jobs, const Evaluation
   } catch (const std::system_error&) {
     if (threads.empty()) work();  // no thread to be had: the driving thread does the work
   }
-  while (finished.load() < jobs.size()) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  // A few times a second, the driving thread tells how far the work has come and passes on a
+  // stop; it wakes at once when the last job is done.
+  std::unique_lock<std::mutex> lock(mutex);
+  while (!finished_one.wait_for(lock, std::chrono::milliseconds(50),
+                                [&] { return finished == jobs.size(); })) {
+    lock.unlock();
     if (hooks.stop_requested && !stop.load() && hooks.stop_requested()) stop = true;
     if (hooks.progress) {
       double done = 0;
@@ -284,7 +300,9 @@ void RunJobs(std::vector<std::unique_ptr<EvaluationJob>>& jobs, const Evaluation
       }
       hooks.progress(what, done / static_cast<double>(jobs.size()));
     }
+    lock.lock();
   }
+  lock.unlock();
   for (std::thread& thread : threads)
     thread.join();
   if (hooks.progress) hooks.progress("done", 1);
