@@ -60,9 +60,12 @@ std::string Row(const std::string& name, const std::string& measured,
                 const std::string& theory = "") {
   std::string line = "  " + name;
   line.resize(std::max<std::size_t>(line.size() + 1, 48), ' ');
-  std::string value = measured;
-  value.resize(std::max<std::size_t>(value.size() + 1, 16), ' ');
-  return line + value + theory + "\n";
+  line += measured;
+  if (!theory.empty()) {
+    line.resize(std::max<std::size_t>(line.size() + 1, 64), ' ');
+    line += theory;
+  }
+  return line + "\n";
 }
 
 struct Inspected {
@@ -91,11 +94,13 @@ void PrintSummary(std::ostream& out, const GearOptions& options, const GearBuild
   out << Row("tip diameter (mm)", Fixed(m.tip_diameter, 5), Fixed(t.tip_diameter, 5));
   out << Row("root diameter (mm)", Fixed(m.root_diameter, 5), Fixed(t.root_diameter, 5));
   out << Row("teeth", std::to_string(m.teeth), std::to_string(t.teeth));
+  const std::string no_involute = "none: d lies in the root fillet";
   out << Row("tooth thickness on d, arc (mm)", Fixed(m.tooth_thickness, 5),
-             Fixed(t.tooth_thickness, 5));
+             t.involute_at_reference ? Fixed(t.tooth_thickness, 5) : no_involute);
   out << Row("  least / largest of all teeth (mm)",
              Fixed(m.tooth_thickness_min, 5) + " / " + Fixed(m.tooth_thickness_max, 5));
-  out << Row("tooth thickness on d, chord (mm)", Fixed(m.tooth_chord, 5), Fixed(t.tooth_chord, 5));
+  out << Row("tooth thickness on d, chord (mm)", Fixed(m.tooth_chord, 5),
+             t.involute_at_reference ? Fixed(t.tooth_chord, 5) : no_involute);
   out << Row("profile form deviation (um)", Fixed(m.profile_deviation * 1000, 2),
              "cusp law " + Fixed(t.cusp_height * 1000, 2));
   out << Row("  from root form circle d (mm)", Fixed(2 * t.form_radius, 3));
@@ -128,11 +133,13 @@ nlohmann::ordered_json SummaryJson(const GearBuild& build, double seconds,
   json["teeth"] = m.teeth;
   json["teethTheory"] = t.teeth;
   json["toothThickness"] = m.tooth_thickness;
-  json["toothThicknessTheory"] = t.tooth_thickness;
+  json["toothThicknessTheory"] =
+      t.involute_at_reference ? nlohmann::ordered_json(t.tooth_thickness) : nullptr;
   json["toothThicknessMin"] = m.tooth_thickness_min;
   json["toothThicknessMax"] = m.tooth_thickness_max;
   json["toothChord"] = m.tooth_chord;
-  json["toothChordTheory"] = t.tooth_chord;
+  json["toothChordTheory"] =
+      t.involute_at_reference ? nlohmann::ordered_json(t.tooth_chord) : nullptr;
   json["profileDeviationUm"] = m.profile_deviation * 1000;
   json["profileCuspLawUm"] = t.cusp_height * 1000;
   json["formDiameter"] = 2 * t.form_radius;
@@ -140,6 +147,19 @@ nlohmann::ordered_json SummaryJson(const GearBuild& build, double seconds,
   json["helixAngleDegrees"] = m.helix_angle * kDegrees;
   json["helixAngleTheoryDegrees"] = t.helix_angle * kDegrees;
   return json;
+}
+
+Inspected Inspect(const GearPairData& pair, const GearBuild& build) {
+  const std::int16_t z = build.gearNo == 1 ? pair.z1 : pair.z2;
+  double roll_angle = 0;
+  try {
+    roll_angle = RollAngle(z, build.stepsPerPitch);
+  } catch (const HobbingError&) {
+  }
+  const GearTheory theory = TheoryOf(pair, build.gearNo, roll_angle);
+  const cad::GearInspectionPlan plan{theory.reference_radius, theory.base_radius,
+                                     theory.form_radius, 0};
+  return {cad::InspectGear(*build.gear, plan), theory};
 }
 
 }  // namespace
@@ -212,29 +232,30 @@ int RunGear(const GearOptions& options, std::ostream& out, std::ostream& err, bo
     const GearBuild& build = built.gears.front();
     line.Show("measuring the solid");
     const cad::SolidMeasures solid = cad::MeasureSolid(*build.gear);
-    std::optional<Inspected> inspected;
-    if (options.inspect) {
-      line.Show("inspecting the gear");
-      const std::int16_t z = gearNo == 1 ? pair->z1 : pair->z2;
-      double roll_angle = 0;
-      try {
-        roll_angle = RollAngle(z, build.stepsPerPitch);
-      } catch (const HobbingError&) {
-      }
-      const GearTheory theory = TheoryOf(*pair, gearNo, roll_angle);
-      const cad::GearInspectionPlan plan{theory.reference_radius, theory.base_radius,
-                                         theory.form_radius, 0};
-      inspected = Inspected{cad::InspectGear(*build.gear, plan), theory};
-    }
     if (!options.out.empty()) {
       line.Show("writing " + options.out);
       cad::ExportDocument(*build.drawing, options.out);
+    }
+    // A gear the inspection cannot make sense of is still reported, and written.
+    std::optional<Inspected> inspected;
+    std::string not_inspected;
+    if (options.inspect) {
+      line.Show("inspecting the gear");
+      try {
+        inspected = Inspect(*pair, build);
+      } catch (const cad::CadError& error) {
+        not_inspected = error.what();
+      }
     }
     line.Clear();
     if (options.json) {
       out << SummaryJson(build, built.seconds, solid, inspected).dump(2) << '\n';
     } else {
       PrintSummary(out, options, build, built.seconds, solid, inspected);
+    }
+    if (!not_inspected.empty()) {
+      err << "kelvo-cli: the gear cannot be inspected: " << not_inspected << '\n';
+      return 1;
     }
   } catch (const cad::CadError& error) {
     line.Clear();

@@ -25,6 +25,7 @@ GearTheory TheoryOf(const GearPairData& pair, std::int16_t gearNo, double roll_a
   const double from_tangent =
       theory.reference_radius * std::sin(pair.alpha_t) - (1 - x) * m / std::sin(pair.alpha_t);
   theory.form_radius = std::hypot(theory.base_radius, from_tangent);
+  theory.involute_at_reference = theory.reference_radius >= theory.form_radius;
   theory.helix_angle = pair.beta;
   const double tip_radius = theory.tip_diameter / 2;
   const double rho = std::sqrt(tip_radius * tip_radius - theory.base_radius * theory.base_radius);

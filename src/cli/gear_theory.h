@@ -22,6 +22,10 @@ struct GearTheory {
   // Root form circle: where the cutter's straight flank ends (1 m below its datum, so
   // (1 - x) m inside the rolling line) generates the last point of the involute.
   double form_radius = 0;
+  // Whether the reference circle crosses the involute at all. With a large positive shift the
+  // rolling line runs below the straight part of the cutter's flank, the reference circle
+  // lies inside the root fillet, and the thickness formula does not apply there.
+  bool involute_at_reference = true;
   double helix_angle = 0;  // beta, without a hand
   // The cusps the finite rolling steps leave on the flank: rho dphi^2 / 8 at the tip, with rho
   // = sqrt(ra^2 - rb^2) and dphi the blank's turn per position (mm).

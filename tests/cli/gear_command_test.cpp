@@ -94,6 +94,17 @@ std::vector<std::string> SmallPinion(std::vector<std::string> more) {
   return more;
 }
 
+TEST(CliGear, NoThicknessTheoryWhereTheReferenceCircleLiesInTheFillet) {
+  // x 1.2: the rolling line runs below the cutter's straight flank, so the reference circle
+  // crosses the root fillet, not the involute the formula is about.
+  const nlohmann::ordered_json json = Json(
+      Cli({"--a_true", "34", "--z1", "10", "--z2", "20", "--x1", "1.2", "--json", "--inspect"}));
+  EXPECT_TRUE(json["toothThicknessTheory"].is_null());
+  EXPECT_TRUE(json["toothChordTheory"].is_null());
+  EXPECT_GT(json["formDiameter"].get<double>(), 2 * 10.0);
+  EXPECT_EQ(json["teeth"], 10);
+}
+
 TEST(CliGear, NaiveEvaluationGivesTheSameSolid) {
   const std::vector<std::string> pair = SmallPinion({"--json"});
   std::vector<std::string> naive = pair;

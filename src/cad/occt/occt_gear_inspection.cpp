@@ -290,8 +290,7 @@ GearInspection InspectGear(const CadEntity& solid, const GearInspectionPlan& pla
     }
     result.tip_diameter = 2 * tip;
     result.root_diameter = 2 * root;
-    result.teeth = CountTipLands(edges, tip);
-    if (result.teeth == 0) ThrowCadError(kOperation, "the section has no tip land");
+    result.teeth = CountTipLands(edges, tip);  // 0 for pointed teeth: no land left
 
     BRepClass3d_SolidClassifier inside(shape);
     const double r = plan.reference_radius;
@@ -308,14 +307,14 @@ GearInspection InspectGear(const CadEntity& solid, const GearInspectionPlan& pla
     }
     result.tooth_chord = 2 * r * std::sin(result.tooth_thickness / (2 * r));
 
-    std::tie(result.profile_deviation, result.flanks) =
-        ProfileDeviation(edges, plan, tip, result.teeth);
+    const int teeth = result.teeth > 0 ? result.teeth : static_cast<int>(arcs.size());
+    std::tie(result.profile_deviation, result.flanks) = ProfileDeviation(edges, plan, tip, teeth);
 
     // A second section a quarter of a transverse pitch higher: even a 45-degree helix turns
     // the teeth by less than half a pitch there, so each tooth is found again unmistakably.
     const BoundingBox box = ShapeBox(shape);
     const double dz =
-        std::min(std::numbers::pi * r / (2 * result.teeth), (box.max.z - plan.section_z) / 2);
+        std::min(std::numbers::pi * r / (2 * teeth), (box.max.z - plan.section_z) / 2);
     if (dz > 1e-3) result.helix_angle = HelixAngle(inside, shape, centres, r, plan.section_z, dz);
     return result;
   });

@@ -21,7 +21,7 @@ struct GearInspectionPlan {
 struct GearInspection {
   double tip_diameter = 0;   // largest distance from the axis in the section, doubled
   double root_diameter = 0;  // smallest, doubled
-  int teeth = 0;             // tip lands counted around the section
+  int teeth = 0;             // tip lands counted around the section; 0 if the teeth are pointed
   // Transverse tooth thickness on the reference circle, as an arc: mean, least and largest
   // over all teeth; and the chord of the mean arc.
   double tooth_thickness = 0;
@@ -40,8 +40,8 @@ struct GearInspection {
 };
 
 // Measures a gear solid of the OCCT application (its deferred work applied first). CadError
-// when the entity is no solid of ours, or the section does not look like a gear (no crossing
-// of the reference circle, no tip land).
+// when the entity is no solid of ours, or the section does not look like a gear (no tooth
+// crosses the reference circle).
 GearInspection InspectGear(const CadEntity& solid, const GearInspectionPlan& plan);
 
 }  // namespace kelvo::cad
