@@ -1,6 +1,7 @@
 #include "cli/gear_command.h"
 
 #include <CLI/Validators.hpp>
+#include <chrono>
 #include <cmath>
 #include <iomanip>
 #include <nlohmann/json.hpp>
@@ -24,18 +25,24 @@ namespace {
 
 constexpr double kDegrees = 180 / kPi;
 
-// One line on a terminal, redrawn in place: where the build is.
+// One line on a terminal, redrawn in place: where the build is. The hobbing steps come from
+// HobGear, the share done of a long Boolean or evaluation from the CAD application's hooks;
+// the line is redrawn at most ten times a second.
 class ProgressLine {
  public:
   ProgressLine(std::ostream& err, bool enabled, int gearNo)
       : err_(err), enabled_(enabled), prefix_("gear " + std::to_string(gearNo) + ": ") {}
   ~ProgressLine() { Clear(); }
 
-  void Show(const std::string& text) {
-    if (!enabled_ || text == last_) return;
-    last_ = text;
-    err_ << "\r\033[K" << prefix_ << text << std::flush;
-    shown_ = true;
+  void Step(std::string step) {
+    step_ = std::move(step);
+    Draw(step_, true);
+  }
+  void Share(std::string_view what, double done) {
+    const std::string percent = std::to_string(static_cast<int>(done * 100)) + " %";
+    // A Boolean of the hobbing sequence belongs to its step; an evaluation is a step itself.
+    Draw(what.starts_with("Boolean") ? step_ + ", " + percent : std::string(what) + ", " + percent,
+         false);
   }
   void Clear() {
     if (shown_) err_ << "\r\033[K" << std::flush;
@@ -43,10 +50,19 @@ class ProgressLine {
   }
 
  private:
+  void Draw(const std::string& text, bool now) {
+    const auto time = std::chrono::steady_clock::now();
+    if (!enabled_ || (!now && time - drawn_ < std::chrono::milliseconds(100))) return;
+    drawn_ = time;
+    err_ << "\r\033[K" << prefix_ << text << std::flush;
+    shown_ = true;
+  }
+
   std::ostream& err_;
   bool enabled_;
   std::string prefix_;
-  std::string last_;
+  std::string step_;
+  std::chrono::steady_clock::time_point drawn_;
   bool shown_ = false;
 };
 
@@ -217,30 +233,33 @@ int RunGear(const GearOptions& options, std::ostream& out, std::ostream& err, bo
   request.evaluation =
       options.naive ? cad::BooleanEvaluation::OperationByOperation : cad::BooleanEvaluation::Fast;
   request.progress = [&](const HobProgressReport& report) {
-    line.Show(report.positionsDone < report.positionCount || report.intersectionsDone == 0
-                  ? "rolling cut, position " + std::to_string(report.positionsDone) + " of " +
-                        std::to_string(report.positionCount)
-                  : "intersection " + std::to_string(report.intersectionsDone) + " of " +
-                        std::to_string(report.intersectionCount));
+    // What is being done now: the next position, the next intersection, or what follows.
+    if (report.positionsDone < report.positionCount) {
+      line.Step("rolling cut, position " + std::to_string(report.positionsDone + 1) + " of " +
+                std::to_string(report.positionCount));
+    } else if (report.intersectionsDone < report.intersectionCount) {
+      line.Step("intersection " + std::to_string(report.intersectionsDone + 1) + " of " +
+                std::to_string(report.intersectionCount));
+    } else {
+      line.Step("finishing the gear");
+    }
   };
-  request.hooks.progress = [&](std::string_view what, double done) {
-    line.Show(std::string(what) + ", " + std::to_string(static_cast<int>(done * 100)) + " %");
-  };
+  request.hooks.progress = [&](std::string_view what, double done) { line.Share(what, done); };
 
   try {
     const GearsBuild built = BuildGears(request);
     const GearBuild& build = built.gears.front();
-    line.Show("measuring the solid");
+    line.Step("measuring the solid");
     const cad::SolidMeasures solid = cad::MeasureSolid(*build.gear);
     if (!options.out.empty()) {
-      line.Show("writing " + options.out);
+      line.Step("writing " + options.out);
       cad::ExportDocument(*build.drawing, options.out);
     }
     // A gear the inspection cannot make sense of is still reported, and written.
     std::optional<Inspected> inspected;
     std::string not_inspected;
     if (options.inspect) {
-      line.Show("inspecting the gear");
+      line.Step("inspecting the gear");
       try {
         inspected = Inspect(*pair, build);
       } catch (const cad::CadError& error) {
