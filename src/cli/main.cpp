@@ -1,8 +1,11 @@
+#include <unistd.h>
+
 #include <CLI/App.hpp>
 #include <CLI/Config.hpp>
 #include <CLI/Formatter.hpp>
 #include <iostream>
 
+#include "cli/gear_command.h"
 #include "cli/solve_command.h"
 
 namespace {
@@ -12,12 +15,16 @@ constexpr int kUsageError = 2;
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{"Kelvo command line: gear-pair geometry of an external involute gear pair",
-               "kelvo-cli"};
+  CLI::App app{
+      "Kelvo command line: gear-pair geometry of an external involute gear pair, and "
+      "gear solids made by hobbing simulation",
+      "kelvo-cli"};
   app.require_subcommand(1);
 
   kelvo::cli::SolveOptions solve_options;
   CLI::App* solve = kelvo::cli::AddSolveCommand(app, solve_options);
+  kelvo::cli::GearOptions gear_options;
+  CLI::App* gear = kelvo::cli::AddGearCommand(app, gear_options);
 
   try {
     app.parse(argc, argv);
@@ -26,10 +33,15 @@ int main(int argc, char** argv) {
   } catch (const CLI::ParseError& error) {
     std::cerr << "usage: kelvo-cli solve [--a_true TEXT] [--m TEXT] [--z1 TEXT] [--z2 TEXT] "
                  "[--b TEXT] [--beta TEXT] [--x1 TEXT] [--json]\n"
+              << "       kelvo-cli gear [pair options] [--gear 1|2] [--fineness TEXT] "
+                 "[--out FILE] [--naive] [--inspect] [--json]\n"
               << "kelvo-cli: " << error.what() << "\n";
     return kUsageError;
   }
 
   if (solve->parsed()) return kelvo::cli::RunSolve(solve_options, std::cout, std::cerr);
+  if (gear->parsed()) {
+    return kelvo::cli::RunGear(gear_options, std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
+  }
   return kUsageError;
 }

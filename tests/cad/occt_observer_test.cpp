@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <TopAbs_ShapeEnum.hxx>
+#include <TopExp.hxx>
+#include <TopTools_IndexedMapOfShape.hxx>
 #include <numbers>
 #include <stdexcept>
 #include <string>
@@ -96,6 +99,35 @@ TEST(OcctObserverTest, HearsEveryChangeAndReplaysWhatExistedBefore) {
     EXPECT_EQ(drawing->View().shade_mode, ShadeMode::Gouraud);
     EXPECT_TRUE(app->Visible());
   }
+}
+
+// Intersections deferred by the fast evaluation change the blank only when it is evaluated:
+// the window must not show a half-made gear as finished, and must hear of the finished one.
+TEST(OcctObserverTest, HearsOfADeferredSolidOnceItIsEvaluated) {
+  auto app = MakeHeadlessCadApplication();
+  auto space = app->Documents().AddDrawing()->ModelSpace();
+  auto blank = space->AddCylinder({0, 0, 0}, 10, 6);
+  blank->Boolean(BooleanOperation::Subtraction, *testing::AddBox(*space, {-1, 7, -5}, {2, 5, 10}));
+  struct FaceCounter : OcctObserver {
+    std::vector<int> faces_heard;
+    void OnEntityChanged(int, const ObservedEntity& entity) override {
+      TopTools_IndexedMapOfShape faces;
+      TopExp::MapShapes(entity.shape, TopAbs_FACE, faces);
+      faces_heard.push_back(faces.Extent());
+    }
+  };
+  auto observer = std::make_shared<FaceCounter>();
+  app->SetObserver(observer);
+  app->SetVisible(false);
+  const int one_slot = MeasureSolid(*blank).face_count;
+  for (const EntityRef& copy : blank->ArrayPolar(6, 5 * std::numbers::pi / 3, {0, 0, 0}))
+    blank->Boolean(BooleanOperation::Intersection, *copy);
+  EXPECT_TRUE(observer->faces_heard.empty());
+
+  app->SetVisible(true);
+  ASSERT_EQ(observer->faces_heard.size(), 1u);
+  EXPECT_EQ(observer->faces_heard[0], MeasureSolid(*blank).face_count);
+  EXPECT_GT(observer->faces_heard[0], one_slot);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "cad/occt/occt_deferred.h"
+#include "cad/occt/occt_errors.h"
 #include "cad/occt/occt_observer.h"
 #include "cad/occt/occt_state.h"
 
@@ -78,14 +80,53 @@ bool OcctCadApplication::Visible() const {
 }
 
 void OcctCadApplication::SetVisible(bool visible) {
-  state_->visible = visible;
-  NotifyObserver(state_->observer.lock(),
-                 [&](OcctObserver& observer) { observer.OnVisibilityChanged(visible); });
+  auto show = [&] {
+    state_->visible = visible;
+    NotifyObserver(state_->observer.lock(),
+                   [&](OcctObserver& observer) { observer.OnVisibilityChanged(visible); });
+  };
+  if (!visible) return show();
+  // The window is about to show the drawings: the solids must be the ones asked for. A stop
+  // still shows what was cut.
+  try {
+    EvaluateApplication(*state_);
+  } catch (const EvaluationStopped&) {
+    show();
+    throw;
+  }
+  show();
 }
 
 void OcctCadApplication::SetObserver(const std::weak_ptr<OcctObserver>& observer) {
-  state_->observer = observer;
-  Replay(*state_, observer.lock());
+  auto attach = [&] {
+    state_->observer = observer;
+    Replay(*state_, observer.lock());
+  };
+  // The newcomer hears of every entity with its shape, so deferred work is applied first; a
+  // stop leaves every solid evaluated as far as it got, and the observer still attaches.
+  try {
+    EvaluateApplication(*state_);
+  } catch (const EvaluationStopped&) {
+    attach();
+    throw;
+  }
+  attach();
+}
+
+void OcctCadApplication::SetBooleanEvaluation(BooleanEvaluation evaluation) {
+  state_->boolean_evaluation = evaluation;
+}
+
+BooleanEvaluation OcctCadApplication::GetBooleanEvaluation() const {
+  return state_->boolean_evaluation;
+}
+
+void OcctCadApplication::SetEvaluationHooks(EvaluationHooks hooks) {
+  state_->hooks = std::move(hooks);
+}
+
+void OcctCadApplication::Evaluate() {
+  Guarded("Evaluate", [&] { EvaluateApplication(*state_); });
 }
 
 std::shared_ptr<OcctCadApplication> MakeHeadlessCadApplication() {

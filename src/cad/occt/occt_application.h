@@ -5,6 +5,7 @@
 
 #include "cad/cad_application.h"
 #include "cad/occt/occt_document.h"
+#include "cad/occt/occt_evaluation.h"
 #include "cad/occt/occt_types.h"
 
 // Kelvo's own CAD application: the operations of the classic automation interface on
@@ -41,6 +42,7 @@ class OcctCadApplication final : public CadApplication {
   OcctCadApplication& operator=(const OcctCadApplication&) = delete;
 
   // Whether the application's 3D window should be shown; a new application is visible.
+  // Showing it evaluates the deferred work of every drawing first.
   bool Visible() const override;
   void SetVisible(bool visible) override;
   OcctDocuments& Documents() override { return documents_; }
@@ -49,6 +51,15 @@ class OcctCadApplication final : public CadApplication {
   // of everything that already exists. Held weakly: an observer that dies simply stops
   // hearing. Pass an empty pointer to detach.
   void SetObserver(const std::weak_ptr<OcctObserver>& observer);
+
+  // How Booleans are evaluated from now on; a new application is Fast. Deferred work already
+  // recorded stays and is evaluated as usual.
+  void SetBooleanEvaluation(BooleanEvaluation evaluation);
+  BooleanEvaluation GetBooleanEvaluation() const;
+  // Who follows and may stop long evaluations from now on; empty hooks: nobody.
+  void SetEvaluationHooks(EvaluationHooks hooks);
+  // Applies the deferred work of every drawing now, the drawings' solids side by side.
+  void Evaluate();
 
  private:
   std::shared_ptr<OcctApplicationState> state_;

@@ -1,5 +1,6 @@
 #include "cad/occt/occt_boolean.h"
 
+#include <BOPAlgo_Alerts.hxx>
 #include <BRepAlgoAPI_BooleanOperation.hxx>
 #include <BRepAlgoAPI_Common.hxx>
 #include <BRepAlgoAPI_Cut.hxx>
@@ -12,6 +13,7 @@
 #include <sstream>
 
 #include "cad/occt/occt_errors.h"
+#include "cad/occt/occt_evaluation.h"
 #include "cad/occt/occt_measure.h"
 
 namespace kelvo::cad {
@@ -47,14 +49,27 @@ std::string Dump(const BRepAlgoAPI_BooleanOperation& algorithm, bool errors) {
   return dumped;
 }
 
-// Why a result is not exactly one solid, in a gear designer's words.
-std::string WhyNotOneSolid(const TopoDS_Shape& result) {
-  int solids = 0;
-  for (TopExp_Explorer explorer(result, TopAbs_SOLID); explorer.More(); explorer.Next())
-    ++solids;
-  if (solids == 0) return "the result is empty";
-  if (solids > 1) return "the result falls apart into " + std::to_string(solids) + " solids";
-  return "the result has faces or edges outside its solid";
+// Runs a prepared algorithm; CadError naming what OCCT reported, EvaluationStopped on a stop.
+void Run(BRepAlgoAPI_BooleanOperation& algorithm, const std::string& name,
+         const TopTools_ListOfShape& arguments, const TopTools_ListOfShape& tools,
+         const BooleanOptions& options, const Message_ProgressRange& progress) {
+  algorithm.SetArguments(arguments);
+  algorithm.SetTools(tools);
+  // Shared sub-shapes (a copy shares its original's geometry) must not have their tolerances
+  // widened behind the back of the entities that share them; a failed operation must leave
+  // both inputs exactly as they were.
+  algorithm.SetNonDestructive(Standard_True);
+  algorithm.SetUseOBB(options.oriented_boxes);
+  algorithm.SetRunParallel(options.parallel);
+  if (options.glue) algorithm.SetGlue(BOPAlgo_GlueShift);
+  algorithm.Build(progress);
+  if (algorithm.HasError(STANDARD_TYPE(BOPAlgo_AlertUserBreak)) || progress.UserBreak()) {
+    throw EvaluationStopped(name + ": stopped");
+  }
+  if (algorithm.HasErrors() || !algorithm.IsDone()) {
+    const std::string errors = Dump(algorithm, true);
+    ThrowCadError(name, "OpenCASCADE reported " + (errors.empty() ? "a failure" : errors));
+  }
 }
 
 // A valid solid can still be the wrong one; these bounds hold for every right one.
@@ -74,6 +89,15 @@ bool VolumePossible(BooleanOperation operation, double result, double a, double 
 
 }  // namespace
 
+std::string WhyNotOneSolid(const TopoDS_Shape& result) {
+  int solids = 0;
+  for (TopExp_Explorer explorer(result, TopAbs_SOLID); explorer.More(); explorer.Next())
+    ++solids;
+  if (solids == 0) return "the result is empty";
+  if (solids > 1) return "the result falls apart into " + std::to_string(solids) + " solids";
+  return "the result has faces or edges outside its solid";
+}
+
 std::string_view BooleanOperationName(BooleanOperation operation) {
   switch (operation) {
     case BooleanOperation::Subtraction:
@@ -87,7 +111,8 @@ std::string_view BooleanOperationName(BooleanOperation operation) {
 }
 
 BooleanOutcome EvaluateBoolean(BooleanOperation operation, const BooleanOperand& solid,
-                               const BooleanOperand& other) {
+                               const BooleanOperand& other, const BooleanOptions& options,
+                               const Message_ProgressRange& progress) {
   const std::string name = "Boolean " + std::string(BooleanOperationName(operation));
   std::unique_ptr<BRepAlgoAPI_BooleanOperation> algorithm = MakeAlgorithm(operation);
   if (!algorithm) ThrowCadError("Boolean", "unknown operation code");
@@ -96,18 +121,8 @@ BooleanOutcome EvaluateBoolean(BooleanOperation operation, const BooleanOperand&
   TopTools_ListOfShape tools;
   arguments.Append(solid.shape);
   tools.Append(other.shape);
-  algorithm->SetArguments(arguments);
-  algorithm->SetTools(tools);
-  // Shared sub-shapes (a copy shares its original's geometry) must not have their tolerances
-  // widened behind the back of the entities that share them; a failed operation must leave
-  // both inputs exactly as they were.
-  algorithm->SetNonDestructive(Standard_True);
-  algorithm->Build();
+  Run(*algorithm, name, arguments, tools, options, progress);
 
-  if (algorithm->HasErrors() || !algorithm->IsDone()) {
-    const std::string errors = Dump(*algorithm, true);
-    ThrowCadError(name, "OpenCASCADE reported " + (errors.empty() ? "a failure" : errors));
-  }
   BooleanOutcome outcome;
   if (algorithm->HasWarnings()) outcome.warnings = Dump(*algorithm, false);
   const std::string warned =
@@ -115,7 +130,7 @@ BooleanOutcome EvaluateBoolean(BooleanOperation operation, const BooleanOperand&
 
   outcome.solid = SingleSolid(algorithm->Shape());
   if (outcome.solid.IsNull()) ThrowCadError(name, WhyNotOneSolid(algorithm->Shape()) + warned);
-  if (!BRepCheck_Analyzer(outcome.solid).IsValid()) {
+  if (!IsValidShape(outcome.solid, options.parallel_check)) {
     ThrowCadError(name, "the result is not a valid solid" + warned);
   }
   outcome.volume = ShapeVolume(outcome.solid);
@@ -127,6 +142,18 @@ BooleanOutcome EvaluateBoolean(BooleanOperation operation, const BooleanOperand&
     ThrowCadError(name, reason.str());
   }
   return outcome;
+}
+
+TopoDS_Shape CutByMany(const TopoDS_Shape& solid, const std::vector<TopoDS_Shape>& tools,
+                       const BooleanOptions& options, const Message_ProgressRange& progress) {
+  TopTools_ListOfShape arguments;
+  TopTools_ListOfShape tool_list;
+  arguments.Append(solid);
+  for (const TopoDS_Shape& tool : tools)
+    tool_list.Append(tool);
+  BRepAlgoAPI_Cut cut;
+  Run(cut, "Boolean subtraction", arguments, tool_list, options, progress);
+  return cut.Shape();
 }
 
 }  // namespace kelvo::cad

@@ -1,5 +1,6 @@
 #include "cad/occt/occt_document.h"
 
+#include "cad/occt/occt_deferred.h"
 #include "cad/occt/occt_entity.h"
 #include "cad/occt/occt_errors.h"
 #include "cad/occt/occt_model_space.h"
@@ -32,6 +33,15 @@ void OcctDocument::SetActiveViewport(const std::shared_ptr<CadViewport>& viewpor
 void OcctDocument::SendCommand(const std::string& command) {
   constexpr std::string_view kOperation = "SendCommand";
   Guarded(kOperation, [&] { RunCommandLine(*LiveDocument(state_, kOperation), command); });
+}
+
+void OcctDocument::Evaluate() {
+  constexpr std::string_view kOperation = "Evaluate";
+  Guarded(kOperation, [&] { EvaluateDocument(*LiveDocument(state_, kOperation)); });
+}
+
+EvaluationStats OcctDocument::Evaluation() const {
+  return LiveDocument(state_, "Evaluation")->evaluation;
 }
 
 bool OcctDocument::IsOpen() const {

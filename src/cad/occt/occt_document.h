@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cad/cad_application.h"
+#include "cad/occt/occt_evaluation.h"
 #include "cad/occt/occt_types.h"
 
 // A drawing of Kelvo's own CAD application (OpenCASCADE inside; none of it shows here).
@@ -24,8 +25,16 @@ class OcctDocument final : public CadDocument {
   std::shared_ptr<CadViewport> ActiveViewport() override;
   void SetActiveViewport(const std::shared_ptr<CadViewport>& viewport) override;
   // Never raises for what it cannot run (see RunCommandLine); answers go to CommandLog().
-  // Raises CadError only when the drawing is closed.
+  // Raises CadError only when the drawing is closed. Deferred work stays deferred: the
+  // intersections only take material from inside the blank's cylinder, so the extents a
+  // zoom goes by do not wait for them.
   void SendCommand(const std::string& command) override;
+
+  // Applies every deferred intersection of the drawing now (occt_evaluation.h); CadError only
+  // when the drawing is closed, EvaluationStopped on a stop.
+  void Evaluate();
+  // What the evaluation of this drawing has done so far.
+  EvaluationStats Evaluation() const;
 
   // "Drawing1", "Drawing2", ... in the order the application made them; readable after Close.
   const std::string& Name() const { return name_; }

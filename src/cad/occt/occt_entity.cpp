@@ -9,6 +9,7 @@
 #include <string>
 #include <utility>
 
+#include "cad/occt/occt_deferred.h"
 #include "cad/occt/occt_errors.h"
 
 namespace kelvo::cad {
@@ -98,6 +99,7 @@ EntityRef CopyEntity(const OcctEntityLink& entity) {
   constexpr std::string_view kOperation = "Copy";
   return Guarded(kOperation, [&] {
     OcctEntityLink::Live live = entity.Resolve(kOperation);
+    EvaluateDeferred(*live.document, entity.Id());
     // The copy shares the original's geometry: OCCT shapes are never edited in place here
     // (Booleans run non-destructively), so sharing is safe and costs nothing.
     const EntityKind kind = live.record->kind;
@@ -117,6 +119,7 @@ std::vector<EntityRef> ArrayEntityPolar(const OcctEntityLink& entity, int count,
     RequireFinite(kOperation, "the angle to fill", angle_to_fill);
     RequireFinite(kOperation, "the centre", centre);
     OcctEntityLink::Live live = entity.Resolve(kOperation);
+    EvaluateDeferred(*live.document, entity.Id());
 
     // The copies turn about the Z axis through the centre; the original is the count-th
     // object and stays where it is. All copies are made before any is added, so a failure

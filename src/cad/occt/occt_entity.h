@@ -91,6 +91,10 @@ class OcctSolid final : public OcctEntity<Cad3DSolid> {
  public:
   using OcctEntity::OcctEntity;
   void Boolean(BooleanOperation operation, CadEntity& other) override;
+
+ private:
+  void Evaluate(BooleanOperation operation, CadEntity& other,
+                std::shared_ptr<OcctDocumentState>& document_of_self);
 };
 
 }  // namespace kelvo::cad

@@ -6,6 +6,8 @@
 #include <new>
 #include <sstream>
 
+#include "cad/occt/occt_evaluation.h"
+
 namespace kelvo::cad {
 
 void ThrowCadError(std::string_view operation, std::string_view reason) {
@@ -20,6 +22,8 @@ void RethrowAsCadError(std::string_view operation) {
     throw;
   } catch (const CadError&) {
     throw;
+  } catch (const EvaluationStopped&) {
+    throw;  // a stop is no failure: it must end the whole build, not just this step
   } catch (const Standard_Failure& failure) {
     std::string reason = "OpenCASCADE raised ";
     reason += failure.DynamicType()->Name();

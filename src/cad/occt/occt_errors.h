@@ -15,7 +15,8 @@ namespace kelvo::cad {
 
 [[noreturn]] void ThrowCadError(std::string_view operation, std::string_view reason);
 
-// Turns the exception in flight into a CadError naming operation (CadErrors pass unchanged).
+// Turns the exception in flight into a CadError naming operation (CadErrors and
+// EvaluationStopped pass unchanged).
 [[noreturn]] void RethrowAsCadError(std::string_view operation);
 
 template <class Body>

@@ -26,6 +26,7 @@
 #include <system_error>
 #include <vector>
 
+#include "cad/occt/occt_deferred.h"
 #include "cad/occt/occt_errors.h"
 #include "cad/occt/occt_measure.h"
 #include "cad/occt/occt_state.h"
@@ -156,6 +157,7 @@ void ExportDocument(const OcctDocument& document, const fs::path& path) {
   const ExportFormat format = ExportFormatFor(path);
   const std::shared_ptr<OcctDocumentState> state = document.LiveState(kExport);
   if (path.filename().empty()) ThrowCadError(kExport, "no file name given");
+  EvaluateDocument(*state);  // the file holds the solids as asked for, deferred work applied
 
   TopoDS_Compound compound;
   const bool solids_only = format == ExportFormat::Stl;
@@ -180,6 +182,13 @@ void ExportDocument(const OcctDocument& document, const fs::path& path) {
     fs::remove(temporary, ignored);
     throw;
   }
+}
+
+void CheckExportPath(const fs::path& path) {
+  ExportFormatFor(path);
+  if (path.filename().empty()) ThrowCadError(kExport, "no file name given");
+  std::error_code ignored;
+  fs::remove(MakeTemporaryFile(path), ignored);
 }
 
 ImportedSolids ReadStepSolids(const fs::path& path) {

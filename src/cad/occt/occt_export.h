@@ -28,6 +28,11 @@ inline constexpr double kStlAngle = 0.1;          // rad
 // missing or not writable, there is nothing to write, or the writer fails.
 void ExportDocument(const OcctDocument& document, const std::filesystem::path& path);
 
+// Whether a file could be written at path at all (a known type, an existing folder this
+// process may write in), so a long build can refuse a hopeless target before it starts;
+// CadError saying why not. Writes and removes a temporary file beside the target.
+void CheckExportPath(const std::filesystem::path& path);
+
 struct ImportedSolids {
   int solid_count = 0;
   double volume = 0;  // summed over the solids, mm^3

@@ -19,6 +19,14 @@ double ShapeVolume(const TopoDS_Shape& shape) {
   return properties.Mass();
 }
 
+double ShapeVolume(const TopoDS_Shape& shape, Point& centre_of_mass) {
+  GProp_GProps properties;
+  BRepGProp::VolumeProperties(shape, properties);
+  const gp_Pnt centre = properties.CentreOfMass();
+  centre_of_mass = {centre.X(), centre.Y(), centre.Z()};
+  return properties.Mass();
+}
+
 double ShapeArea(const TopoDS_Shape& shape) {
   GProp_GProps properties;
   BRepGProp::SurfaceProperties(shape, properties);
@@ -54,9 +62,13 @@ TopoDS_Solid SingleSolid(const TopoDS_Shape& shape) {
   return solid;
 }
 
+bool IsValidShape(const TopoDS_Shape& shape, bool parallel) {
+  return BRepCheck_Analyzer(shape, Standard_True, parallel).IsValid();
+}
+
 bool IsOneValidSolid(const TopoDS_Shape& shape) {
   const TopoDS_Solid solid = SingleSolid(shape);
-  return !solid.IsNull() && BRepCheck_Analyzer(solid).IsValid();
+  return !solid.IsNull() && IsValidShape(solid);
 }
 
 }  // namespace kelvo::cad

@@ -10,6 +10,8 @@
 namespace kelvo::cad {
 
 double ShapeVolume(const TopoDS_Shape& shape);
+// Volume and centre of mass in one integration.
+double ShapeVolume(const TopoDS_Shape& shape, Point& centre_of_mass);
 double ShapeArea(const TopoDS_Shape& shape);
 int FaceCount(const TopoDS_Shape& shape);
 // Tight box of the exact geometry (not of a triangulation, not widened by tolerances).
@@ -18,6 +20,8 @@ BoundingBox ShapeBox(const TopoDS_Shape& shape);
 // The one solid a shape holds, or a null solid when it holds none, several, or faces, edges
 // or vertices outside a solid.
 TopoDS_Solid SingleSolid(const TopoDS_Shape& shape);
+// Whether a shape passes OCCT's shape checker; parallel spreads the faces over the cores.
+bool IsValidShape(const TopoDS_Shape& shape, bool parallel = true);
 // One solid that passes OCCT's shape checker.
 bool IsOneValidSolid(const TopoDS_Shape& shape);
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cad/occt/occt_curves.h"
+#include "cad/occt/occt_deferred.h"
 #include "cad/occt/occt_entity.h"
 #include "cad/occt/occt_errors.h"
 #include "cad/occt/occt_region.h"
@@ -14,11 +15,14 @@
 namespace kelvo::cad {
 
 EntityRef OcctModelSpace::Add(std::string_view operation, EntityKind kind,
-                              const TopoDS_Shape& shape) {
+                              const TopoDS_Shape& shape,
+                              std::shared_ptr<const SolidEnvelope> envelope) {
   std::shared_ptr<OcctDocumentState> document = LiveDocument(document_, operation);
   OcctEntityRecord record;
   record.kind = kind;
   record.shape = shape;
+  if (envelope) record.volume = envelope->volume;
+  record.envelope = std::move(envelope);
   return MakeEntityHandle(document_, AddRecord(*document, std::move(record)), kind);
 }
 
@@ -34,7 +38,12 @@ std::shared_ptr<Cad3DSolid> OcctModelSpace::AddCylinder(const Point& centre, dou
     // made about the origin spans its face width symmetrically about z = 0.
     const gp_Ax2 axis(gp_Pnt(centre.x, centre.y, centre.z - height / 2), gp_Dir(0, 0, 1));
     BRepPrimAPI_MakeCylinder maker(axis, radius, height);
-    return std::dynamic_pointer_cast<Cad3DSolid>(Add(kOperation, EntityKind::Solid, maker.Solid()));
+    const TopoDS_Solid cylinder = maker.Solid();
+    // A blank that is later cut and intersected with turned copies of itself stays inside this
+    // cylinder, which is what lets those intersections wait (occt_deferred.h).
+    return std::dynamic_pointer_cast<Cad3DSolid>(
+        Add(kOperation, EntityKind::Solid, cylinder,
+            MakeCylinderEnvelope(cylinder, axis.Axis(), radius, height)));
   });
 }
 

@@ -28,7 +28,8 @@ class OcctModelSpace final : public CadModelSpace {
                                                double taper_angle) override;
 
  private:
-  EntityRef Add(std::string_view operation, EntityKind kind, const TopoDS_Shape& shape);
+  EntityRef Add(std::string_view operation, EntityKind kind, const TopoDS_Shape& shape,
+                std::shared_ptr<const SolidEnvelope> envelope = nullptr);
 
   std::weak_ptr<OcctDocumentState> document_;
 };

@@ -1,9 +1,12 @@
+#include <gp_Trsf.hxx>
 #include <string>
 
 #include "cad/occt/occt_boolean.h"
+#include "cad/occt/occt_deferred.h"
 #include "cad/occt/occt_entity.h"
 #include "cad/occt/occt_errors.h"
 #include "cad/occt/occt_measure.h"
+#include "cad/occt/occt_progress.h"
 
 namespace kelvo::cad {
 namespace {
@@ -13,12 +16,52 @@ double VolumeOf(OcctEntityRecord& record) {
   return *record.volume;
 }
 
+// The operation as asked, on both solids as placed; the result is in the world frame.
+BooleanOutcome OperationByOperation(BooleanOperation operation, OcctEntityRecord& solid,
+                                    OcctEntityRecord& other, const Message_ProgressRange& range) {
+  BooleanOutcome outcome = EvaluateBoolean(operation, {solid.Located(), VolumeOf(solid)},
+                                           {other.Located(), VolumeOf(other)}, {}, range);
+  solid.placement = TopLoc_Location();
+  solid.envelope.reset();  // it was described in the frame just given up
+  return outcome;
+}
+
+// The same set, made in the solid's own frame: the tool is brought there by one rigid motion,
+// so the solid's geometry never carries the chain of turns the rolling cut gives it.
+BooleanOutcome InOwnFrame(BooleanOperation operation, OcctEntityRecord& solid,
+                          OcctEntityRecord& other, const Message_ProgressRange& range) {
+  const gp_Trsf to_solid =
+      solid.placement.Transformation().Inverted() * other.placement.Transformation();
+  const TopoDS_Shape tool = other.shape.Moved(TopLoc_Location(to_solid));
+  BooleanOptions options;
+  options.oriented_boxes = true;  // the tilted helical cutter's boxes overlap far too much
+  options.parallel_check = true;
+  options.parallel = true;
+  BooleanOutcome outcome = EvaluateBoolean(operation, {solid.shape, VolumeOf(solid)},
+                                           {tool, VolumeOf(other)}, options, range);
+  if (operation == BooleanOperation::Union) solid.envelope.reset();  // it may grow beyond
+  return outcome;
+}
+
 }  // namespace
 
 void OcctSolid::Boolean(BooleanOperation operation, CadEntity& other) {
+  std::shared_ptr<OcctDocumentState> counted;
+  try {
+    Evaluate(operation, other, counted);
+  } catch (const CadError&) {
+    // The summary of a build reports every Boolean that failed, at the call or when deferred.
+    if (counted) ++counted->evaluation.failed_booleans;
+    throw;
+  }
+}
+
+void OcctSolid::Evaluate(BooleanOperation operation, CadEntity& other,
+                         std::shared_ptr<OcctDocumentState>& document_of_self) {
   constexpr std::string_view kOperation = "Boolean";
   Guarded(kOperation, [&] {
     const Live self = Resolve(kOperation);
+    document_of_self = self.document;
     const OcctEntityLink* other_link = AsOcctEntity(other);
     if (other_link == nullptr) {
       ThrowCadError(kOperation, "the other solid does not belong to this application");
@@ -37,20 +80,37 @@ void OcctSolid::Boolean(BooleanOperation operation, CadEntity& other) {
                                     ", not a 3D solid");
     }
 
+    OcctDocumentState& document = *self.document;
+    const bool fast = EvaluationOf(document) == BooleanEvaluation::Fast;
+    if (fast) {
+      EvaluateDeferred(document, other_link->Id());
+      if (operation == BooleanOperation::Intersection &&
+          DeferIntersection(document, *self.record, *that.record)) {
+        RemoveRecord(document, other_link->Id());
+        RecordChanged(document, Id());
+        return;
+      }
+      EvaluateDeferred(document, Id());
+    }
+
+    const EvaluationHooks hooks = HooksOf(document);
+    opencascade::handle<HookProgress> progress;
+    if (hooks.progress || hooks.stop_requested) progress = new HookProgress(hooks);
+    const std::string name = "Boolean " + std::string(BooleanOperationName(operation));
+    const Message_ProgressRange range =
+        progress.IsNull() ? Message_ProgressRange() : progress->Start(name.c_str());
+
     // Nothing is touched until the evaluation has produced one good solid.
     const BooleanOutcome outcome =
-        EvaluateBoolean(operation, {self.record->Located(), VolumeOf(*self.record)},
-                        {that.record->Located(), VolumeOf(*that.record)});
-
-    OcctDocumentState& document = *self.document;
+        fast ? InOwnFrame(operation, *self.record, *that.record, range)
+             : OperationByOperation(operation, *self.record, *that.record, range);
     self.record->shape = outcome.solid;
-    self.record->placement = TopLoc_Location();
     self.record->volume = outcome.volume;
+    self.record->valid = true;
     RemoveRecord(document, other_link->Id());
     RecordChanged(document, Id());
     if (!outcome.warnings.empty()) {
-      LogCommandLine(document, "Boolean " + std::string(BooleanOperationName(operation)) +
-                                   ": OpenCASCADE warned: " + outcome.warnings);
+      LogCommandLine(document, name + ": OpenCASCADE warned: " + outcome.warnings);
     }
   });
 }

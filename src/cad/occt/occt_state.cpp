@@ -6,6 +6,24 @@
 #include "cad/occt/occt_errors.h"
 
 namespace kelvo::cad {
+
+TopoDS_Shape OcctEntityRecord::Located() const {
+  // A shape with intersections still to apply is not the solid: handing it out would show or
+  // export a gear with one space. Every reader evaluates first; this is the safety net.
+  if (Pending()) ThrowCadError("Shape", "the solid has deferred intersections not evaluated");
+  return shape.Moved(placement);
+}
+
+BooleanEvaluation EvaluationOf(const OcctDocumentState& document) {
+  const std::shared_ptr<OcctApplicationState> application = document.application.lock();
+  return application ? application->boolean_evaluation : BooleanEvaluation::Fast;
+}
+
+EvaluationHooks HooksOf(const OcctDocumentState& document) {
+  const std::shared_ptr<OcctApplicationState> application = document.application.lock();
+  return application ? application->hooks : EvaluationHooks{};
+}
+
 std::shared_ptr<OcctDocumentState> LiveDocument(const std::weak_ptr<OcctDocumentState>& document,
                                                 std::string_view operation) {
   std::shared_ptr<OcctDocumentState> state = document.lock();
@@ -43,8 +61,12 @@ EntityId AddRecord(OcctDocumentState& document, OcctEntityRecord record) {
 }
 
 void RecordChanged(OcctDocumentState& document, EntityId id) {
+  OcctEntityRecord& record = document.entities.at(id);
+  // The observer hears of a solid with deferred work once it is evaluated (occt_deferred.h).
+  record.observer_stale = record.Pending();
+  if (record.observer_stale) return;
   Notify(document, [&](OcctObserver& observer) {
-    observer.OnEntityChanged(document.number, Observe(id, document.entities.at(id)));
+    observer.OnEntityChanged(document.number, Observe(id, record));
   });
 }
 

@@ -2,6 +2,8 @@
 
 #include <TopLoc_Location.hxx>
 #include <TopoDS_Shape.hxx>
+#include <gp_Ax1.hxx>
+#include <gp_Trsf.hxx>
 #include <map>
 #include <memory>
 #include <optional>
@@ -10,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "cad/occt/occt_evaluation.h"
 #include "cad/occt/occt_location_cache.h"
 #include "cad/occt/occt_observer.h"
 #include "cad/occt/occt_types.h"
@@ -21,6 +24,26 @@
 
 namespace kelvo::cad {
 
+// The cylinder a solid was made as, in the solid's own frame. Subtractions and intersections
+// only take material away, so the solid stays inside it; a union may not, and drops it.
+struct SolidEnvelope {
+  TopoDS_Shape cylinder;
+  gp_Ax1 axis;  // through the centre of the bottom face, towards the top face
+  double radius = 0;
+  double height = 0;
+  double volume = 0;
+};
+
+// An intersection of a solid with a turned copy of a solid made from the same cylinder, kept
+// for later: the solid loses the copy's removed space (its cylinder less the copy), brought
+// into the solid's frame.
+struct DeferredIntersection {
+  TopoDS_Shape copy;  // the copy's shape, in the copy's own frame
+  std::shared_ptr<const SolidEnvelope> copy_envelope;
+  gp_Trsf to_solid;  // from the copy's frame into the solid's
+  double copy_volume = 0;
+};
+
 // One entity of a drawing. The shape is the geometry as made (or as the last Boolean left it);
 // the placement is every Move and Rotate3D applied since. Keeping the two apart lets an
 // evaluation work in a solid's own frame without rebuilding its geometry.
@@ -29,10 +52,21 @@ struct OcctEntityRecord {
   TopoDS_Shape shape;
   TopLoc_Location placement;
   int color = kColorByLayer;
-  // Solids: the volume of the shape, measured once; a placement does not change it.
+  // Solids: the volume of the shape (before any deferred work), measured once; a placement
+  // does not change it.
   std::optional<double> volume;
+  // Solids: whether the shape is one solid that passes OCCT's checker, once someone checked.
+  std::optional<bool> valid;
+  // Solids made as a cylinder (and copies of them), while they only lose material.
+  std::shared_ptr<const SolidEnvelope> envelope;
+  // Intersections still to apply to shape, in order; the solid is shape once they are.
+  std::vector<DeferredIntersection> deferred;
+  // A change the observer has not heard of, because the shape was not evaluated yet.
+  bool observer_stale = false;
 
-  TopoDS_Shape Located() const { return shape.Moved(placement); }
+  bool Pending() const { return !deferred.empty(); }
+  // The shape as placed. Callers evaluate deferred work first (see occt_deferred.h).
+  TopoDS_Shape Located() const;
 };
 
 struct OcctApplicationState;
@@ -46,6 +80,7 @@ struct OcctDocumentState {
   ViewState view;
   std::vector<std::string> command_log;
   LocationCache locations;
+  EvaluationStats evaluation;
   std::weak_ptr<OcctApplicationState> application;
 };
 
@@ -54,6 +89,8 @@ struct OcctApplicationState {
   int next_number = 1;
   std::vector<std::shared_ptr<OcctDocumentState>> documents;  // open ones, oldest first
   std::weak_ptr<OcctObserver> observer;
+  BooleanEvaluation boolean_evaluation = BooleanEvaluation::Fast;
+  EvaluationHooks hooks;
 };
 
 // The drawing behind a handle, or CadError("<operation>: the drawing ... is closed").
@@ -72,6 +109,11 @@ void CloseDocument(std::shared_ptr<OcctDocumentState> document);
 
 // Appends a line to the drawing's command-line log and shows it to the observer.
 void LogCommandLine(OcctDocumentState& document, std::string line);
+
+// How the application a drawing belongs to evaluates Booleans, and its hooks (none when the
+// application is gone).
+BooleanEvaluation EvaluationOf(const OcctDocumentState& document);
+EvaluationHooks HooksOf(const OcctDocumentState& document);
 
 // The observer of the application a drawing belongs to, or null (headless).
 std::shared_ptr<OcctObserver> ObserverOf(const OcctDocumentState& document);

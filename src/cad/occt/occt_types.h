@@ -44,6 +44,7 @@ struct SolidMeasures {
   int face_count = 0;
   bool is_one_valid_solid = false;  // a single solid that passes OCCT's shape checker
   BoundingBox box;
+  Point centre_of_mass;  // of a solid of uniform density: where the gear balances
 };
 
 struct CircleGeometry {

@@ -1,0 +1,57 @@
+#include "cli/gear_build.h"
+
+#include <chrono>
+
+#include "cad/cad_session.h"
+#include "hobbing/checked_arithmetic.h"
+#include "hobbing/hob_gear.h"
+#include "hobbing/hob_plan.h"
+
+namespace kelvo::cli {
+namespace {
+
+// Positions per pitch as HobGear works them out: a fineness it cannot use counts as 0, raised
+// to the least of one position.
+double StepsPerPitch(double fineness, std::int16_t z, std::int16_t gearNo) {
+  double steps = 0;
+  try {
+    steps = RoundedStepsPerPitch(fineness, z);
+  } catch (const HobbingError&) {
+  }
+  return CappedStepsPerPitch(steps, gearNo);
+}
+
+}  // namespace
+
+GearsBuild BuildGears(const GearBuildRequest& request) {
+  GearsBuild build;
+  gearPair = request.pair;
+  build.application = cad::MakeHeadlessCadApplication();
+  build.application->SetBooleanEvaluation(request.evaluation);
+  build.application->SetEvaluationHooks(request.hooks);
+
+  const auto start = std::chrono::steady_clock::now();
+  for (const std::int16_t gearNo : request.gears) {
+    GearBuild& gear = build.gears.emplace_back();
+    gear.gearNo = gearNo;
+    const std::int16_t z = gearNo == 1 ? gearPair.z1 : gearPair.z2;
+    gear.stepsPerPitch = StepsPerPitch(request.fineness, z, gearNo);
+    gear.drawing = build.application->Documents().AddDrawing();
+    cadDoc = gear.drawing;
+    const double da = gearNo == 1 ? gearPair.da1 : gearPair.da2;
+    blankSolid = gear.drawing->ModelSpace()->AddCylinder({0, 0, 0}, da / 2, gearPair.b);
+    gear.gear = blankSolid;
+    gear.skipped = HobGear(request.fineness, gearNo, [&](const HobProgressReport& report) {
+      gear.positionCount = report.positionCount;
+      gear.intersections = report.intersectionsDone;
+      if (request.progress) request.progress(report);
+    });
+  }
+  build.application->Evaluate();
+  build.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  for (GearBuild& gear : build.gears)
+    gear.failedBooleans = gear.drawing->Evaluation().failed_booleans;
+  return build;
+}
+
+}  // namespace kelvo::cli

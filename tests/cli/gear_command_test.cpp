@@ -1,0 +1,190 @@
+// kelvo-cli gear through the real program: the summary a script reads, the inspection beside
+// its theory, the files it writes, and the failures it reports. Where any gear will do, a
+// pinion of 10 teeth keeps the builds and the files small.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "cad/occt/occt_export.h"
+#include "support/run_process.h"
+
+namespace kelvo {
+namespace {
+
+namespace fs = std::filesystem;
+
+test::ProcessResult Cli(std::vector<std::string> args) {
+  args.insert(args.begin(), "gear");
+  return test::RunProcess(KELVO_CLI, args);
+}
+
+nlohmann::ordered_json Json(const test::ProcessResult& run) {
+  EXPECT_EQ(run.exit_status, 0) << run.err;
+  return nlohmann::ordered_json::parse(run.out);
+}
+
+// A folder of its own for the files a test writes, removed afterwards.
+class CliGearFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ =
+        fs::temp_directory_path() /
+        ("kelvo-cli-gear-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+         "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(folder_);
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  fs::path folder_;
+};
+
+std::string Slurp(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+TEST(CliGear, SummaryAndInspectionOfTheDefaultSmallGear) {
+  const test::ProcessResult run = Cli({"--json", "--inspect"});
+  const nlohmann::ordered_json json = Json(run);
+  EXPECT_EQ(run.err, "");  // no progress line when standard error is no terminal
+
+  // The summary's keys lead, in this order, for scripts that read them.
+  const std::vector<std::string> summary = {"stepsPerPitch",  "positionCount", "intersections",
+                                            "failedBooleans", "seconds",       "volume",
+                                            "faces",          "valid"};
+  auto key = json.begin();
+  for (const std::string& name : summary) {
+    ASSERT_NE(key, json.end());
+    EXPECT_EQ(key.key(), name);
+    ++key;
+  }
+  EXPECT_EQ(json["stepsPerPitch"], 4);
+  EXPECT_EQ(json["positionCount"], 18);
+  EXPECT_EQ(json["intersections"], 19);
+  EXPECT_EQ(json["failedBooleans"], 0);
+  EXPECT_EQ(json["valid"], true);
+  EXPECT_GT(json["seconds"].get<double>(), 0);
+  // The volume the operation-by-operation evaluation gives this gear.
+  EXPECT_NEAR(json["volume"].get<double>(), 24758.521, 1e-3);
+
+  EXPECT_EQ(json["teeth"], 20);
+  EXPECT_EQ(json["teethTheory"], 20);
+  EXPECT_NEAR(json["tipDiameter"].get<double>(), 44, 1e-6);
+  EXPECT_NEAR(json["rootDiameterTheory"].get<double>(), 35, 1e-12);
+  EXPECT_NEAR(json["rootDiameter"].get<double>(), 35, 0.01);
+  EXPECT_NEAR(json["toothThicknessTheory"].get<double>(), 3.1415926, 1e-9);
+  EXPECT_NEAR(json["toothThickness"].get<double>(), 3.1415926, 0.01);
+  EXPECT_NEAR(json["profileDeviationUm"].get<double>(), json["profileCuspLawUm"].get<double>(),
+              0.15 * json["profileCuspLawUm"].get<double>());
+}
+
+const std::vector<std::string> kSmallPinion = {"--a_true", "30", "--z1", "10", "--z2", "20"};
+
+std::vector<std::string> SmallPinion(std::vector<std::string> more) {
+  more.insert(more.begin(), kSmallPinion.begin(), kSmallPinion.end());
+  return more;
+}
+
+TEST(CliGear, NoThicknessTheoryWhereTheReferenceCircleLiesInTheFillet) {
+  // x 1.2: the rolling line runs below the cutter's straight flank, so the reference circle
+  // crosses the root fillet, not the involute the formula is about.
+  const nlohmann::ordered_json json = Json(
+      Cli({"--a_true", "34", "--z1", "10", "--z2", "20", "--x1", "1.2", "--json", "--inspect"}));
+  EXPECT_TRUE(json["toothThicknessTheory"].is_null());
+  EXPECT_TRUE(json["toothChordTheory"].is_null());
+  EXPECT_GT(json["formDiameter"].get<double>(), 2 * 10.0);
+  EXPECT_EQ(json["teeth"], 10);
+}
+
+TEST(CliGear, NaiveEvaluationGivesTheSameSolid) {
+  const std::vector<std::string> pair = SmallPinion({"--json"});
+  std::vector<std::string> naive = pair;
+  naive.push_back("--naive");
+  const nlohmann::ordered_json fast_json = Json(Cli(pair));
+  const nlohmann::ordered_json naive_json = Json(Cli(naive));
+  const double volume = naive_json["volume"].get<double>();
+  EXPECT_NEAR(fast_json["volume"].get<double>(), volume, 1e-6 * volume);
+  EXPECT_EQ(fast_json["faces"], naive_json["faces"]);
+  EXPECT_EQ(naive_json["valid"], true);
+}
+
+TEST_F(CliGearFiles, WritesEveryFormatByItsExtension) {
+  struct Case {
+    std::string file;
+    std::function<void(const fs::path&, double volume)> check;
+  };
+  const Case cases[] = {
+      {"gear.stp",
+       [](const fs::path& path, double volume) {
+         const cad::ImportedSolids solids = cad::ReadStepSolids(path);
+         EXPECT_EQ(solids.solid_count, 1);
+         EXPECT_NEAR(solids.volume, volume, 1e-6 * volume);
+       }},
+      {"gear.IGS",
+       [](const fs::path& path, double) {
+         const std::string text = Slurp(path);
+         ASSERT_GT(text.size(), 80u);
+         EXPECT_EQ(text[72], 'S');  // the start section of an IGES file
+       }},
+      {"gear.stl",
+       [](const fs::path& path, double) {
+         const std::string data = Slurp(path);
+         ASSERT_GE(data.size(), 84u);
+         std::uint32_t triangles = 0;
+         std::memcpy(&triangles, data.data() + 80, sizeof triangles);
+         EXPECT_GT(triangles, 500u);
+         EXPECT_EQ(data.size(), 84u + 50u * triangles);
+       }},
+      {"gear.brep",
+       [](const fs::path& path, double) {
+         EXPECT_NE(Slurp(path).find("CASCADE Topology"), std::string::npos);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    const fs::path path = folder_ / c.file;
+    const nlohmann::ordered_json json = Json(Cli(SmallPinion({"--json", "--out", path.string()})));
+    ASSERT_TRUE(fs::exists(path));
+    c.check(path, json["volume"].get<double>());
+  }
+  // Each file was written under a temporary name and renamed: nothing else is left.
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 4);
+}
+
+TEST_F(CliGearFiles, FailuresSayWhatIsWrongAndExitWithStatus) {
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string err;  // the start of standard error
+  };
+  const std::string missing_folder = (folder_ / "missing" / "gear.step").string();
+  const Case cases[] = {
+      {{"--a_true", "10"}, 1, "输入参数不合理，无法计算出结果！\n"},
+      {{"--m", ""}, 1, "输入参数不合理，无法计算出结果！\n"},
+      {{"--fineness", "fine"}, 1, "kelvo-cli: the fineness \"fine\" is not a number"},
+      {{"--out", (folder_ / "gear.obj").string()}, 1, "kelvo-cli: Export: unknown file type"},
+      {{"--out", missing_folder}, 1, "kelvo-cli: Export: the folder"},
+      {{"--gear", "3"}, 2, "usage:"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.back());
+    const test::ProcessResult run = Cli(c.args);
+    EXPECT_EQ(run.exit_status, c.status);
+    EXPECT_EQ(run.err.rfind(c.err, 0), 0u) << run.err;
+    EXPECT_EQ(run.out, "");  // no summary of a gear that was never built
+  }
+  EXPECT_FALSE(fs::exists(folder_ / "gear.obj"));
+  EXPECT_TRUE(fs::is_empty(folder_));
+}
+
+}  // namespace
+}  // namespace kelvo
