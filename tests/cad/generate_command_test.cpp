@@ -87,9 +87,10 @@ std::string Timeline(const test_support::RecordingCad& cad, const FakeWindow& wi
 }
 
 std::string Gear(int drawing, std::string blank = "AddCylinder@# cut@#") {
-  std::string steps = "bar AddDocument@# hide " + blank +
-                      " AddCircle@# SetColor@# ActiveViewport@# SetDirection@# SetCenter@#"
-                      " SetActiveViewport@# ZOOM@# SHADEMODE@# nobar";
+  std::string steps =
+      "bar AddDocument@# hide " + blank +
+      " AddCircle@# SetColor@# ActiveViewport@# SetDirection@# ActiveViewport@# SetCenter@#"
+      " ActiveViewport@# SetActiveViewport@# ZOOM@# SHADEMODE@# nobar";
   for (std::size_t at; (at = steps.find('#')) != std::string::npos;)
     steps.replace(at, 1, std::to_string(drawing));
   return steps;

@@ -377,7 +377,8 @@ class FakeModelSpace final : public cad::CadModelSpace {
   int document_;
 };
 
-// A copy of a drawing's view; it takes effect when assigned back to the drawing.
+// A drawing's one active viewport: edits collect in it between reads and take effect when it
+// is assigned back to the drawing.
 class FakeViewport final : public cad::CadViewport {
  public:
   FakeViewport(std::shared_ptr<State> state, int document)
@@ -414,7 +415,8 @@ class FakeDocument final : public cad::CadDocument {
   }
   std::shared_ptr<cad::CadViewport> ActiveViewport() override {
     state_->Log({.op = CadOp::ActiveViewport, .document = document_});
-    return std::make_shared<FakeViewport>(state_, document_);
+    if (!viewport_) viewport_ = std::make_shared<FakeViewport>(state_, document_);
+    return viewport_;
   }
   void SetActiveViewport(const std::shared_ptr<cad::CadViewport>& viewport) override {
     const std::size_t call = state_->Log({.op = CadOp::SetActiveViewport, .document = document_});
@@ -429,6 +431,7 @@ class FakeDocument final : public cad::CadDocument {
  private:
   std::shared_ptr<State> state_;
   int document_;
+  std::shared_ptr<FakeViewport> viewport_;
 };
 
 class FakeApplication final : public cad::CadApplication, public cad::CadDocuments {

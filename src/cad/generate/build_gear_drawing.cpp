@@ -67,13 +67,17 @@ GearDrawing BuildGearDrawing(std::int16_t gearNo, std::string_view fineness_text
   finish.Run("colour the reference circle red",
              [&] { Deref(circle, "reference circle").SetColor(kRed); });
 
-  // The viewport handed out is a copy of the drawing's view: one copy carries both the
-  // direction and the centre back, and only the assignment makes the drawing show them.
-  std::shared_ptr<cad::CadViewport> view;
-  finish.Run("read the view", [&] { view = Deref(cadDoc, "drawing").ActiveViewport(); });
-  finish.Run("look from (1, 1, 1)", [&] { Deref(view, "view").SetDirection(kViewDirection); });
-  finish.Run("centre the view on the origin", [&] { Deref(view, "view").SetCenter(kOrigin); });
-  finish.Run("apply the view", [&] { Deref(cadDoc, "drawing").SetActiveViewport(view); });
+  // The active viewport collects the new direction and centre; only assigning it back to the
+  // drawing makes the drawing show them.
+  finish.Run("look from (1, 1, 1)", [&] {
+    Deref(Deref(cadDoc, "drawing").ActiveViewport(), "view").SetDirection(kViewDirection);
+  });
+  finish.Run("centre the view on the origin",
+             [&] { Deref(Deref(cadDoc, "drawing").ActiveViewport(), "view").SetCenter(kOrigin); });
+  finish.Run("apply the view", [&] {
+    cad::CadDocument& drawing = Deref(cadDoc, "drawing");
+    drawing.SetActiveViewport(drawing.ActiveViewport());
+  });
   finish.Run("zoom to extents", [&] { Deref(cadDoc, "drawing").SendCommand("ZOOM E "); });
   if (shade) finish.Run("shade", [&] { Deref(cadDoc, "drawing").SendCommand("SHADEMODE G "); });
 

@@ -18,7 +18,7 @@ std::shared_ptr<CadModelSpace> OcctDocument::ModelSpace() {
 }
 
 std::shared_ptr<CadViewport> OcctDocument::ActiveViewport() {
-  return std::make_shared<OcctViewport>(LiveDocument(state_, "ActiveViewport")->view);
+  return ActiveViewportOf(*LiveDocument(state_, "ActiveViewport"));
 }
 
 void OcctDocument::SetActiveViewport(const std::shared_ptr<CadViewport>& viewport) {

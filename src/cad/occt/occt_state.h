@@ -70,6 +70,7 @@ struct OcctEntityRecord {
 };
 
 struct OcctApplicationState;
+class OcctViewport;
 
 struct OcctDocumentState {
   int number = 0;
@@ -78,6 +79,7 @@ struct OcctDocumentState {
   std::map<EntityId, OcctEntityRecord> entities;  // ordered by id, that is by creation
   EntityId next_id = 1;
   ViewState view;
+  std::shared_ptr<OcctViewport> active_viewport;  // made on the first read
   std::vector<std::string> command_log;
   LocationCache locations;
   EvaluationStats evaluation;

@@ -78,11 +78,27 @@ void OcctViewport::SetDirection(const Point& direction) {
     ThrowCadError("Direction", "the view direction is the zero vector");
   }
   direction_ = direction;
+  edited_ = true;
 }
 
 void OcctViewport::SetCenter(const Point& center) {
   RequireFinite("Center", "the view centre", center);
   center_ = center;
+  edited_ = true;
+}
+
+void OcctViewport::Follow(const ViewState& view) {
+  if (edited_) return;
+  direction_ = view.direction;
+  center_ = view.center;
+}
+
+std::shared_ptr<OcctViewport> ActiveViewportOf(OcctDocumentState& document) {
+  if (!document.active_viewport) {
+    document.active_viewport = std::make_shared<OcctViewport>(document.view);
+  }
+  document.active_viewport->Follow(document.view);
+  return document.active_viewport;
 }
 
 void AssignViewport(OcctDocumentState& document, const CadViewport& viewport) {
@@ -95,6 +111,7 @@ void AssignViewport(OcctDocumentState& document, const CadViewport& viewport) {
   }
   document.view.direction = direction;
   document.view.center = center;
+  if (document.active_viewport) document.active_viewport->Applied();
   Notify(document, [&](OcctObserver& observer) {
     observer.OnViewportAssigned(document.number, document.view);
   });

@@ -10,11 +10,13 @@
 
 namespace kelvo::cad {
 
-// A copy of a drawing's view. Editing it changes nothing until it is assigned back with
-// CadDocument::SetActiveViewport, as with the classic automation interface.
+// A drawing's active viewport, as the classic automation interface hands it out: every read of
+// ActiveViewport gives the same object, which shows the drawing's view until it is edited.
+// Edits collect in it (a direction set on one read is still there on the next) and change
+// nothing on screen until the viewport is assigned back with CadDocument::SetActiveViewport.
 class OcctViewport final : public CadViewport {
  public:
-  explicit OcctViewport(const ViewState& view) : direction_(view.direction), center_(view.center) {}
+  explicit OcctViewport(const ViewState& view) { Follow(view); }
 
   Point Direction() const override { return direction_; }
   // CadError for a zero or non-finite direction: there is no eye to look from.
@@ -22,10 +24,19 @@ class OcctViewport final : public CadViewport {
   Point Center() const override { return center_; }
   void SetCenter(const Point& center) override;
 
+  // Takes the drawing's current view, unless edits are waiting to be assigned.
+  void Follow(const ViewState& view);
+  // The drawing has taken a view: edits are no longer pending.
+  void Applied() { edited_ = false; }
+
  private:
   Point direction_;
   Point center_;
+  bool edited_ = false;
 };
+
+// The drawing's one active viewport, up to date with its view.
+std::shared_ptr<OcctViewport> ActiveViewportOf(OcctDocumentState& document);
 
 // Applies a viewport's direction and centre to the drawing and tells the observer.
 void AssignViewport(OcctDocumentState& document, const CadViewport& viewport);
