@@ -123,12 +123,14 @@ TEST(OcctViewportTest, ChangesTakeEffectWhenTheViewportIsAssignedBack) {
   auto app = MakeHeadlessCadApplication();
   auto drawing = app->Documents().AddDrawing();
   ExpectNear(drawing->View().direction, {0, 0, 1}, 0);  // a new drawing looks from the top
-  auto viewport = drawing->ActiveViewport();
-  viewport->SetDirection({1, 1, 1});
-  viewport->SetCenter({0, 0, 0});
+  // Each read gives the drawing's one viewport, so edits made on separate reads add up.
+  drawing->ActiveViewport()->SetDirection({1, 1, 1});
+  drawing->ActiveViewport()->SetCenter({0, 0, 5});
   ExpectNear(drawing->View().direction, {0, 0, 1}, 0);
-  drawing->SetActiveViewport(viewport);
+  drawing->SetActiveViewport(drawing->ActiveViewport());
   ExpectNear(drawing->View().direction, {1, 1, 1}, 0);
+  ExpectNear(drawing->View().center, {0, 0, 5}, 0);
+  auto viewport = drawing->ActiveViewport();
   ExpectNear(drawing->ActiveViewport()->Direction(), {1, 1, 1}, 0);
   EXPECT_THROW(viewport->SetDirection({0, 0, 0}), CadError);
   EXPECT_THROW(drawing->SetActiveViewport(nullptr), CadError);
