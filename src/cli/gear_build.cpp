@@ -3,8 +3,8 @@
 #include <chrono>
 
 #include "cad/cad_session.h"
+#include "cad/generate/build_gear_drawing.h"
 #include "hobbing/checked_arithmetic.h"
-#include "hobbing/hob_gear.h"
 #include "hobbing/hob_plan.h"
 
 namespace kelvo::cli {
@@ -27,6 +27,7 @@ GearsBuild BuildGears(const GearBuildRequest& request) {
   GearsBuild build;
   gearPair = request.pair;
   build.application = cad::MakeHeadlessCadApplication();
+  cadApp = build.application;
   build.application->SetBooleanEvaluation(request.evaluation);
   build.application->SetEvaluationHooks(request.hooks);
 
@@ -36,16 +37,19 @@ GearsBuild BuildGears(const GearBuildRequest& request) {
     gear.gearNo = gearNo;
     const std::int16_t z = gearNo == 1 ? gearPair.z1 : gearPair.z2;
     gear.stepsPerPitch = StepsPerPitch(request.fineness, z, gearNo);
-    gear.drawing = build.application->Documents().AddDrawing();
-    cadDoc = gear.drawing;
-    const double da = gearNo == 1 ? gearPair.da1 : gearPair.da2;
-    blankSolid = gear.drawing->ModelSpace()->AddCylinder({0, 0, 0}, da / 2, gearPair.b);
-    gear.gear = blankSolid;
-    gear.skipped = HobGear(request.fineness, gearNo, [&](const HobProgressReport& report) {
-      gear.positionCount = report.positionCount;
-      gear.intersections = report.intersectionsDone;
-      if (request.progress) request.progress(report);
-    });
+    GearDrawing drawing = BuildGearDrawing(gearNo, request.fineness, /*shade=*/false,
+                                           [&](const HobProgressReport& report) {
+                                             gear.positionCount = report.positionCount;
+                                             gear.intersections = report.intersectionsDone;
+                                             if (request.progress) request.progress(report);
+                                           });
+    gear.drawing = std::dynamic_pointer_cast<cad::OcctDocument>(drawing.drawing);
+    gear.gear = drawing.gear;
+    gear.skipped = std::move(drawing.skipped);
+    if (!gear.drawing || !gear.gear) {
+      const SkippedStatement& first = gear.skipped.front();
+      throw cad::CadError("could not " + first.statement + ": " + first.reason);
+    }
   }
   build.application->Evaluate();
   build.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -12,9 +12,9 @@
 
 namespace kelvo::cli {
 
-// Gears built the way the window's generate command builds them, without a window: one new
-// drawing per gear in one headless CAD application, a blank of the tip diameter and the face
-// width about the origin, and the hobbing simulation. The deferred work of all the drawings is
+// Gears built as the window's generate command builds them (BuildGearDrawing), without a
+// window: one new drawing per gear in one headless CAD application, holding the hobbed gear and
+// its reference circle. The deferred work of all the drawings is
 // evaluated at the end, side by side, as when the generate command shows the application.
 struct GearBuild {
   std::int16_t gearNo = 1;
@@ -42,8 +42,8 @@ struct GearBuildRequest {
   cad::EvaluationHooks hooks;  // the evaluation of deferred work
 };
 
-// Sets gearPair, cadDoc and blankSolid as the generate command does. EvaluationStopped passes
-// through when the hooks ask for a stop.
+// Sets gearPair, cadApp, cadDoc and blankSolid as the generate command does. EvaluationStopped
+// passes through when the hooks ask for a stop.
 GearsBuild BuildGears(const GearBuildRequest& request);
 
 }  // namespace kelvo::cli

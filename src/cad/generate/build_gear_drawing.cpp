@@ -4,7 +4,6 @@
 #include <string>
 #include <utility>
 
-#include "app/text_rules.h"
 #include "cad/cad_session.h"
 #include "geometry/gear_pair_data.h"
 #include "hobbing/checked_arithmetic.h"
@@ -23,15 +22,14 @@ cad::CadModelSpace& ModelSpaceOf(const std::shared_ptr<cad::CadDocument>& drawin
   return Deref(space, "model space");
 }
 
-double FinenessOf(std::string_view text) {
-  const std::optional<double> fineness = TextToDouble(text);
-  if (!fineness) throw HobbingError("the fineness \"" + std::string(text) + "\" is no number");
+double FinenessOf(std::optional<double> fineness) {
+  if (!fineness) throw HobbingError("the fineness is no number");
   return *fineness;
 }
 
 }  // namespace
 
-GearDrawing BuildGearDrawing(std::int16_t gearNo, std::string_view fineness_text, bool shade,
+GearDrawing BuildGearDrawing(std::int16_t gearNo, std::optional<double> fineness, bool shade,
                              const HobProgress& progress) {
   const bool small = gearNo == 1;
   const double tip_radius = (small ? gearPair.da1 : gearPair.da2) / 2;
@@ -58,7 +56,7 @@ GearDrawing BuildGearDrawing(std::int16_t gearNo, std::string_view fineness_text
   std::vector<SkippedStatement> cut;
   skip.Run("hob the gear", [&] {
     Deref(blankSolid, "blank solid");
-    cut = HobGear(FinenessOf(fineness_text), gearNo, progress);
+    cut = HobGear(FinenessOf(fineness), gearNo, progress);
   });
 
   std::shared_ptr<cad::CadCircle> circle;

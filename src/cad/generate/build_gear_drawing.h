@@ -2,7 +2,7 @@
 
 #include <cstdint>
 #include <memory>
-#include <string_view>
+#include <optional>
 #include <vector>
 
 #include "cad/cad_application.h"
@@ -26,13 +26,14 @@ struct GearDrawing {
 // the gear; a red reference circle in the middle plane z = 0; the view from (1, 1, 1) centred
 // on the origin, zoomed to extents and, when shade is set, shaded.
 //
-// fineness_text is the model fineness as typed; text that is no number leaves the blank uncut.
+// fineness is the model fineness read from its text; none (text that is no number) leaves the
+// blank uncut.
 // Every step that fails is skipped and the next one runs; nothing is reported but the returned
 // list. A drawing or blank that could not be made leaves cadDoc or blankSolid empty, never on
 // an earlier gear's, and the steps that need it are skipped: an earlier drawing is never
 // touched. Needs no window, so the command line builds gears with it too; progress, when set,
 // hears how far the cut has come.
-GearDrawing BuildGearDrawing(std::int16_t gearNo, std::string_view fineness_text, bool shade,
+GearDrawing BuildGearDrawing(std::int16_t gearNo, std::optional<double> fineness, bool shade,
                              const HobProgress& progress = {});
 
 }  // namespace kelvo

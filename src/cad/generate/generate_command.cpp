@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/calculate_command.h"
+#include "app/text_rules.h"
 #include "cad/cad_session.h"
 #include "cad/connection/connect_cad.h"
 #include "cad/generate/build_gear_drawing.h"
@@ -61,7 +62,8 @@ void BuildWithProgress(MainWindowSeam& window, std::int16_t gearNo) {
   } hide{window};
   window.ShowProgress(gearNo == 1 ? "小齿轮" : "大齿轮", 0, 0);
   window.KeepPainted();
-  BuildGearDrawing(gearNo, window.FinenessText(), window.CheckValue(CheckOption::shade) == 1,
+  BuildGearDrawing(gearNo, TextToDouble(window.FinenessText()),
+                   window.CheckValue(CheckOption::shade) == 1,
                    [&](const HobProgressReport& report) {
                      window.ShowProgress(ProgressCaption(gearNo, report),
                                          report.positionsDone + report.intersectionsDone,
