@@ -1,8 +1,10 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The CAD application as the gear code sees it: an application with drawings, each drawing
@@ -126,6 +128,25 @@ class CadDocuments {
   virtual std::shared_ptr<CadDocument> Add() = 0;
 };
 
+// Long work inside the application (an implementation may defer the expensive part of its
+// Booleans and evaluate it when the shapes are first needed) can be followed and stopped
+// through these. Both are called on the thread that drives the application, a few times a
+// second while it waits, never from a worker thread.
+struct EvaluationHooks {
+  // What the evaluation is doing and the share of it done, 0 to 1.
+  std::function<void(std::string_view what, double done)> progress;
+  // Asked often during a long evaluation; true stops it as soon as it can stop.
+  std::function<bool()> stop_requested;
+};
+
+// Raised by the operation during which a stop was requested. It is no CadError: the hobbing
+// sequence's skip-and-continue regime lets it through, so the whole build stops. What was made
+// before the stop stays; a Boolean that was stopped half way leaves its solids as they were.
+class EvaluationStopped : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
 class CadApplication {
  public:
   virtual ~CadApplication() = default;
@@ -133,6 +154,10 @@ class CadApplication {
   virtual bool Visible() const = 0;
   virtual void SetVisible(bool visible) = 0;
   virtual CadDocuments& Documents() = 0;
+
+  // Replaces the hooks for long evaluations; an application that evaluates everything at the
+  // call ignores them.
+  virtual void SetEvaluationHooks(EvaluationHooks /*hooks*/) {}
 };
 
 }  // namespace kelvo::cad

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "app/calculate_command.h"
 #include "app/text_rules.h"
@@ -20,8 +22,14 @@ class LongCommand {
   ~LongCommand() {
     if (prompting_) {
       // Nothing may stop the way out: a CAD application that no longer answers stays as it is.
+      // Showing it may first finish the replication the application deferred; the bar follows.
       try {
         if (cadApp) cadApp->SetVisible(true);
+      } catch (...) {
+      }
+      if (evaluation_shown_) window_.HideProgress();
+      try {
+        if (cadApp) cadApp->SetEvaluationHooks({});
       } catch (...) {
       }
       window_.SetStatusText("");
@@ -35,11 +43,29 @@ class LongCommand {
     window_.SetStatusText(std::string(kGeneratingPrompt));
     prompting_ = true;
     window_.KeepPainted();
+    FollowEvaluation();
   }
 
  private:
+  // The CAD application may put the expensive part of the replication off until the gears are
+  // first shown; the progress bar follows it then too, so it never sits frozen.
+  void FollowEvaluation() {
+    cad::EvaluationHooks hooks;
+    hooks.progress = [this](std::string_view /*what*/, double done) {
+      evaluation_shown_ = true;
+      window_.ShowProgress("复制齿槽 " + std::to_string(static_cast<int>(done * 100)) + "%",
+                           static_cast<int>(done * 1000), 1000);
+      window_.KeepPainted();
+    };
+    try {
+      if (cadApp) cadApp->SetEvaluationHooks(std::move(hooks));
+    } catch (const cad::CadError&) {
+    }
+  }
+
   MainWindowSeam& window_;
   bool prompting_ = false;
+  bool evaluation_shown_ = false;
 };
 
 std::string ProgressCaption(std::int16_t gearNo, const HobProgressReport& report) {

@@ -57,7 +57,7 @@ class OcctCadApplication final : public CadApplication {
   void SetBooleanEvaluation(BooleanEvaluation evaluation);
   BooleanEvaluation GetBooleanEvaluation() const;
   // Who follows and may stop long evaluations from now on; empty hooks: nobody.
-  void SetEvaluationHooks(EvaluationHooks hooks);
+  void SetEvaluationHooks(EvaluationHooks hooks) override;
   // Applies the deferred work of every drawing now, the drawings' solids side by side.
   void Evaluate();
 

@@ -1,9 +1,6 @@
 #pragma once
 
-#include <functional>
-#include <stdexcept>
-#include <string>
-#include <string_view>
+#include "cad/cad_application.h"
 
 // How the OpenCASCADE application evaluates Booleans, and the hooks through which a caller
 // follows and stops a long evaluation. No OpenCASCADE in here.
@@ -34,25 +31,6 @@ namespace kelvo::cad {
 enum class BooleanEvaluation {
   Fast,                 // own frames, deferred intersections evaluated as one checked cut
   OperationByOperation  // every Boolean at once, on the solids as placed: the reference
-};
-
-// Follows and stops long evaluations. Both are called on the thread that drives the
-// application (a few times a second while it waits for the evaluation), never from
-// OpenCASCADE's worker threads.
-struct EvaluationHooks {
-  // What the evaluation is doing and the share of it done, 0 to 1.
-  std::function<void(std::string_view what, double done)> progress;
-  // Asked often during a long evaluation; true stops it as soon as OpenCASCADE can stop.
-  std::function<bool()> stop_requested;
-};
-
-// Raised by the operation during which a stop was requested. It is no CadError: the hobbing
-// sequence's skip-and-continue regime lets it through, so the whole build stops. What was cut
-// before the stop stays; a Boolean that was stopped half way leaves its solids as they were,
-// and deferred intersections not yet applied are dropped (the drawing log says how many).
-class EvaluationStopped : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
 };
 
 // What the evaluation of one drawing has done so far.

@@ -41,6 +41,11 @@ CadDocuments& WindowedCadApplication::Documents() {
   return occt_->Documents();
 }
 
+void WindowedCadApplication::SetEvaluationHooks(EvaluationHooks hooks) {
+  RequireRunning("EvaluationHooks");
+  occt_->SetEvaluationHooks(std::move(hooks));
+}
+
 OcctCadApplication& WindowedCadApplication::Occt() {
   RequireRunning("Application");
   return *occt_;

@@ -29,6 +29,7 @@ class WindowedCadApplication final : public CadApplication,
   bool Visible() const override;
   void SetVisible(bool visible) override;
   CadDocuments& Documents() override;
+  void SetEvaluationHooks(EvaluationHooks hooks) override;
 
   bool IsRunning() const { return running_; }
   // The application behind the window, for exports and inspection; CadError once ended.
