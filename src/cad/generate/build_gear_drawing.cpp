@@ -17,9 +17,11 @@ constexpr cad::Point kOrigin{0, 0, 0};
 constexpr cad::Point kViewDirection{1, 1, 1};
 constexpr int kRed = 1;
 
-cad::CadModelSpace& ModelSpaceOf(const std::shared_ptr<cad::CadDocument>& drawing) {
+// The model space handed out is held by the caller for as long as it adds to it.
+std::shared_ptr<cad::CadModelSpace> ModelSpaceOf(const std::shared_ptr<cad::CadDocument>& drawing) {
   std::shared_ptr<cad::CadModelSpace> space = Deref(drawing, "drawing").ModelSpace();
-  return Deref(space, "model space");
+  Deref(space, "model space");
+  return space;
 }
 
 double FinenessOf(std::optional<double> fineness) {
@@ -49,8 +51,9 @@ GearDrawing BuildGearDrawing(std::int16_t gearNo, std::optional<double> fineness
   skip.Run("hide the CAD application", [&] { Deref(cadApp, "CAD application").SetVisible(false); });
 
   blankSolid.reset();
-  skip.Run("make the blank",
-           [&] { blankSolid = ModelSpaceOf(cadDoc).AddCylinder(kOrigin, tip_radius, gearPair.b); });
+  skip.Run("make the blank", [&] {
+    blankSolid = ModelSpaceOf(cadDoc)->AddCylinder(kOrigin, tip_radius, gearPair.b);
+  });
   result.gear = blankSolid;
 
   std::vector<SkippedStatement> cut;
@@ -61,7 +64,7 @@ GearDrawing BuildGearDrawing(std::int16_t gearNo, std::optional<double> fineness
 
   std::shared_ptr<cad::CadCircle> circle;
   finish.Run("add the reference circle",
-             [&] { circle = ModelSpaceOf(cadDoc).AddCircle(kOrigin, reference_radius); });
+             [&] { circle = ModelSpaceOf(cadDoc)->AddCircle(kOrigin, reference_radius); });
   finish.Run("colour the reference circle red",
              [&] { Deref(circle, "reference circle").SetColor(kRed); });
 
