@@ -442,7 +442,10 @@ class FakeApplication final : public cad::CadApplication, public cad::CadDocumen
   void SetVisible(bool visible) override {
     state_->Log({.op = CadOp::SetVisible, .numbers = {visible ? 1.0 : 0.0}});
     state_->visible = visible;
+    // Like an application that defers its expensive work until the drawings are shown.
+    if (visible && hooks_.progress) hooks_.progress("deferred work", 1.0);
   }
+  void SetEvaluationHooks(cad::EvaluationHooks hooks) override { hooks_ = std::move(hooks); }
   cad::CadDocuments& Documents() override { return *this; }
 
   std::shared_ptr<cad::CadDocument> Add() override {
@@ -454,6 +457,7 @@ class FakeApplication final : public cad::CadApplication, public cad::CadDocumen
 
  private:
   std::shared_ptr<State> state_;
+  cad::EvaluationHooks hooks_;
 };
 
 }  // namespace
