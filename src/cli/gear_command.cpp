@@ -14,9 +14,9 @@
 #include "cad/occt/occt_gear_inspection.h"
 #include "cad/occt/occt_inspect.h"
 #include "cli/gear_build.h"
-#include "cli/gear_theory.h"
 #include "cli/pair_options.h"
 #include "geometry/gear_constants.h"
+#include "geometry/gear_theory.h"
 #include "hobbing/checked_arithmetic.h"
 #include "hobbing/hob_plan.h"
 

@@ -11,8 +11,8 @@
 #include "cad/occt/occt_gear_inspection.h"
 #include "cad/occt/occt_inspect.h"
 #include "cli/gear_build.h"
-#include "cli/gear_theory.h"
 #include "geometry/gear_constants.h"
+#include "geometry/gear_theory.h"
 #include "geometry/solve_gear_pair.h"
 #include "hobbing/hob_plan.h"
 
@@ -56,13 +56,12 @@ cli::GearsBuild Build(const GearPairData& pair, std::vector<std::int16_t> gears,
 
 struct Measured {
   GearInspection gear;
-  cli::GearTheory theory;
+  GearTheory theory;
 };
 
 Measured Inspect(const GearPairData& pair, const cli::GearBuild& built) {
   const std::int16_t z = built.gearNo == 1 ? pair.z1 : pair.z2;
-  const cli::GearTheory theory =
-      cli::TheoryOf(pair, built.gearNo, RollAngle(z, built.stepsPerPitch));
+  const GearTheory theory = TheoryOf(pair, built.gearNo, RollAngle(z, built.stepsPerPitch));
   const cad::GearInspectionPlan plan{theory.reference_radius, theory.base_radius,
                                      theory.form_radius, 0};
   return {cad::InspectGear(*built.gear, plan), theory};

@@ -4,7 +4,7 @@
 
 #include "geometry/gear_pair_data.h"
 
-namespace kelvo::cli {
+namespace kelvo {
 
 // What the gear-table formulas say a hobbed gear of the pair should measure, for the
 // inspection to be set beside: the 20-degree standard rack with a dedendum of 1.25 modules and
@@ -36,4 +36,4 @@ struct GearTheory {
 // generating position.
 GearTheory TheoryOf(const GearPairData& pair, std::int16_t gearNo, double roll_angle);
 
-}  // namespace kelvo::cli
+}  // namespace kelvo

@@ -1,10 +1,10 @@
-#include "cli/gear_theory.h"
+#include "geometry/gear_theory.h"
 
 #include <cmath>
 
 #include "geometry/gear_constants.h"
 
-namespace kelvo::cli {
+namespace kelvo {
 
 GearTheory TheoryOf(const GearPairData& pair, std::int16_t gearNo, double roll_angle) {
   const bool small = gearNo == 1;
@@ -33,4 +33,4 @@ GearTheory TheoryOf(const GearPairData& pair, std::int16_t gearNo, double roll_a
   return theory;
 }
 
-}  // namespace kelvo::cli
+}  // namespace kelvo
