@@ -1,7 +1,11 @@
 #include "hobbing/hob_gear.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "cad/cad_session.h"
 #include "geometry/gear_constants.h"
@@ -35,10 +39,43 @@ void ApplyToBlank(SkipOnFailure& skip, cad::BooleanOperation operation, const ca
   }
 }
 
-}  // namespace
+// The solids a cut makes on its way that are no part of the gear: the cutter copy of the
+// position being cut and the turned copies of the blank not yet intersected. A cut that ends
+// early (the designer stopped it) deletes them with the cutter, so that the drawing holds the
+// blank as cut so far and nothing else, as after a finished cut.
+class ConstructionSolids {
+ public:
+  void Using(cad::EntityRef tool) { Waiting({std::move(tool)}); }
+  void Waiting(std::vector<cad::EntityRef> tools) {
+    tools_ = std::move(tools);
+    used_ = 0;
+  }
+  // The first `count` tools have been consumed by their Booleans, or deleted after a failure.
+  void UsedUp(std::size_t count) { used_ = count; }
 
-std::vector<SkippedStatement> HobGear(double fineness, std::int16_t gearNo,
-                                      const HobProgress& progress) {
+  void DeleteWithTheCutter() noexcept {
+    for (std::size_t k = used_; k < tools_.size(); ++k)
+      DeleteQuietly(tools_[k]);
+    DeleteQuietly(cutterSolid);
+  }
+
+ private:
+  // On the way out nothing more may fail: a solid that is already gone stays gone.
+  template <class Entity>
+  static void DeleteQuietly(const std::shared_ptr<Entity>& entity) noexcept {
+    try {
+      if (entity) entity->Delete();
+    } catch (...) {
+    }
+  }
+
+  std::vector<cad::EntityRef> tools_;
+  std::size_t used_ = 0;
+};
+
+// The hobbing sequence itself; HobGear adds the clean-up of a cut that ends early.
+std::vector<SkippedStatement> Cut(double fineness, std::int16_t gearNo, const HobProgress& progress,
+                                  ConstructionSolids& construction) {
   SkipOnFailure skip;
   const std::int16_t z = gearNo == 1 ? gearPair.z1 : gearPair.z2;
 
@@ -70,9 +107,11 @@ std::vector<SkippedStatement> HobGear(double fineness, std::int16_t gearNo,
     cad::EntityRef cut;
     skip.Run("copy the cutter at position", i,
              [&] { cut = Deref(cutterSolid, "cutter solid").Copy(); });
+    construction.Using(cut);
     skip.Run("turn the blank at position", i,
              [&] { Deref(blankSolid, "blank solid").Rotate3D(kOrigin, kBelowOrigin, rollAngle); });
     ApplyToBlank(skip, cad::BooleanOperation::Subtraction, cut, "cut at position", i);
+    construction.UsedUp(1);
     report.positionsDone = static_cast<std::int32_t>(i);
     Report(progress, report);
   }
@@ -83,18 +122,35 @@ std::vector<SkippedStatement> HobGear(double fineness, std::int16_t gearNo,
   skip.Run("array the blank", [&] {
     turned = Deref(blankSolid, "blank solid").ArrayPolar(z, PolarFillAngle(z), kOrigin);
   });
+  construction.Waiting(turned);
   report.intersectionCount = static_cast<int>(turned.size());
   Report(progress, report);
   for (std::size_t k = 0; k < turned.size(); ++k) {
     const auto number = static_cast<std::int64_t>(k + 1);
     ApplyToBlank(skip, cad::BooleanOperation::Intersection, turned[k], "intersect with copy",
                  number);
+    construction.UsedUp(k + 1);
     report.intersectionsDone = static_cast<int>(number);
     Report(progress, report);
   }
 
   skip.Run("delete the cutter", [&] { Deref(cutterSolid, "cutter solid").Delete(); });
   return skip.skipped();
+}
+
+}  // namespace
+
+std::vector<SkippedStatement> HobGear(double fineness, std::int16_t gearNo,
+                                      const HobProgress& progress) {
+  ConstructionSolids construction;
+  try {
+    return Cut(fineness, gearNo, progress, construction);
+  } catch (...) {
+    // Only what is no failure of a statement gets here: a stop asked for by the designer
+    // (from the progress callback or from inside a long Boolean), or the machine running out.
+    construction.DeleteWithTheCutter();
+    throw;
+  }
 }
 
 }  // namespace kelvo

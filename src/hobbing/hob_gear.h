@@ -20,6 +20,10 @@ namespace kelvo {
 // fails is skipped and the rest still runs; the skipped statements are returned, in order, for
 // a caller that wants to tell the user (an empty list: every statement ran). progress, when
 // set, hears how far the cut has come.
+//
+// A stop (cad::EvaluationStopped, raised by a long Boolean or by progress) is no failure of a
+// statement: it ends the cut after the CAD operation that was running and passes on to the
+// caller. The blank keeps what was cut so far; the cutter and the unused copies are deleted.
 std::vector<SkippedStatement> HobGear(double fineness, std::int16_t gearNo,
                                       const HobProgress& progress = {});
 

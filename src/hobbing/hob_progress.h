@@ -15,8 +15,9 @@ struct HobProgressReport {
 };
 
 // Called by HobGear when it starts cutting and after every position and every intersection.
-// An exception thrown from it ends HobGear at once and reaches HobGear's caller; the cutter
-// and any copies not yet used then stay in the drawing, with the half-cut blank.
+// An exception thrown from it (cad::EvaluationStopped when the designer stops the build) ends
+// HobGear at once and reaches HobGear's caller. The blank keeps what was cut so far; the
+// cutter and the copies not yet used are deleted first, as at the end of a finished cut.
 using HobProgress = std::function<void(const HobProgressReport&)>;
 
 }  // namespace kelvo

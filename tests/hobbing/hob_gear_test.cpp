@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <utility>
@@ -231,17 +232,60 @@ TEST_F(HobbingTest, ProgressCountsPositionsThenIntersectionsUpToTheirTotals) {
   EXPECT_EQ(reports.back().intersectionCount, 19);
 }
 
-TEST_F(HobbingTest, AnExceptionFromTheProgressCallbackStopsTheCut) {
-  struct Cancelled {};
-  UsePair({2, 20, 40, 20, 0, 0});
-  const int blank = MakeBlank(1);
-  EXPECT_THROW(HobGear(4, 1,
-                       [](const HobProgressReport& r) {
-                         if (r.positionsDone == 3) throw Cancelled{};
-                       }),
-               Cancelled);
-  EXPECT_EQ(CallsOn(blank, CadOp::Boolean).size(), 3u);
-  EXPECT_TRUE(CallsOn(blank, CadOp::ArrayPolar).empty());
+struct StopCase {
+  std::string name;
+  // Where the stop comes from: the progress report it is asked for at (the CAD operations
+  // before it have run), or the n-th Boolean on the blank, stopped half way.
+  std::function<bool(const HobProgressReport&)> at_report;
+  int stopped_boolean;  // 0: none
+  int cuts;             // subtractions that took effect
+  int intersections;    // intersections that took effect
+};
+
+// The spur example (18 positions, 19 intersections), stopped at each stage of the cut: the
+// stop passes through the skip-and-continue regime to the caller, nothing is attempted after
+// it, and the drawing holds the blank as cut so far, without cutter or unused copies.
+TEST_F(HobbingTest, AStopEndsTheCutAndLeavesOnlyTheBlankAsCutSoFar) {
+  const auto none = [](const HobProgressReport&) { return false; };
+  const StopCase cases[] = {
+      {"at the first report", [](const HobProgressReport& r) { return r.positionsDone == 0; }, 0, 0,
+       0},
+      {"after position 3", [](const HobProgressReport& r) { return r.positionsDone == 3; }, 0, 3,
+       0},
+      {"inside the cut at position 5", none, 5, 4, 0},
+      {"once the blank is arrayed",
+       [](const HobProgressReport& r) {
+         return r.positionsDone == 18 && r.intersectionCount == 19 && r.intersectionsDone == 0;
+       },
+       0, 18, 0},
+      {"inside intersection 7", none, 18 + 7, 18, 6},
+      {"after the last intersection",
+       [](const HobProgressReport& r) { return r.intersectionsDone == 19; }, 0, 18, 19},
+  };
+  for (const StopCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    cad = test_support::RecordingCad();
+    UsePair({2, 20, 40, 20, 0, 0});
+    const int blank = MakeBlank(1);
+    if (c.stopped_boolean) cad.StopAtCall(CadOp::Boolean, c.stopped_boolean);
+    bool reported_after_stop = false, stopped = false;
+    const auto progress = [&](const HobProgressReport& r) {
+      reported_after_stop = reported_after_stop || stopped;
+      if (c.at_report(r)) stopped = true, throw cad::EvaluationStopped("stop");
+    };
+
+    EXPECT_THROW(HobGear(4, 1, progress), cad::EvaluationStopped);
+
+    EXPECT_FALSE(reported_after_stop);
+    const std::vector<CadCall> booleans = CallsOn(blank, CadOp::Boolean);
+    EXPECT_EQ(Succeeded(Booleans(booleans, kSubtraction)), c.cuts);
+    EXPECT_EQ(Succeeded(Booleans(booleans, kIntersection)), c.intersections);
+    const std::size_t attempted = static_cast<std::size_t>(c.cuts + c.intersections);
+    EXPECT_EQ(booleans.size(), attempted + (c.stopped_boolean ? 1 : 0)) << "none after the stop";
+    EXPECT_EQ(cad.LiveEntities(), std::vector<int>{blank});
+    EXPECT_TRUE(cad.entity(blank).alive);
+    TearDown();
+  }
 }
 
 }  // namespace

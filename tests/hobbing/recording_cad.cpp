@@ -91,6 +91,7 @@ struct RecordingCad::State : std::enable_shared_from_this<State> {
   std::deque<EntityRecord> entities;  // entity id - 1; a deque keeps references stable
   std::map<CadOp, int> counts;
   std::set<std::pair<CadOp, int>> failures;
+  std::set<std::pair<CadOp, int>> stops;
   std::vector<std::pair<Point, Point>> views;  // direction and centre, per drawing
   bool visible = true;
 
@@ -100,6 +101,10 @@ struct RecordingCad::State : std::enable_shared_from_this<State> {
     calls.push_back(std::move(call));
     const std::size_t index = calls.size() - 1;
     if (failures.count({calls[index].op, n})) Refuse(index, "failure injected by the test");
+    if (stops.count({calls[index].op, n})) {
+      calls[index].failed = true;
+      throw cad::EvaluationStopped(std::string(OpName(calls[index].op)) + ": stopped");
+    }
     return index;
   }
 
@@ -496,6 +501,10 @@ std::shared_ptr<cad::CadDocument> RecordingCad::AddDocument() {
 
 void RecordingCad::FailCall(CadOp op, int n) {
   state_->failures.insert({op, n});
+}
+
+void RecordingCad::StopAtCall(CadOp op, int n) {
+  state_->stops.insert({op, n});
 }
 
 const std::vector<CadCall>& RecordingCad::calls() const {

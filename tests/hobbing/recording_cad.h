@@ -96,6 +96,9 @@ class RecordingCad {
   // The n-th call of op (counting from 1 over the application's life) raises CadError and
   // changes nothing. May be given several times.
   void FailCall(CadOp op, int n);
+  // The n-th call of op is stopped as a long operation is when the user asks for a stop: it
+  // raises cad::EvaluationStopped and changes nothing.
+  void StopAtCall(CadOp op, int n);
 
   const std::vector<CadCall>& calls() const;
   std::vector<CadCall> CallsOf(CadOp op) const;
