@@ -1,7 +1,9 @@
 #include "app/input_blocker.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QEvent>
+#include <QMouseEvent>
 #include <QWidget>
 #include <QWindow>
 
@@ -61,7 +63,23 @@ void InputBlocker::End() {
   blocking_ = false;
 }
 
-bool InputBlocker::Passes(const QObject* receiver) {
+bool InputBlocker::ReachesLiveControl(const QObject* receiver, const QEvent& event) const {
+  if (!live_ || !live_->isVisible() || !live_->isEnabled()) return false;
+  if (receiver == live_) return true;
+  // At the native window only the mouse over the control, or the release of a press on it
+  // that has moved off, is let on towards it; the window then hands it to the control alone.
+  const auto* window = qobject_cast<const QWindow*>(receiver);
+  if (!window || window != live_->window()->windowHandle()) return false;
+  const auto* mouse = dynamic_cast<const QMouseEvent*>(&event);
+  if (!mouse) return false;
+  const QRect where(live_->mapTo(live_->window(), QPoint(0, 0)), live_->size());
+  const auto* button = qobject_cast<const QAbstractButton*>(live_.data());
+  return where.contains(mouse->position().toPoint()) ||
+         (event.type() == QEvent::MouseButtonRelease && button && button->isDown());
+}
+
+bool InputBlocker::Passes(const QObject* receiver, const QEvent& event) const {
+  if (ReachesLiveControl(receiver, event)) return true;
   const QWidget* modal = QApplication::activeModalWidget();
   if (!modal) return false;
   // Qt hands input to the native window first and from there to the widget; both must pass.
@@ -75,7 +93,7 @@ bool InputBlocker::Passes(const QObject* receiver) {
 }
 
 bool InputBlocker::eventFilter(QObject* receiver, QEvent* event) {
-  if (!blocking_ || !IsUserInput(*event) || Passes(receiver)) return false;
+  if (!blocking_ || !IsUserInput(*event) || Passes(receiver, *event)) return false;
   // A dropped close request must also be refused, or the window closes regardless.
   event->ignore();
   return true;

@@ -1,9 +1,10 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
+#include <QWidget>
 
 class QEvent;
-class QWidget;
 
 namespace kelvo {
 
@@ -16,6 +17,10 @@ class InputBlocker final : public QObject {
  public:
   using QObject::QObject;
 
+  // The one control that stays live while input is dropped (the button that stops the
+  // command): while it is shown and enabled, mouse input over it gets through.
+  void LetThrough(QWidget* control) { live_ = control; }
+
   // Starts dropping input.
   void Begin();
   // Drops what is still on its way from the window system, then lets input through again.
@@ -26,11 +31,13 @@ class InputBlocker final : public QObject {
   bool eventFilter(QObject* receiver, QEvent* event) override;
 
  private:
-  // Where input still gets through while blocking: the command's own message boxes. (A
-  // button that stops the command belongs here too.)
-  static bool Passes(const QObject* receiver);
+  // Where input still gets through while blocking: the command's own message boxes, and the
+  // live control.
+  bool Passes(const QObject* receiver, const QEvent& event) const;
+  bool ReachesLiveControl(const QObject* receiver, const QEvent& event) const;
 
   bool blocking_ = false;
+  QPointer<QWidget> live_;
 };
 
 }  // namespace kelvo

@@ -171,6 +171,12 @@ MainForm::MainForm(const QString& help_path, QWidget* parent)
   inputs_[0]->setFocus(Qt::OtherFocusReason);
 
   blocker_ = new InputBlocker(this);
+  blocker_->LetThrough(cmd_stop_);
+  connect(cmd_stop_, &QPushButton::clicked, this, [this] {
+    stop_requested_ = true;
+    // Taken: the build ends after the CAD operation that is running.
+    cmd_stop_->setEnabled(false);
+  });
   connect(cmd_calculate_, &QPushButton::clicked, this,
           [this] { mainForm_cmdCalculate_Click(*this); });
   connect(cmd_3d_, &QPushButton::clicked, this, [this] { mainForm_cmd3D_Click(*this); });
@@ -247,6 +253,13 @@ void MainForm::CreateControls() {
   progress_->setTextVisible(true);
   progress_->setAlignment(Qt::AlignCenter);
   progress_->hide();
+  // On the bar's line, under the generate button the pointer has just left: a mistyped number
+  // of teeth can turn seconds into many minutes. The one control live while a gear is built;
+  // it takes no focus, so the keyboard never reaches it.
+  cmd_stop_ = MakeButton(this, "cmdStop", "停止", {6300, 4335, 1335, 330});
+  cmd_stop_->setFont(song);
+  cmd_stop_->setFocusPolicy(Qt::NoFocus);
+  cmd_stop_->hide();
 }
 
 void MainForm::SetTabOrder() {
@@ -297,14 +310,18 @@ void MainForm::ShowMessage(const std::string& text) {
 
 void MainForm::BeginLongCommand() {
   if (blocker_->IsBlocking()) return;
+  ClearStopRequest();
   blocker_->Begin();
   QApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
 void MainForm::EndLongCommand() {
   if (!blocker_->IsBlocking()) return;
+  // A press on the way to the button now is dropped with the rest of the queued input.
+  cmd_stop_->hide();
   blocker_->End();
   QApplication::restoreOverrideCursor();
+  ClearStopRequest();
 }
 
 void MainForm::KeepPainted() {
@@ -318,10 +335,21 @@ void MainForm::ShowProgress(const std::string& caption, int done, int total) {
   progress_->setValue(done);
   progress_->setFormat(ToQString(caption).replace(QLatin1Char('%'), QStringLiteral("%%")));
   progress_->show();
+  cmd_stop_->show();
 }
 
 void MainForm::HideProgress() {
   progress_->hide();
+  cmd_stop_->hide();
+}
+
+bool MainForm::StopRequested() const {
+  return stop_requested_;
+}
+
+void MainForm::ClearStopRequest() {
+  stop_requested_ = false;
+  cmd_stop_->setEnabled(true);
 }
 
 void MainForm::ShowHelp() {

@@ -21,9 +21,9 @@ class InputBlocker;
 
 // The program's one working window: seven inputs, seven results, the model options, the two
 // command buttons, the help hint and the status line, laid out at fixed positions in a fixed
-// 529 x 373 client area. Every control carries its own name as objectName ("Text_a_true",
-// "cmdCalculate", ...). The window keeps no data of its own; the commands reach it through
-// MainWindowSeam.
+// 529 x 373 client area; while a gear is built, a progress bar and a stop button beside it. Every
+// control carries its own name as objectName ("Text_a_true", "cmdCalculate", ...). The window keeps
+// no data of its own; the commands reach it through MainWindowSeam.
 class MainForm final : public QWidget, public MainWindowSeam {
   Q_OBJECT
 
@@ -47,12 +47,16 @@ class MainForm final : public QWidget, public MainWindowSeam {
   void KeepPainted() override;
   void ShowProgress(const std::string& caption, int done, int total) override;
   void HideProgress() override;
+  bool StopRequested() const override;
+  void ClearStopRequest() override;
 
   // F1: the user guide at its start, in its own window (one window, raised on every F1).
   void ShowHelp();
 
   // cmd3D, which runs the generate command (mainForm_cmd3D_Click).
   QPushButton* generateButton() const { return cmd_3d_; }
+  // cmdStop ("停止"), beside the progress bar and shown with it: stops the generate command.
+  QPushButton* stopButton() const { return cmd_stop_; }
 
  private:
   void CreateControls();
@@ -67,6 +71,8 @@ class MainForm final : public QWidget, public MainWindowSeam {
   QPushButton* cmd_3d_ = nullptr;
   QLabel* prompt_ = nullptr;
   QProgressBar* progress_ = nullptr;
+  QPushButton* cmd_stop_ = nullptr;
+  bool stop_requested_ = false;
   InputBlocker* blocker_ = nullptr;
   QPointer<HelpWindow> help_;
 };

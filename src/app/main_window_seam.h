@@ -74,6 +74,13 @@ class MainWindowSeam {
   virtual void ShowProgress(const std::string& /*caption*/, int /*done*/, int /*total*/) {}
   virtual void HideProgress() {}
 
+  // The stop button beside the progress bar, shown and hidden with it: whether the user has
+  // pressed it since the long command began or since the command last acted on a stop. The
+  // press is seen once the window has been kept painted. A window without a user never asks.
+  virtual bool StopRequested() const { return false; }
+  // The command has acted on the stop; a later press asks for another one.
+  virtual void ClearStopRequest() {}
+
  protected:
   MainWindowSeam() = default;
   MainWindowSeam(const MainWindowSeam&) = default;

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QWindow>
+#include <functional>
 
 #include "window_fixture.h"
 
@@ -57,6 +58,69 @@ TEST_F(WindowTest, LongCommandDropsInputButItsOwnBoxesAnswer) {
   // Afterwards the window works as before.
   QTest::keyClicks(field, "9");
   EXPECT_EQ(field->text(), "609");
+}
+
+// While a gear is built the stop button beside the progress bar is the one control that takes
+// a click; it is there only while the bar is, and a press counts once until the command has
+// acted on it. The mouse comes through the native window, as the user's does.
+TEST_F(WindowTest, TheStopButtonIsTheOneLiveControlWhileTheBarShows) {
+  QPushButton* stop = form->stopButton();
+  auto* bar = Find("ProgressBar1");
+  QSignalSpy calculate(Find<QPushButton>("cmdCalculate"), &QPushButton::clicked);
+  QWindow* window = form->windowHandle();
+  QWidget* const focus = QApplication::focusWidget();
+  const auto centre = [](const char* name, const QWidget* in) {
+    const QWidget* widget = in->findChild<QWidget*>(QString::fromLatin1(name));
+    return widget->mapTo(in, widget->rect().center());
+  };
+  const QPoint on_stop = centre("cmdStop", form.get());
+  const QPoint below_stop = on_stop + QPoint(0, 40);
+  const auto click = [&](QPoint at) { QTest::mouseClick(window, Qt::LeftButton, {}, at); };
+  struct Step {
+    const char* name;
+    std::function<void()> act;
+    bool shown;      // bar and button
+    bool requested;  // StopRequested afterwards
+  };
+  const Step steps[] = {
+      {"idle", [] {}, false, false},
+      {"a long command without its bar", [&] { form->BeginLongCommand(); }, false, false},
+      {"a click where the hidden button sits", [&] { click(on_stop); }, false, false},
+      {"the bar shows", [&] { form->ShowProgress("小齿轮：滚切 1/18", 1, 37); }, true, false},
+      {"other controls stay dead",
+       [&] {
+         click(centre("cmdCalculate", form.get()));
+         click(centre("Text_m", form.get()));
+       },
+       true, false},
+      {"a press dragged off the button is no click",
+       [&] {
+         QTest::mousePress(window, Qt::LeftButton, {}, on_stop);
+         QTest::mouseMove(window, below_stop);
+         QTest::mouseRelease(window, Qt::LeftButton, {}, below_stop);
+       },
+       true, false},
+      {"a click on the button", [&] { click(on_stop); }, true, true},
+      {"the command acts on it", [&] { form->ClearStopRequest(); }, true, false},
+      {"a second press", [&] { click(on_stop); }, true, true},
+      {"the bar goes", [&] { form->HideProgress(); }, false, true},
+      {"the command ends", [&] { form->EndLongCommand(); }, false, false},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.name);
+    step.act();
+    form->KeepPainted();
+    EXPECT_EQ(stop->isVisible(), step.shown);
+    EXPECT_EQ(bar->isVisible(), step.shown);
+    EXPECT_EQ(form->StopRequested(), step.requested);
+    EXPECT_FALSE(stop->isDown());
+    EXPECT_EQ(QApplication::focusWidget(), focus) << "no click moves the focus";
+    // A press already taken greys the button until the command has acted on it.
+    EXPECT_EQ(stop->isEnabled(), !step.requested);
+  }
+  EXPECT_EQ(calculate.count(), 0);
+  EXPECT_EQ(form->ResultText(ResultField::d1), "");
+  EXPECT_EQ(stop->focusPolicy(), Qt::NoFocus) << "no Tab, no key reaches it";
 }
 
 }  // namespace

@@ -81,7 +81,7 @@ TEST_F(WindowTest, PlacesEveryControlAsTheLayoutDrawsIt) {
       {"Check_small", {432, 92, 73, 25}}, {"Check_large", {432, 116, 73, 25}},
       {"Check_shade", {432, 172, 69, 21}}, {"cmdCalculate", {420, 216, 89, 29}},
       {"cmd3D", {420, 252, 89, 29}}, {"Label18", {8, 272, 193, 17}},
-      {"Label_prompt", {216, 272, 181, 17}}};
+      {"Label_prompt", {216, 272, 181, 17}}, {"cmdStop", {420, 289, 89, 22}}};
   // clang-format on
   for (const auto& [name, rect] : places) {
     const QWidget* widget = Find(name);
@@ -92,8 +92,9 @@ TEST_F(WindowTest, PlacesEveryControlAsTheLayoutDrawsIt) {
 // 宋体 at 9 pt for the captions the layout was drawn with, the dialog font elsewhere; every
 // caption fits the room its control gives it.
 TEST_F(WindowTest, CaptionsUseTheirFontsAndFitTheirControls) {
-  const std::set<QString> song = {"Frame1",      "Frame2",       "Frame5", "Check_small",
-                                  "Check_large", "cmdCalculate", "cmd3D",  "Label_prompt"};
+  const std::set<QString> song = {"Frame1",      "Frame2",       "Frame5",
+                                  "Check_small", "Check_large",  "cmdCalculate",
+                                  "cmd3D",       "Label_prompt", "cmdStop"};
   int captions = 0;
   for (QWidget* widget : form->findChildren<QWidget*>()) {
     const QFontMetrics metrics(widget->font());
@@ -128,7 +129,7 @@ TEST_F(WindowTest, CaptionsUseTheirFontsAndFitTheirControls) {
     EXPECT_LE(needed + metrics.horizontalAdvance(text), room.width()) << text.toStdString();
     EXPECT_LE(metrics.height(), room.height()) << text.toStdString();
   }
-  EXPECT_EQ(captions, 26);
+  EXPECT_EQ(captions, 27);
 }
 
 TEST_F(WindowTest, TabRunsThroughInputsAndOptionsSkippingTheResults) {

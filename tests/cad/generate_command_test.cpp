@@ -48,17 +48,30 @@ class FakeWindow final : public MainWindowSeam {
     bar_ = true;
     if (caption.find("复制齿槽") != std::string::npos && stop_while_cutting)
       throw std::runtime_error("stop");
+    if (!stop_at.empty() && caption.starts_with(stop_at)) Press();
   }
-  void HideProgress() override { Note("nobar"), bar_ = false; }
+  void HideProgress() override {
+    Note("nobar"), bar_ = false;
+    if (stop_at == "nobar") Press();
+  }
+  bool StopRequested() const override { return stop_; }
+  void ClearStopRequest() override {
+    if (stop_) Note("taken");
+    stop_ = false;
+  }
 
   bool both = false, stop_while_cutting = false;
+  std::string stop_at;  // the caption (or the bar's hiding) at which the stop button is pressed
   std::multimap<std::size_t, std::string> events;
 
  private:
   static constexpr std::array<const char*, 7> kInputs = {"60", "2", "20", "40", "20", "0", "0"};
   void Note(std::string event) { events.emplace(cad_.calls().size(), std::move(event)); }
+  void Press() {
+    if (!pressed_) Note("press"), stop_ = pressed_ = true;
+  }
   const test_support::RecordingCad& cad_;
-  bool bar_ = false;
+  bool bar_ = false, stop_ = false, pressed_ = false;
 };
 
 // Window events and CAD calls in the order they happened, each call with its drawing and a
@@ -99,12 +112,16 @@ std::string Gear(int drawing, std::string blank = "AddCylinder@# cut@#") {
 TEST(GenerateCommandTest, RunsItsStepsInOrderAndAlwaysFindsItsWayOut) {
   // Showing the CAD application again finishes its deferred work, which the bar follows.
   const std::string start = "begin prompt hide results ", end = " show bar nobar clear end";
+  // A stop ends the cut, begins no later gear, and is taken before the CAD application is
+  // shown, so that an earlier gear's deferred work is still done there ("show", not "show!").
+  const std::string stopped = "AddCylinder@1 cut@1 press cut@1 nobar taken";
   struct Case {
     const char* name;
     bool both;
     CadOp fail;
     int nth;  // the nth call of fail fails; 0: none does
     std::string timeline;
+    std::string stop_at = {};
   } const cases[] = {
       {"default window", false, CadOp::Move, 0, start + Gear(1) + end},
       {"hiding the CAD application fails", false, CadOp::SetVisible, 1,
@@ -121,6 +138,17 @@ TEST(GenerateCommandTest, RunsItsStepsInOrderAndAlwaysFindsItsWayOut) {
        start + Gear(1) + " " + Gear(2, "AddCylinder@2!") + end},
       {"stopped while cutting", false, CadOp::Move, 0,
        start + "bar AddDocument@1 hide AddCylinder@1 cut@1 nobar" + end},
+      {"stop button in the rolling cut", false, CadOp::Move, 0,
+       start + "bar AddDocument@1 hide " + stopped + end, "小齿轮：滚切 3/"},
+      {"stop button in the small gear, both ticked", true, CadOp::Move, 0,
+       start + "bar AddDocument@1 hide " + stopped + end, "小齿轮：复制齿槽 5/"},
+      {"stop button in the large gear", true, CadOp::Move, 0,
+       start + Gear(1) + " bar AddDocument@2 hide AddCylinder@2 cut@2 press cut@2 nobar taken" +
+           end,
+       "大齿轮：滚切 2/"},
+      // Pressed once the cut is done: the deferred work is what it stops.
+      {"stop button as the application is shown", false, CadOp::Move, 0,
+       start + Gear(1) + " press show! clear end", "nobar"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -130,6 +158,7 @@ TEST(GenerateCommandTest, RunsItsStepsInOrderAndAlwaysFindsItsWayOut) {
     FakeWindow window(cad);
     window.both = c.both;
     window.stop_while_cutting = c.name == std::string("stopped while cutting");
+    window.stop_at = c.stop_at;
     try {
       mainForm_cmd3D_Click(window);
       EXPECT_FALSE(window.stop_while_cutting);

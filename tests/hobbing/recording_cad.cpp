@@ -445,10 +445,17 @@ class FakeApplication final : public cad::CadApplication, public cad::CadDocumen
 
   bool Visible() const override { return state_->visible; }
   void SetVisible(bool visible) override {
-    state_->Log({.op = CadOp::SetVisible, .numbers = {visible ? 1.0 : 0.0}});
+    const std::size_t index =
+        state_->Log({.op = CadOp::SetVisible, .numbers = {visible ? 1.0 : 0.0}});
     state_->visible = visible;
-    // Like an application that defers its expensive work until the drawings are shown.
-    if (visible && hooks_.progress) hooks_.progress("deferred work", 1.0);
+    if (!visible) return;
+    // Like an application that defers its expensive work until the drawings are shown, and
+    // drops it, still showing them, when a stop has been asked for (the call counts as failed).
+    if (hooks_.stop_requested && hooks_.stop_requested()) {
+      state_->calls[index].failed = true;
+      throw cad::EvaluationStopped("SetVisible: stopped");
+    }
+    if (hooks_.progress) hooks_.progress("deferred work", 1.0);
   }
   void SetEvaluationHooks(cad::EvaluationHooks hooks) override { hooks_ = std::move(hooks); }
   cad::CadDocuments& Documents() override { return *this; }

@@ -51,12 +51,18 @@ class LongCommand {
   // first shown; the progress bar follows it then too, so it never sits frozen.
   void FollowEvaluation() {
     cad::EvaluationHooks hooks;
-    hooks.progress = [this](std::string_view /*what*/, double done) {
-      evaluation_shown_ = true;
-      window_.ShowProgress("复制齿槽 " + std::to_string(static_cast<int>(done * 100)) + "%",
-                           static_cast<int>(done * 1000), 1000);
+    hooks.progress = [this](std::string_view what, double done) {
+      // A Boolean of the rolling cut belongs to the gear's own bar; the window is only kept
+      // painted, so that a press on the stop button is seen during a long one too.
+      if (!what.starts_with("Boolean")) {
+        evaluation_shown_ = true;
+        window_.ShowProgress("复制齿槽 " + std::to_string(static_cast<int>(done * 100)) + "%",
+                             static_cast<int>(done * 1000), 1000);
+      }
       window_.KeepPainted();
     };
+    // A stop ends the evaluation or Boolean that is running as soon as it can stop.
+    hooks.stop_requested = [this] { return window_.StopRequested(); };
     try {
       if (cadApp) cadApp->SetEvaluationHooks(std::move(hooks));
     } catch (const cad::CadError&) {
@@ -80,6 +86,11 @@ std::string ProgressCaption(std::int16_t gearNo, const HobProgressReport& report
   return caption;
 }
 
+// A press on the stop button ends the build after the CAD operation that was running.
+void EndIfStopRequested(const MainWindowSeam& window) {
+  if (window.StopRequested()) throw cad::EvaluationStopped("the build was stopped");
+}
+
 // One gear, with the progress bar shown for as long as it is being built.
 void BuildWithProgress(MainWindowSeam& window, std::int16_t gearNo) {
   struct HideAtEnd {
@@ -88,6 +99,7 @@ void BuildWithProgress(MainWindowSeam& window, std::int16_t gearNo) {
   } hide{window};
   window.ShowProgress(gearNo == 1 ? "小齿轮" : "大齿轮", 0, 0);
   window.KeepPainted();
+  EndIfStopRequested(window);
   BuildGearDrawing(gearNo, TextToDouble(window.FinenessText()),
                    window.CheckValue(CheckOption::shade) == 1,
                    [&](const HobProgressReport& report) {
@@ -95,6 +107,7 @@ void BuildWithProgress(MainWindowSeam& window, std::int16_t gearNo) {
                                          report.positionsDone + report.intersectionsDone,
                                          report.positionCount + report.intersectionCount);
                      window.KeepPainted();
+                     EndIfStopRequested(window);
                    });
 }
 
@@ -123,9 +136,17 @@ void mainForm_cmd3D_Click(MainWindowSeam& window) {
     window.ShowMessage(std::string(kSelectGearMessage));
     return;
   }
-  // From here on every failing step is skipped, inside BuildGearDrawing.
-  if (small) BuildWithProgress(window, 1);
-  if (large) BuildWithProgress(window, 2);
+  // From here on every failing step is skipped, inside BuildGearDrawing; only a stop ends the
+  // build early. The gear being cut keeps what was cut so far, no later gear is begun.
+  try {
+    if (small) BuildWithProgress(window, 1);
+    if (large) BuildWithProgress(window, 2);
+  } catch (const cad::EvaluationStopped&) {
+    // The stop has been acted on. A gear finished before it is finished as usual when the
+    // CAD application is shown again (its replication may still be waiting there), and a new
+    // press may stop that too.
+    window.ClearStopRequest();
+  }
 }
 
 }  // namespace kelvo

@@ -22,6 +22,12 @@ inline constexpr std::string_view kSelectGearMessage = "请选择要生成的齿
 // kGeneratingPrompt and the CAD application stays hidden until the end, the progress bar
 // follows each gear's cut, and however the command ends the CAD application is shown again
 // and the status line cleared.
+//
+// The stop button beside the bar (MainWindowSeam::StopRequested) ends the build after the CAD
+// operation that is running: the gear being cut keeps what was cut so far, without cutter or
+// unused copies, and no later gear is begun; the drawings made before stay as they are. A
+// press while the CAD application finishes deferred work on being shown ends that work; the
+// solids keep what was evaluated before it.
 void mainForm_cmd3D_Click(MainWindowSeam& window);
 
 }  // namespace kelvo
