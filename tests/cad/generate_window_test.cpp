@@ -8,8 +8,11 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <chrono>
 #include <cmath>
 #include <functional>
+#include <iostream>
+#include <optional>
 
 #include "app/main_form.h"
 #include "cad/cad_session.h"
@@ -122,6 +125,16 @@ class GenerateWindowTest : public ViewerTest {
       QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
       return;
     }
+    if (Bar()->isVisible() && press_stop_when && !stop_pressed && press_stop_when(Bar()->text())) {
+      // Through the native window, as the user's mouse comes, past the input blocker.
+      QPushButton* stop = form.stopButton();
+      EXPECT_TRUE(stop->isVisible() && stop->isEnabled()) << "the stop button beside the bar";
+      QTest::mouseClick(form.windowHandle(), Qt::LeftButton, {},
+                        stop->mapTo(&form, stop->rect().center()));
+      stop_pressed = std::chrono::steady_clock::now();
+      EXPECT_TRUE(form.StopRequested());
+      return;
+    }
     if (!Bar()->isVisible() || tried_input) return;
     tried_input = true;
     QTest::mouseClick(form.generateButton(), Qt::LeftButton);
@@ -161,6 +174,9 @@ class GenerateWindowTest : public ViewerTest {
   std::vector<std::string> messages;
   QStringList captions;
   bool tried_input = false;
+  // When the stop button is pressed, by the bar's caption; and when it was.
+  std::function<bool(const QString&)> press_stop_when;
+  std::optional<std::chrono::steady_clock::time_point> stop_pressed;
 };
 
 TEST_F(GenerateWindowTest, BuildsEachTickedGearInANewDrawingAndLeavesEarlierOnesAlone) {
@@ -227,6 +243,99 @@ TEST_F(GenerateWindowTest, BuildsEachTickedGearInANewDrawingAndLeavesEarlierOnes
     earlier.clear();
     for (const auto& drawing : open)
       earlier[drawing->Number()] = Contents(*drawing);
+  }
+}
+
+// A number of teeth mistyped ten times too large: 400 instead of 40. The stop button ends the
+// build within seconds, whether the rolling cut is running or the CAD application is finishing
+// the replication as it is shown again; the CAD window comes back, the earlier drawing is as
+// it was, and the stopped drawing holds the blank as cut so far and nothing of the cut's own.
+TEST_F(GenerateWindowTest, TheStopButtonEndsAMistypedBuildWithinSeconds) {
+  const auto positions_done = [](const QString& caption) {
+    const qsizetype at = caption.indexOf("滚切 ");
+    return at < 0 ? -1 : caption.mid(at + 3).section('/', 0, 0).toInt();
+  };
+  // The small gear mistyped, or the large one after a small gear of 20 teeth built first.
+  const Texts small_400 = {"440", "2", "400", "40", "20", "0", "0"};
+  const Texts large_400 = {"420", "2", "20", "400", "20", "0", "0"};
+  struct Stop {
+    const char* name;
+    Texts inputs;
+    bool both;
+    std::function<bool(const QString&)> when;
+    std::size_t entities;  // in the stopped drawing
+    // What the cut has taken from the blank cylinder, mm^3; one whole space of this gear is
+    // about 265 mm^3 (the finished gear lacks 400 of them).
+    double removed_min, removed_max;
+  };
+  const Stop stops[] = {
+      {"at the first report of the rolling cut", small_400, false,
+       [&](const QString& caption) { return positions_done(caption) >= 0; }, 1, 0, 300},
+      {"well into the rolling cut", small_400, false,
+       [&](const QString& caption) { return positions_done(caption) >= 6; }, 1, 1, 300},
+      // The rolling cut is done and 399 intersections wait; the bar follows them without a gear
+      // name. The stopped drawing keeps its one space, and the circle added after the cut.
+      {"while the replication is evaluated", small_400, false,
+       [](const QString& caption) { return caption.startsWith("复制齿槽"); }, 2, 200, 300},
+      // The small gear's replication waits until the application is shown: it is still done.
+      {"in the large gear's rolling cut", large_400, true,
+       [&](const QString& caption) {
+         return caption.startsWith("大齿轮") && positions_done(caption) >= 0;
+       },
+       1, 0, 300},
+  };
+
+  Prepare(kClicks[0]);
+  ClickGenerate();
+  const std::shared_ptr<WindowedCadApplication> instance = Running();
+  ASSERT_TRUE(instance);
+  ASSERT_EQ(instance->Occt().Documents().Open().size(), 1u);
+  const std::shared_ptr<OcctDocument> earlier = instance->Occt().Documents().Current();
+  const std::string earlier_contents = Contents(*earlier);
+
+  for (const Stop& stop : stops) {
+    SCOPED_TRACE(stop.name);
+    Prepare({"mistyped", stop.inputs, {1, stop.both, 1}, "4", nullptr, "", {}});
+    press_stop_when = stop.when;
+    stop_pressed.reset();
+    const auto clicked = std::chrono::steady_clock::now();
+    ClickGenerate();
+    const auto ended = std::chrono::steady_clock::now();
+    press_stop_when = nullptr;
+
+    ASSERT_TRUE(stop_pressed) << "the build ended before the stop: "
+                              << captions.join(", ").toStdString();
+    const double after_stop = std::chrono::duration<double>(ended - *stop_pressed).count();
+    std::cout << "[ timing   ] " << stop.name << ": pressed after "
+              << std::chrono::duration<double>(*stop_pressed - clicked).count() << " s, ended "
+              << after_stop << " s later\n";
+    EXPECT_LT(after_stop, 5.0);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(form.StatusText(), "");
+    EXPECT_FALSE(Bar()->isVisible());
+    EXPECT_FALSE(form.stopButton()->isVisible());
+    EXPECT_FALSE(form.StopRequested());
+    EXPECT_TRUE(instance->Visible());
+    EXPECT_TRUE(instance->Window()->isVisible());
+    EXPECT_EQ(form.ResultText(ResultField::da2), stop.both ? "804" : "84");
+
+    const std::vector<std::shared_ptr<OcctDocument>> open = instance->Occt().Documents().Open();
+    ASSERT_GE(open.size(), 2u);
+    EXPECT_EQ(Contents(*earlier), earlier_contents) << "the earlier drawing is as it was";
+    const std::vector<EntityInfo> entities = open.back()->Entities();
+    ASSERT_EQ(entities.size(), stop.entities) << "no cutter, no copies left over";
+    ASSERT_EQ(entities[0].kind, EntityKind::Solid);
+    const SolidMeasures blank = MeasureSolid(*entities[0].handle);
+    EXPECT_TRUE(blank.is_one_valid_solid);
+    const double removed = M_PI * 402 * 402 * 20 - blank.volume;
+    EXPECT_GE(removed, stop.removed_min - 1e-3);
+    EXPECT_LE(removed, stop.removed_max);
+    if (stop.both) {
+      const std::vector<EntityInfo> small = open[open.size() - 2]->Entities();
+      ASSERT_EQ(small.size(), 2u) << "the small gear and its circle";
+      EXPECT_EQ(TeethOn(*small[0].handle, 20), 20) << "the small gear, finished";
+      EXPECT_TRUE(MeasureSolid(*small[0].handle).is_one_valid_solid);
+    }
   }
 }
 
