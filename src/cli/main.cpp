@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "cli/gear_command.h"
+#include "cli/interrupt.h"
 #include "cli/solve_command.h"
 
 namespace {
@@ -41,7 +42,9 @@ int main(int argc, char** argv) {
 
   if (solve->parsed()) return kelvo::cli::RunSolve(solve_options, std::cout, std::cerr);
   if (gear->parsed()) {
-    return kelvo::cli::RunGear(gear_options, std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
+    kelvo::cli::StopOnInterrupt();
+    return kelvo::cli::RunGear(gear_options, std::cout, std::cerr, isatty(STDERR_FILENO) == 1,
+                               kelvo::cli::Interrupted);
   }
   return kUsageError;
 }

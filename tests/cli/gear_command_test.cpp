@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include <functional>
 #include <iterator>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -160,30 +162,110 @@ TEST_F(CliGearFiles, WritesEveryFormatByItsExtension) {
   EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 4);
 }
 
-TEST_F(CliGearFiles, FailuresSayWhatIsWrongAndExitWithStatus) {
+// Whatever a designer types: garbage, huge and tiny values, a file that cannot be written. Each
+// gives a clear message and its exit status, never a crash; a gear not built as asked prints
+// no summary, or a summary with what failed; and no file, finished or partial, is left.
+TEST_F(CliGearFiles, BadInputAtEveryEdgeGivesAClearMessageAndNoFile) {
   struct Case {
     std::vector<std::string> args;
     int status;
-    std::string err;  // the start of standard error
+    std::string err;  // what standard error holds
+    bool summary;     // whether a summary of what was built is printed
   };
-  const std::string missing_folder = (folder_ / "missing" / "gear.step").string();
+  const std::string gear = (folder_ / "gear.step").string();
+  const std::string bad_input = "输入参数不合理，无法计算出结果！\n";
+  fs::create_directory(folder_ / "taken.step");
+  std::ofstream(folder_ / "file.txt") << "a file, not a folder";
+  // clang-format off
   const Case cases[] = {
-      {{"--a_true", "10"}, 1, "输入参数不合理，无法计算出结果！\n"},
-      {{"--m", ""}, 1, "输入参数不合理，无法计算出结果！\n"},
-      {{"--fineness", "fine"}, 1, "kelvo-cli: the fineness \"fine\" is not a number"},
-      {{"--out", (folder_ / "gear.obj").string()}, 1, "kelvo-cli: Export: unknown file type"},
-      {{"--out", missing_folder}, 1, "kelvo-cli: Export: the folder"},
-      {{"--gear", "3"}, 2, "usage:"},
+      {{"--a_true", "10"}, 1, bad_input, false},
+      {{"--m", ""}, 1, bad_input, false},
+      {{"--z1", "abc"}, 1, bad_input, false},
+      {{"--z1", "32767"}, 1, bad_input, false},  // z1 + z2 leaves the 16-bit range
+      {{"--z1", "32768"}, 1, bad_input, false},
+      {{"--m", "1e300"}, 1, bad_input, false},
+      {{"--m", "1e-300"}, 1, bad_input, false},
+      {{"--beta", "1e308"}, 1, bad_input, false},
+      {{"--b", "-5"}, 1, "kelvo-cli: could not make the blank: AddCylinder: the height must be "
+                         "positive, not -5\n", false},
+      // The pair solves, but no cutter can be made for a face width beyond any modeller.
+      {{"--b", "1e300"}, 1, "kelvo-cli: gear 1 came out incomplete, so " + gear +
+                            " was not written:\n  make the rack cutter failed: ", true},
+      {{"--fineness", "nan"}, 1, "kelvo-cli: the fineness \"nan\" is no number", false},
+      {{"--fineness", "1e309"}, 1, "kelvo-cli: the fineness \"1e309\" is no number", false},
+      {{"--fineness", "4 mm"}, 1, "kelvo-cli: the fineness \"4 mm\" is no number", false},
+      // 32000 teeth at 12 positions per pitch: hundreds of gigabytes, refused before it starts.
+      {{"--a_true", "32767", "--z1", "32000", "--z2", "767", "--fineness", "1e308"}, 1,
+       "kelvo-cli: gear 1 has 32000 teeth: 2053 positions of the rolling cut and 31999 turned "
+       "copies to intersect, at 12 positions per pitch. That needs about 169.7 GB of memory",
+       false},
+      {{"--out", (folder_ / "gear.obj").string()}, 1, "kelvo-cli: Export: unknown file type",
+       false},
+      {{"--out", (folder_ / "missing" / "gear.step").string()}, 1,
+       "kelvo-cli: Export: the folder " + (folder_ / "missing").string() + " does not exist\n",
+       false},
+      {{"--out", (folder_ / "file.txt" / "gear.step").string()}, 1,
+       "kelvo-cli: Export: " + (folder_ / "file.txt").string() + " is not a folder\n", false},
+      {{"--out", "/proc/gear.step"}, 1, "kelvo-cli: Export: cannot write in the folder /proc: ",
+       false},
+      {{"--out", (folder_ / "taken.step").string()}, 1,
+       "kelvo-cli: Export: cannot replace " + (folder_ / "taken.step").string() +
+       ": it is a folder\n", false},
+      {{"--out", ""}, 2, "kelvo-cli: --out: a file name is needed", false},
+      {{"--gear", "3"}, 2, "usage:", false},
+      {{"--gear", "1e3"}, 2, "usage:", false},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.front() + " " + c.args.back());
+    std::vector<std::string> args = c.args;
+    if (std::find(args.begin(), args.end(), "--out") == args.end()) {
+      args.insert(args.end(), {"--out", gear});
+    }
+    const test::ProcessResult run = Cli(args);
+    EXPECT_EQ(run.exit_status, c.status);
+    EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+    EXPECT_EQ(run.out.empty(), !c.summary) << run.out;
+    // Nothing written, and no temporary file left behind either.
+    std::set<std::string> left;
+    for (const auto& entry : fs::directory_iterator(folder_))
+      left.insert(entry.path().filename().string());
+    EXPECT_EQ(left, (std::set<std::string>{"file.txt", "taken.step"}));
+  }
+}
+
+// Ctrl-C during a long build, in the rolling cut or in the evaluation of the replication that
+// follows it: the program stops within seconds, says so, writes no file and exits with 130.
+// The build announces itself, which is when Ctrl-C is pressed here.
+TEST_F(CliGearFiles, CtrlCStopsALongBuildAndWritesNoFile) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    double delay;  // seconds from the announcement to Ctrl-C
+  };
+  const Case cases[] = {
+      {"at once", {"--a_true", "1040", "--z1", "1000"}, 0},
+      // The rolling cut of 400 teeth takes about a second; the replication most of 20 s.
+      {"some seconds in", {"--a_true", "440", "--z1", "400"}, 4},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.args.back());
-    const test::ProcessResult run = Cli(c.args);
-    EXPECT_EQ(run.exit_status, c.status);
-    EXPECT_EQ(run.err.rfind(c.err, 0), 0u) << run.err;
-    EXPECT_EQ(run.out, "");  // no summary of a gear that was never built
+    SCOPED_TRACE(c.name);
+    const fs::path file = folder_ / "gear.step";
+    std::vector<std::string> args = c.args;
+    args.insert(args.begin(), "gear");
+    args.insert(args.end(), {"--out", file.string()});
+    const test::InterruptedProcess run =
+        test::RunProcessAndInterrupt(KELVO_CLI, args, "a long build. Ctrl-C stops it.\n", c.delay);
+
+    ASSERT_TRUE(run.interrupted) << run.result.err;
+    EXPECT_LT(run.seconds_after_signal, 5.0);
+    EXPECT_EQ(run.result.exit_status, 130);
+    const std::string said = "kelvo-cli: stopped; " + file.string() + " was not written\n";
+    ASSERT_GE(run.result.err.size(), said.size()) << run.result.err;
+    EXPECT_EQ(run.result.err.substr(run.result.err.size() - said.size()), said);
+    EXPECT_EQ(run.result.out, "");
+    EXPECT_TRUE(fs::is_empty(folder_));
   }
-  EXPECT_FALSE(fs::exists(folder_ / "gear.obj"));
-  EXPECT_TRUE(fs::is_empty(folder_));
 }
 
 }  // namespace

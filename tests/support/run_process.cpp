@@ -1,14 +1,17 @@
 #include "support/run_process.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 namespace kelvo::test {
 namespace {
@@ -21,19 +24,26 @@ std::string TempPath() {
   return name;
 }
 
-std::string Slurp(const std::string& path) {
+std::string Contents(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream s;
   s << in.rdbuf();
-  std::remove(path.c_str());
   return s.str();
 }
 
-}  // namespace
+std::string Slurp(const std::string& path) {
+  std::string contents = Contents(path);
+  std::remove(path.c_str());
+  return contents;
+}
 
-ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args) {
-  const std::string out_path = TempPath();
-  const std::string err_path = TempPath();
+int ExitStatus(int status) {
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// Starts program with stdin from /dev/null and stdout, stderr into the given files.
+pid_t Spawn(const std::string& program, const std::vector<std::string>& args,
+            const std::string& out_path, const std::string& err_path) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
@@ -50,10 +60,52 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
   const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   if (spawned != 0) throw std::runtime_error("cannot start " + program);
+  return pid;
+}
+
+}  // namespace
+
+InterruptedProcess RunProcessAndInterrupt(const std::string& program,
+                                          const std::vector<std::string>& args,
+                                          const std::string& err_text, double delay) {
+  using Clock = std::chrono::steady_clock;
+  const std::string out_path = TempPath();
+  const std::string err_path = TempPath();
+  const pid_t pid = Spawn(program, args, out_path, err_path);
+  InterruptedProcess run;
+  int status = 0;
+  const auto give_up = Clock::now() + std::chrono::minutes(1);
+  bool ended = false, awaited = false;
+  while (!ended && !awaited && Clock::now() < give_up) {
+    ended = waitpid(pid, &status, WNOHANG) == pid;
+    awaited = !ended && Contents(err_path).find(err_text) != std::string::npos;
+    if (!ended && !awaited) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  if (awaited) {
+    std::this_thread::sleep_for(std::chrono::duration<double>(delay));
+    ended = waitpid(pid, &status, WNOHANG) == pid;
+    run.interrupted = !ended;
+    if (run.interrupted) kill(pid, SIGINT);
+  } else if (!ended) {
+    kill(pid, SIGKILL);
+  }
+  const auto signalled = Clock::now();
+  if (!ended) waitpid(pid, &status, 0);
+  run.seconds_after_signal = std::chrono::duration<double>(Clock::now() - signalled).count();
+  run.result.exit_status = ExitStatus(status);
+  run.result.out = Slurp(out_path);
+  run.result.err = Slurp(err_path);
+  return run;
+}
+
+ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args) {
+  const std::string out_path = TempPath();
+  const std::string err_path = TempPath();
+  const pid_t pid = Spawn(program, args, out_path, err_path);
   int status = 0;
   waitpid(pid, &status, 0);
   ProcessResult result;
-  result.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  result.exit_status = ExitStatus(status);
   result.out = Slurp(out_path);
   result.err = Slurp(err_path);
   return result;

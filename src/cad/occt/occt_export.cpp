@@ -75,7 +75,9 @@ fs::path MakeTemporaryFile(const fs::path& target) {
   const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
   std::error_code error;
   if (!fs::is_directory(folder, error)) {
-    ThrowCadError(kExport, "the folder " + folder.string() + " does not exist");
+    ThrowCadError(kExport, fs::exists(folder, error)
+                               ? folder.string() + " is not a folder"
+                               : "the folder " + folder.string() + " does not exist");
   }
   std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
   std::vector<char> name(pattern.begin(), pattern.end());
@@ -187,7 +189,11 @@ void ExportDocument(const OcctDocument& document, const fs::path& path) {
 void CheckExportPath(const fs::path& path) {
   ExportFormatFor(path);
   if (path.filename().empty()) ThrowCadError(kExport, "no file name given");
+  // A folder under the file's name would only refuse the renaming, after the whole build.
   std::error_code ignored;
+  if (fs::is_directory(path, ignored)) {
+    ThrowCadError(kExport, "cannot replace " + path.string() + ": it is a folder");
+  }
   fs::remove(MakeTemporaryFile(path), ignored);
 }
 

@@ -29,7 +29,8 @@ inline constexpr double kStlAngle = 0.1;          // rad
 void ExportDocument(const OcctDocument& document, const std::filesystem::path& path);
 
 // Whether a file could be written at path at all (a known type, an existing folder this
-// process may write in), so a long build can refuse a hopeless target before it starts;
+// process may write in, no folder of that name), so a long build can refuse a hopeless target
+// before it starts;
 // CadError saying why not. Writes and removes a temporary file beside the target.
 void CheckExportPath(const std::filesystem::path& path);
 
