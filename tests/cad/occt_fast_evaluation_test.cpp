@@ -103,6 +103,15 @@ const Script kScripts[] = {
        IntersectAll(*blank, blank->ArrayPolar(3, 4 * kPi / 3, {0, 0, 0}));
        return blank;
      }},
+    // A gear of thousands of teeth: on its large blank one slot weighs less than the volumes
+    // can tell from the cylinder's, and every slot must still be replicated.
+    {"slots too small for the volumes to see",
+     [](CadModelSpace& space) {
+       auto blank = space.AddCylinder({0, 0, 0}, 3000, 20);
+       blank->Boolean(BooleanOperation::Subtraction, *AddBox(space, {-0.5, 2999, -15}, {1, 3, 30}));
+       IntersectAll(*blank, blank->ArrayPolar(4, 1.5 * kPi, {0, 0, 0}));
+       return blank;
+     }},
     {"an intersection that would split the blank is skipped",
      [](CadModelSpace& space) {
        // A slot through all but the rim: with its half-turned copy nothing holds the halves.

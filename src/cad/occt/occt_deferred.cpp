@@ -2,6 +2,7 @@
 
 #include <Message_ProgressIndicator.hxx>
 #include <Message_ProgressScope.hxx>
+#include <TopExp_Explorer.hxx>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -136,12 +137,16 @@ class EvaluationJob {
       RemovedSpace space{item.copy, item.copy_envelope.get(), {}, 0};
       const double predicted = item.copy_envelope->volume - item.copy_volume;
       const double slack = kIdentityTolerance * item.copy_envelope->volume;
-      if (predicted > slack) {
+      // Whether the copy lacks anything is told by its shape, not its volume: on the blank of a
+      // gear of thousands of teeth one space weighs less than the volumes can resolve, and the
+      // whole replication would be dropped without a word.
+      if (!item.copy.IsPartner(item.copy_envelope->cylinder)) {
         space.space = CutByMany(item.copy_envelope->cylinder, {item.copy}, {}, step);
         space.volume = ShapeVolume(space.space);
         if (std::abs(space.volume - predicted) > slack || !IsValidShape(space.space)) {
           ThrowCadError("Boolean subtraction", "the removed space fails its check");
         }
+        if (!TopExp_Explorer(space.space, TopAbs_SOLID).More()) space.space.Nullify();
       }
       spaces.push_back(std::move(space));
     }
