@@ -187,13 +187,21 @@ Inspected Inspect(const GearPairData& pair, const GearBuild& build) {
 
 // What makes the built gear other than the gear asked for, one line each; none when every
 // statement ran, every Boolean took effect and the result is one valid solid.
-std::vector<std::string> Shortcomings(const GearBuild& build, const cad::SolidMeasures& solid) {
+std::vector<std::string> Shortcomings(const GearBuild& build, std::int16_t z,
+                                      const cad::SolidMeasures& solid) {
+  std::vector<SkippedStatement> failed;
+  for (const SkippedStatement& statement : build.skipped) {
+    // A gear of one tooth has no turned copies to make; the CAD application refuses an array of
+    // one object, which takes nothing from the gear.
+    if (z <= 1 && statement.statement == "array the blank") continue;
+    failed.push_back(statement);
+  }
   constexpr std::size_t kListed = 5;
   std::vector<std::string> lines;
-  for (std::size_t i = 0; i < build.skipped.size() && i < kListed; ++i)
-    lines.push_back(build.skipped[i].statement + " failed: " + build.skipped[i].reason);
-  if (build.skipped.size() > kListed) {
-    lines.push_back("and " + std::to_string(build.skipped.size() - kListed) + " more steps failed");
+  for (std::size_t i = 0; i < failed.size() && i < kListed; ++i)
+    lines.push_back(failed[i].statement + " failed: " + failed[i].reason);
+  if (failed.size() > kListed) {
+    lines.push_back("and " + std::to_string(failed.size() - kListed) + " more steps failed");
   }
   if (build.failedBooleans > 0)
     lines.push_back(std::to_string(build.failedBooleans) + " Boolean operations failed");
@@ -342,7 +350,8 @@ int RunGear(const GearOptions& options, std::ostream& out, std::ostream& err, bo
     line.Step("measuring the solid");
     const cad::SolidMeasures solid = cad::MeasureSolid(*build.gear);
     // A gear with a step that failed is not the gear asked for: it is reported, not written.
-    const std::vector<std::string> shortcomings = Shortcomings(build, solid);
+    const std::vector<std::string> shortcomings =
+        Shortcomings(build, gearNo == 1 ? pair->z1 : pair->z2, solid);
     if (!options.out.empty() && shortcomings.empty()) {
       end_if_stopped();
       line.Step("writing " + options.out);

@@ -171,6 +171,7 @@ TEST_F(CliGearFiles, BadInputAtEveryEdgeGivesAClearMessageAndNoFile) {
     int status;
     std::string err;  // what standard error holds
     bool summary;     // whether a summary of what was built is printed
+    bool written = false;
   };
   const std::string gear = (folder_ / "gear.step").string();
   const std::string bad_input = "输入参数不合理，无法计算出结果！\n";
@@ -191,6 +192,11 @@ TEST_F(CliGearFiles, BadInputAtEveryEdgeGivesAClearMessageAndNoFile) {
       // The pair solves, but no cutter can be made for a face width beyond any modeller.
       {{"--b", "1e300"}, 1, "kelvo-cli: gear 1 came out incomplete, so " + gear +
                             " was not written:\n  make the rack cutter failed: ", true},
+      // Fineness as the window takes it: any number, the positions per pitch kept within caps.
+      {{"--a_true", "30", "--z1", "10", "--z2", "20", "--fineness", "1e308"}, 0, "", true, true},
+      {{"--a_true", "30", "--z1", "10", "--z2", "20", "--fineness", "-1e308"}, 0, "", true, true},
+      // One tooth: nothing to replicate, so the refused array of one takes nothing from it.
+      {{"--a_true", "41", "--z1", "1"}, 0, "", true, true},
       {{"--fineness", "nan"}, 1, "kelvo-cli: the fineness \"nan\" is no number", false},
       {{"--fineness", "1e309"}, 1, "kelvo-cli: the fineness \"1e309\" is no number", false},
       {{"--fineness", "4 mm"}, 1, "kelvo-cli: the fineness \"4 mm\" is no number", false},
@@ -226,11 +232,17 @@ TEST_F(CliGearFiles, BadInputAtEveryEdgeGivesAClearMessageAndNoFile) {
     EXPECT_EQ(run.exit_status, c.status);
     EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
     EXPECT_EQ(run.out.empty(), !c.summary) << run.out;
-    // Nothing written, and no temporary file left behind either.
+    if (c.err.empty()) {
+      EXPECT_EQ(run.err, "");
+    }
+    // The file only for a gear built as asked, and no temporary file left behind.
     std::set<std::string> left;
     for (const auto& entry : fs::directory_iterator(folder_))
       left.insert(entry.path().filename().string());
-    EXPECT_EQ(left, (std::set<std::string>{"file.txt", "taken.step"}));
+    std::set<std::string> expected{"file.txt", "taken.step"};
+    if (c.written) expected.insert("gear.step");
+    EXPECT_EQ(left, expected);
+    fs::remove(gear);
   }
 }
 
