@@ -7,6 +7,9 @@ KELVO_PACKAGES=(
   xvfb xauth x11-utils libgl1-mesa-dri fonts-arphic-uming
 )
 
+# The fuzz targets of ./test: clang with libFuzzer and its sanitizer runtimes.
+KELVO_FUZZ_PACKAGES=(clang-14 libfuzzer-14-dev libclang-rt-14-dev)
+
 kelvo_missing_packages() {
   local package
   for package in "$@"; do
