@@ -1,8 +1,11 @@
 #pragma once
 
 #include <array>
+#include <deque>
+#include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cad/cad_application.h"
@@ -10,110 +13,65 @@
 namespace kelvo::test_support {
 
 // Every operation of the CAD interface, as the recording application logs it.
+// clang-format off
 enum class CadOp {
-  AddDocument,
-  SetVisible,
-  ModelSpace,
-  ActiveViewport,
-  SetActiveViewport,
-  SetDirection,
-  SetCenter,
-  SendCommand,
-  AddCylinder,
-  AddCircle,
-  AddArc,
-  AddLine,
-  AddRegion,
-  AddExtrudedSolid,
-  StartPoint,
-  EndPoint,
-  SetColor,
-  Move,
-  Copy,
-  Rotate3D,
-  ArrayPolar,
-  Delete,
-  Boolean,
+  AddDocument, SetVisible, ModelSpace, ActiveViewport, SetActiveViewport, SetDirection, SetCenter,
+  SendCommand, AddCylinder, AddCircle, AddArc, AddLine, AddRegion, AddExtrudedSolid, StartPoint,
+  EndPoint, SetColor, Move, Copy, Rotate3D, ArrayPolar, Delete, Boolean
 };
+// clang-format on
 const char* OpName(CadOp op);
-
-enum class EntityKind { Arc, Line, Circle, Region, Solid };
-
-// A rigid placement: a point p of the entity as made lies at rotation * p + translation.
-struct Placement {
-  std::array<std::array<double, 3>, 3> rotation{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
-  cad::Point translation;
-
-  cad::Point Apply(const cad::Point& p) const;
-};
-
-// What the recording application knows of one entity. Geometry is kept as made, with the
-// placement that every later Move, Rotate3D and array has composed onto it.
-struct EntityRecord {
-  int id = 0;
-  int document = 0;  // 1 for the first drawing
-  EntityKind kind = EntityKind::Solid;
-  bool alive = true;
-  Placement placement{};
-  // Turn about axes parallel to Z, counter-clockwise seen from +Z, summed without wrapping.
-  double turnAboutZ = 0;
-  cad::Point centre{};  // arcs, circles, cylinders
-  double radius = 0;
-  double startAngle = 0;  // arcs
-  double endAngle = 0;
-  cad::Point start{};  // lines
-  cad::Point end{};
-  double height = 0;          // cylinders, extruded solids
-  int color = 256;            // circles (256: by layer)
-  std::vector<int> curves{};  // regions: their curves; extruded solids: their region
-};
 
 // One call, with what it was given and what it made.
 struct CadCall {
   CadOp op = CadOp::Move;
-  int document = 0;                  // the drawing it was made in
+  int document = 0;                  // the drawing it was made in, 1 for the first
   int target = 0;                    // the entity it was called on, 0 for none
   std::vector<int> entities{};       // entities passed: curves, region, the Boolean's other
   std::vector<cad::Point> points{};  // points passed, in order
   std::vector<double> numbers{};     // radii, angles, heights, counts, operation codes
   std::string text{};                // SendCommand
   std::vector<int> results{};        // entities made
-  bool failed = false;               // raised CadError (injected, or refused like a CAD would)
+  bool failed = false;               // raised (injected, or refused like a CAD would)
 };
 
-// A CAD application that does no modelling but logs every call with its arguments, keeps
-// cheap geometry (placements, arc ends, whether a loop of curves closes) and refuses what a
-// real modeller refuses: operations on deleted entities, Booleans across drawings or with
-// non-solids, open outlines. Any call can be made to fail on purpose.
+// What the recording application has logged and made, shared by all its parts.
+struct CadLog {
+  struct Entity {
+    int document = 0;
+    bool alive = true;
+    std::array<cad::Point, 2> ends{};  // arcs, as made
+    int color = 256;                   // circles (256: by layer)
+  };
+  std::vector<CadCall> calls;
+  std::deque<Entity> entities;                     // by id - 1
+  std::map<std::pair<CadOp, int>, bool> injected;  // the n-th call of op: stopped, or failed
+  int documents = 0;
+};
+
+// A CAD application that does no modelling but logs every call with its arguments, and refuses
+// what a real modeller refuses: any operation on a deleted entity, a Boolean with the solid
+// itself or across drawings, an array of fewer than two. Any call can be made to fail or stop.
 class RecordingCad {
  public:
   RecordingCad();
 
-  std::shared_ptr<cad::CadApplication> application() const;
+  std::shared_ptr<cad::CadApplication> application() const { return application_; }
   // Documents().Add() of the application: a new drawing, logged like any call.
-  std::shared_ptr<cad::CadDocument> AddDocument();
+  std::shared_ptr<cad::CadDocument> AddDocument() { return application_->Documents().Add(); }
 
-  // The n-th call of op (counting from 1 over the application's life) raises CadError and
-  // changes nothing. May be given several times.
-  void FailCall(CadOp op, int n);
-  // The n-th call of op is stopped as a long operation is when the user asks for a stop: it
-  // raises cad::EvaluationStopped and changes nothing.
-  void StopAtCall(CadOp op, int n);
+  // The n-th call of op (counting from 1) raises CadError and changes nothing.
+  void FailCall(CadOp op, int n) { log_->injected[{op, n}] = false; }
+  // The n-th call of op raises cad::EvaluationStopped, as when the user stops a long operation.
+  void StopAtCall(CadOp op, int n) { log_->injected[{op, n}] = true; }
 
-  const std::vector<CadCall>& calls() const;
+  const std::vector<CadCall>& calls() const { return log_->calls; }
   std::vector<CadCall> CallsOf(CadOp op) const;
-  const EntityRecord& entity(int id) const;
   int IdOf(const cad::CadEntity& entity) const;
   std::vector<int> LiveEntities() const;
-  // The last view direction and centre assigned to a drawing through SetActiveViewport.
-  cad::Point ViewDirection(int document) const;
-  cad::Point ViewCenter(int document) const;
-  bool visible() const;
-
-  struct State;
 
  private:
-  std::shared_ptr<State> state_;
+  std::shared_ptr<CadLog> log_;
   std::shared_ptr<cad::CadApplication> application_;
 };
 
