@@ -1,7 +1,6 @@
 // While a long command runs, the window takes no input: typing, clicks, shortcuts and the
 // window manager's close are dropped, even when still queued as the command ends; only the
-// command's own message boxes answer.
-#include <QLineEdit>
+// command's own message boxes, and the stop button while the progress bar shows, answer.
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QWindow>
@@ -11,15 +10,6 @@
 
 namespace kelvo::test {
 namespace {
-
-void PostClick(QWidget* button) {
-  const QPointF at = QPointF(button->rect().center());
-  for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-    QCoreApplication::postEvent(
-        button, new QMouseEvent(type, at, button->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
-                                Qt::NoModifier));
-  }
-}
 
 TEST_F(WindowTest, LongCommandDropsInputButItsOwnBoxesAnswer) {
   QSignalSpy calculate(Find<QPushButton>("cmdCalculate"), &QPushButton::clicked);
@@ -33,8 +23,7 @@ TEST_F(WindowTest, LongCommandDropsInputButItsOwnBoxesAnswer) {
   QTest::keyClick(form.get(), Qt::Key_F1);
   form->windowHandle()->close();
   form->KeepPainted();
-  // The command's own box takes the user's Enter; a box that did not would be closed after
-  // a while and the test would fail.
+  // The command's own box takes the user's Enter; one that did not is closed after a while.
   bool answered_by_key = true;
   QTimer::singleShot(50, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Enter); });
   QTimer::singleShot(3000, [&] {
@@ -42,40 +31,41 @@ TEST_F(WindowTest, LongCommandDropsInputButItsOwnBoxesAnswer) {
   });
   form->ShowMessage("x");
   EXPECT_TRUE(answered_by_key);
-  PostClick(form->generateButton());  // still queued when the command ends
-  ModalWatcher late_boxes;  // a generate run let through would show the connection message
+  // A click still queued when the command ends; let through, it would show the connection
+  // message.
+  const QPointF at = QPointF(form->generateButton()->rect().center());
+  for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+    QCoreApplication::postEvent(form->generateButton(),
+                                new QMouseEvent(type, at, form->generateButton()->mapToGlobal(at),
+                                                Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+  }
+  ModalWatcher late_boxes;
   form->EndLongCommand();
   QTest::qWait(20);
 
   EXPECT_EQ(field->text(), "60");
-  EXPECT_EQ(calculate.count(), 0);
-  EXPECT_EQ(generate.count(), 0);
-  EXPECT_EQ(form->ResultText(ResultField::d1), "");
+  EXPECT_EQ(calculate.count() + generate.count(), 0);
   EXPECT_TRUE(form->isVisible());
   EXPECT_TRUE(late_boxes.seen.empty());
   EXPECT_EQ(QApplication::topLevelWidgets().size(), windows) << "F1 opened no help";
-
-  // Afterwards the window works as before.
   QTest::keyClicks(field, "9");
-  EXPECT_EQ(field->text(), "609");
+  EXPECT_EQ(field->text(), "609") << "afterwards the window works as before";
 }
 
-// While a gear is built the stop button beside the progress bar is the one control that takes
-// a click; it is there only while the bar is, and a press counts once until the command has
-// acted on it. The mouse comes through the native window, as the user's does.
+// The stop button is there only while the bar is, and a press counts once until the command
+// has acted on it. The mouse comes through the native window, as the user's does.
 TEST_F(WindowTest, TheStopButtonIsTheOneLiveControlWhileTheBarShows) {
   QPushButton* stop = form->stopButton();
   auto* bar = Find("ProgressBar1");
   QSignalSpy calculate(Find<QPushButton>("cmdCalculate"), &QPushButton::clicked);
   QWindow* window = form->windowHandle();
   QWidget* const focus = QApplication::focusWidget();
-  const auto centre = [](const char* name, const QWidget* in) {
-    const QWidget* widget = in->findChild<QWidget*>(QString::fromLatin1(name));
-    return widget->mapTo(in, widget->rect().center());
+  const auto centre = [&](const char* name) {
+    return Find(name)->mapTo(form.get(), Find(name)->rect().center());
   };
-  const QPoint on_stop = centre("cmdStop", form.get());
-  const QPoint below_stop = on_stop + QPoint(0, 40);
-  const auto click = [&](QPoint at) { QTest::mouseClick(window, Qt::LeftButton, {}, at); };
+  const auto click = [&](const char* name) {
+    QTest::mouseClick(window, Qt::LeftButton, {}, centre(name));
+  };
   struct Step {
     const char* name;
     std::function<void()> act;
@@ -85,24 +75,19 @@ TEST_F(WindowTest, TheStopButtonIsTheOneLiveControlWhileTheBarShows) {
   const Step steps[] = {
       {"idle", [] {}, false, false},
       {"a long command without its bar", [&] { form->BeginLongCommand(); }, false, false},
-      {"a click where the hidden button sits", [&] { click(on_stop); }, false, false},
+      {"a click where the hidden button sits", [&] { click("cmdStop"); }, false, false},
       {"the bar shows", [&] { form->ShowProgress("小齿轮：滚切 1/18", 1, 37); }, true, false},
-      {"other controls stay dead",
-       [&] {
-         click(centre("cmdCalculate", form.get()));
-         click(centre("Text_m", form.get()));
-       },
-       true, false},
+      {"other controls stay dead", [&] { click("cmdCalculate"), click("Text_m"); }, true, false},
       {"a press dragged off the button is no click",
        [&] {
-         QTest::mousePress(window, Qt::LeftButton, {}, on_stop);
-         QTest::mouseMove(window, below_stop);
-         QTest::mouseRelease(window, Qt::LeftButton, {}, below_stop);
+         QTest::mousePress(window, Qt::LeftButton, {}, centre("cmdStop"));
+         QTest::mouseMove(window, centre("cmdStop") + QPoint(0, 40));
+         QTest::mouseRelease(window, Qt::LeftButton, {}, centre("cmdStop") + QPoint(0, 40));
        },
        true, false},
-      {"a click on the button", [&] { click(on_stop); }, true, true},
+      {"a click on the button", [&] { click("cmdStop"); }, true, true},
       {"the command acts on it", [&] { form->ClearStopRequest(); }, true, false},
-      {"a second press", [&] { click(on_stop); }, true, true},
+      {"a second press", [&] { click("cmdStop"); }, true, true},
       {"the bar goes", [&] { form->HideProgress(); }, false, true},
       {"the command ends", [&] { form->EndLongCommand(); }, false, false},
   };
@@ -119,7 +104,6 @@ TEST_F(WindowTest, TheStopButtonIsTheOneLiveControlWhileTheBarShows) {
     EXPECT_EQ(stop->isEnabled(), !step.requested);
   }
   EXPECT_EQ(calculate.count(), 0);
-  EXPECT_EQ(form->ResultText(ResultField::d1), "");
   EXPECT_EQ(stop->focusPolicy(), Qt::NoFocus) << "no Tab, no key reaches it";
 }
 

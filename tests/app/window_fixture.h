@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -61,7 +65,18 @@ class WindowTest : public ::testing::Test {
   }
 
   // Every text and option of the window, to see that something changed nothing.
-  QStringList Snapshot() const;
+  QStringList Snapshot() const {
+    QStringList state;
+    for (const QLineEdit* field : form->findChildren<QLineEdit*>())
+      state << field->objectName() + "=" + field->text();
+    const auto* fine = Find<QComboBox>("Combo_fine");
+    state << "Combo_fine=" + fine->currentText() << QString::number(fine->count()) + " items";
+    for (const QCheckBox* check : form->findChildren<QCheckBox*>())
+      state << check->objectName() + (check->isChecked() ? "=1" : "=0");
+    state << "Label_prompt=" + Find<QLabel>("Label_prompt")->text();
+    state << (form->isVisible() ? "visible" : "hidden");
+    return state;
+  }
 
   std::unique_ptr<MainForm> form;
 };
