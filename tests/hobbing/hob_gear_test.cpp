@@ -273,17 +273,13 @@ TEST_F(HobbingTest, PositionsPerPitchFollowFinenessAndTeethWithinTheCaps) {
     double fineness, stepsPerPitch;
   } const cases[] = {
       {"z20 takes the fineness", kSpur, 1, 4, 4},
-      {"fewer teeth, finer steps", {2, 17, 40, 20, 0, 0}, 1, 4, 4},
       {"small gear capped at 12", kSpur, 1, 100, 12},
       {"large gear capped at 6", {2, 40, 20, 20, 0, 0}, 2, 100, 6},
       {"any gearNo but 1 is the large gear", kSpur, 7, 100, 6},
       {"fineness 0", kSpur, 1, 0, 1},
       {"negative fineness", {2, 17, 40, 20, 0, 0}, 1, -3, 1},
-      {"negative fineness, large gear", {2, 20, 80, 20, 0, 0}, 2, -0.1, 1},
-      {"2.5 goes to 2", kSpur, 1, 2.5, 2},
-      {"3.5 goes to 4", kSpur, 1, 3.5, 4},
-      {"2.5 through Sqr(20/80)", {2, 20, 80, 20, 0, 0}, 2, 5, 2},
-      {"3.5 through Sqr(20/80)", {2, 20, 80, 20, 0, 0}, 2, 7, 4},
+      {"exactly 2.5 through Sqr(20/80) goes to 2", {2, 20, 80, 20, 0, 0}, 2, 5, 2},
+      {"exactly 3.5 through Sqr(20/80) goes to 4", {2, 20, 80, 20, 0, 0}, 2, 7, 4},
       {"an overflowing product is skipped", {2, 17, 40, 20, 0, 0}, 1, 1.7e308, 1},
   };
   for (const Case& c : cases) {
