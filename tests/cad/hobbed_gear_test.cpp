@@ -107,25 +107,22 @@ TEST(HobbedGearTest, DefaultSmallGearIsTheReferenceSolidAndMeasuresAsTheTablesSa
   EXPECT_NEAR(reference.gear[0].profile_deviation, fast.gear[0].profile_deviation, 1e-7);
 }
 
-struct GearCase {
-  std::string name;
-  Inputs pair;
-  std::vector<std::int16_t> gears;
-  double fineness;
-  double root_tolerance;  // the few positions on a small gear leave a root scallop
-};
-
-const GearCase kGearCases[] = {
-    {"default large gear", kDefaultPair, {2}, 4, 0.02},
-    {"small gear finely generated", kDefaultPair, {1}, 8, 0.01},
-    {"helical m3 z17 x0.2", {0, 3, 17, 40, 30, 15, 0.2}, {1}, 4, 0.02},
-    {"undercut pinion z12 x-0.3", {0, 2, 12, 30, 16, 0, -0.3}, {1}, 4, 0.03},
-    // The two gears of a helical pair have opposite hands.
-    {"helical pair z20 z31", {0, 2, 20, 31, 20, 15, 0}, {1, 2}, 4, 0.02},
-};
-
 TEST(HobbedGearTest, MoreGearsMeasureAsTheTablesSay) {
-  for (const GearCase& c : kGearCases) {
+  struct Case {
+    std::string name;
+    Inputs pair;
+    std::vector<std::int16_t> gears;
+    double fineness;
+    double root_tolerance;  // the few positions on a small gear leave a root scallop
+  } const cases[] = {
+      {"default large gear", kDefaultPair, {2}, 4, 0.02},
+      {"small gear finely generated", kDefaultPair, {1}, 8, 0.01},
+      {"helical m3 z17 x0.2", {0, 3, 17, 40, 30, 15, 0.2}, {1}, 4, 0.02},
+      {"undercut pinion z12 x-0.3", {0, 2, 12, 30, 16, 0, -0.3}, {1}, 4, 0.03},
+      // The two gears of a helical pair have opposite hands.
+      {"helical pair z20 z31", {0, 2, 20, 31, 20, 15, 0}, {1, 2}, 4, 0.02},
+  };
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const Hobbed hobbed = Hob(c.pair, c.gears, c.fineness);
     for (std::size_t i = 0; i < c.gears.size(); ++i)

@@ -105,102 +105,100 @@ void IntersectAll(Cad3DSolid& solid, const std::vector<EntityRef>& copies) {
   }
 }
 
-std::shared_ptr<Cad3DSolid> SlottedBlank(CadModelSpace& space, double width, double depth) {
-  auto blank = space.AddCylinder({0, 0, 0}, 10, 6);
-  blank->Boolean(BooleanOperation::Subtraction,
-                 *AddBox(space, {-width / 2, 10 - depth, -5}, {width, depth + 2, 10}));
-  return blank;
-}
-
-// The part of the blank's disc with |x| <= w beyond y = y0.
+// The part of a disc of radius 10 with |x| <= w beyond y = y0.
 double SlotArea(double w, double y0) {
   return 2 * (w / 2 * std::sqrt(100 - w * w) + 50 * std::asin(w / 10)) - 2 * w * y0;
 }
 
-// A blank with slots, turned copies and intersections, as the hobbing sequence makes them.
+// A blank with a slot, turned copies of it and the intersections with them, as the hobbing
+// sequence makes them, with steps of its own before and after the copies are made.
+using Step = std::function<void(CadModelSpace&, Cad3DSolid&)>;
 struct Script {
   std::string name;
-  SolidMaker run;
+  double radius, width, depth;  // the blank and its slot; no slot when width is 0
+  int count;                    // copies, turned through angle; none when 0
+  double angle;
+  Step before = {}, after = {};
   int failures = 0;   // Booleans the reference refuses, which both must skip alike
   double volume = 0;  // worked out by hand, where it is
 };
 
+std::shared_ptr<Cad3DSolid> RunScript(const Script& script, CadModelSpace& space) {
+  auto blank = space.AddCylinder({0, 0, 0}, script.radius, 6);
+  if (script.width > 0) {
+    blank->Boolean(BooleanOperation::Subtraction,
+                   *AddBox(space, {-script.width / 2, script.radius - script.depth, -5},
+                           {script.width, script.depth + 2, 10}));
+  }
+  if (script.before) script.before(space, *blank);
+  std::vector<EntityRef> copies;
+  if (script.count > 0) copies = blank->ArrayPolar(script.count, script.angle, {0, 0, 0});
+  if (script.after) script.after(space, *blank);
+  IntersectAll(*blank, copies);
+  return blank;
+}
+
 const Script kScripts[] = {
     {"five slots by replication",
-     [](CadModelSpace& space) {
-       auto blank = SlottedBlank(space, 2, 3);
-       IntersectAll(*blank, blank->ArrayPolar(5, 2 * kPi - 2 * kPi / 5, {0, 0, 0}));
-       return blank;
-     },
-     0, (kPi * 100 - 5 * SlotArea(1, 7)) * 6},
+     10,
+     2,
+     3,
+     5,
+     8 * kPi / 5,
+     {},
+     {},
+     0,
+     (kPi * 100 - 5 * SlotArea(1, 7)) * 6},
     // The blank turns clockwise before every subtraction: cuts at 100, 110 and 120 degrees.
     {"rolling cut",
-     [](CadModelSpace& space) {
-       auto blank = space.AddCylinder({0, 0, 0}, 10, 6);
+     10,
+     0,
+     0,
+     0,
+     0,
+     [](CadModelSpace& space, Cad3DSolid& blank) {
        const auto cutter = AddBox(space, {-0.5, 9, -5}, {1, 5, 10});
        for (int position = 0; position < 3; ++position) {
-         blank->Rotate3D({0, 0, 0}, {0, 0, -1}, kPi / 18);
-         blank->Boolean(BooleanOperation::Subtraction, *cutter->Copy());
+         blank.Rotate3D({0, 0, 0}, {0, 0, -1}, kPi / 18);
+         blank.Boolean(BooleanOperation::Subtraction, *cutter->Copy());
        }
        cutter->Delete();
-       return blank;
      },
-     0, (kPi * 100 - 3 * SlotArea(0.5, 9)) * 6},
+     {},
+     0,
+     (kPi * 100 - 3 * SlotArea(0.5, 9)) * 6},
     // Part of a turn, which a mirrored evaluation would pass on volume alone.
-    {"two copies an eighth of a turn apart",
-     [](CadModelSpace& space) {
-       auto blank = SlottedBlank(space, 2, 3);
-       blank->Rotate3D({0, 0, 0}, {0, 0, 1}, 0.2);
-       IntersectAll(*blank, blank->ArrayPolar(3, kPi / 2, {0, 0, 0}));
-       return blank;
+    {"two copies an eighth of a turn apart", 10, 2, 3, 3, kPi / 2,
+     [](CadModelSpace&, Cad3DSolid& blank) {
+       blank.Rotate3D({0, 0, 0}, {0, 0, 1}, 0.2);
      }},
-    {"copies standing higher are intersected at once",
-     [](CadModelSpace& space) {
-       auto blank = SlottedBlank(space, 2, 3);
-       blank->Move({0, 0, 0}, {0, 0, 0.5});
-       const auto copies = blank->ArrayPolar(7, 2 * kPi - 2 * kPi / 7, {0, 0, 0});
-       blank->Move({0, 0, 0.5}, {0, 0, 0});
-       IntersectAll(*blank, copies);
-       return blank;
+    {"copies standing higher are intersected at once", 10, 2, 3, 7, 12 * kPi / 7,
+     [](CadModelSpace&, Cad3DSolid& blank) {
+       blank.Move({0, 0, 0}, {0, 0, 0.5});
+     },
+     [](CadModelSpace&, Cad3DSolid& blank) {
+       blank.Move({0, 0, 0.5}, {0, 0, 0});
      }},
     {"copies of an earlier state, the blank cut again since",
-     [](CadModelSpace& space) {
-       auto blank = SlottedBlank(space, 2, 3);
-       const auto copies = blank->ArrayPolar(4, 1.5 * kPi, {0, 0, 0});
-       blank->Boolean(BooleanOperation::Subtraction, *AddBox(space, {-0.5, -2, -5}, {1, 4, 10}));
-       IntersectAll(*blank, copies);
-       return blank;
+     10,
+     2,
+     3,
+     4,
+     1.5 * kPi,
+     {},
+     [](CadModelSpace& space, Cad3DSolid& blank) {
+       blank.Boolean(BooleanOperation::Subtraction, *AddBox(space, {-0.5, -2, -5}, {1, 4, 10}));
      }},
-    {"removed spaces that overlap when turned",
-     [](CadModelSpace& space) {
-       auto blank = SlottedBlank(space, 12, 3);  // 12 wide at 60 degrees
-       IntersectAll(*blank, blank->ArrayPolar(6, 2 * kPi - kPi / 3, {0, 0, 0}));
-       return blank;
-     }},
-    {"a copy of another cylinder is intersected at once",
-     [](CadModelSpace& space) {
-       auto blank = SlottedBlank(space, 2, 3);
-       blank->Boolean(BooleanOperation::Intersection, *space.AddCylinder({0, 0, 0}, 9, 6));
-       IntersectAll(*blank, blank->ArrayPolar(3, 4 * kPi / 3, {0, 0, 0}));
-       return blank;
+    {"removed spaces that overlap when turned", 10, 12, 3, 6, 5 * kPi / 3},
+    {"a copy of another cylinder is intersected at once", 10, 2, 3, 3, 4 * kPi / 3,
+     [](CadModelSpace& space, Cad3DSolid& blank) {
+       blank.Boolean(BooleanOperation::Intersection, *space.AddCylinder({0, 0, 0}, 9, 6));
      }},
     // A gear of thousands of teeth: one slot weighs less than the volumes can tell, and every
     // slot must still be replicated.
-    {"slots too small for the volumes to see",
-     [](CadModelSpace& space) {
-       auto blank = space.AddCylinder({0, 0, 0}, 3000, 20);
-       blank->Boolean(BooleanOperation::Subtraction, *AddBox(space, {-0.5, 2999, -15}, {1, 3, 30}));
-       IntersectAll(*blank, blank->ArrayPolar(4, 1.5 * kPi, {0, 0, 0}));
-       return blank;
-     }},
+    {"slots too small for the volumes to see", 3000, 1, 1, 4, 1.5 * kPi},
     // A slot through all but the rim: with its half-turned copy nothing holds the halves.
-    {"an intersection that would split the blank is skipped",
-     [](CadModelSpace& space) {
-       auto blank = SlottedBlank(space, 2, 19);
-       IntersectAll(*blank, blank->ArrayPolar(2, kPi, {0, 0, 0}));
-       return blank;
-     },
-     1},
+    {"an intersection that would split the blank is skipped", 10, 2, 19, 2, kPi, {}, {}, 1},
 };
 
 TEST(FastEvaluationTest, GivesTheReferenceSolidFailuresAndDrawing) {
@@ -215,7 +213,7 @@ TEST(FastEvaluationTest, GivesTheReferenceSolidFailuresAndDrawing) {
       auto app = MakeHeadlessCadApplication();
       app->SetBooleanEvaluation(evaluation);
       auto drawing = app->Documents().AddDrawing();
-      const SolidMeasures measures = MeasureSolid(*script.run(*drawing->ModelSpace()));
+      const SolidMeasures measures = MeasureSolid(*RunScript(script, *drawing->ModelSpace()));
       return Outcome{measures, drawing->Evaluation(), drawing->Entities().size()};
     };
     const Outcome reference = run(BooleanEvaluation::OperationByOperation);
@@ -237,49 +235,6 @@ TEST(FastEvaluationTest, GivesTheReferenceSolidFailuresAndDrawing) {
     EXPECT_EQ(fast.entities, reference.entities);
     EXPECT_EQ(reference.stats.deferred_intersections, 0);
   }
-}
-
-// Nine slots by replication, their eight intersections waiting in the fast evaluation.
-struct Replication {
-  std::shared_ptr<OcctCadApplication> app = MakeHeadlessCadApplication();
-  std::shared_ptr<OcctDocument> drawing = app->Documents().AddDrawing();
-  std::shared_ptr<Cad3DSolid> blank = SlottedBlank(*drawing->ModelSpace(), 2, 3);
-  double one_slot_volume = MeasureSolid(*blank).volume;
-  Replication() { IntersectAll(*blank, blank->ArrayPolar(9, 2 * kPi - 2 * kPi / 9, {0, 0, 0})); }
-};
-
-TEST(FastEvaluationTest, ReplicationWaitsAndIsMadeAsOneCheckedCutWithRisingProgress) {
-  Replication replication;
-  std::vector<double> reported;
-  replication.app->SetEvaluationHooks(
-      {[&](std::string_view, double done) { reported.push_back(done); }, {}});
-  EXPECT_EQ(replication.drawing->Evaluation().deferred_intersections, 8);
-  EXPECT_EQ(replication.drawing->Evaluation().one_cut_evaluations, 0);  // nothing asked yet
-  for (int evaluation = 0; evaluation < 2; ++evaluation)
-    replication.drawing->Evaluate();  // the second finds nothing left to do
-  const EvaluationStats stats = replication.drawing->Evaluation();
-  EXPECT_EQ(stats.one_cut_evaluations, 1);
-  EXPECT_EQ(stats.fallbacks, 0);
-  EXPECT_LT(MeasureSolid(*replication.blank).volume, replication.one_slot_volume);
-  ASSERT_FALSE(reported.empty());
-  for (std::size_t i = 1; i < reported.size(); ++i)
-    EXPECT_GE(reported[i], reported[i - 1]);
-  EXPECT_EQ(reported.back(), 1.0);
-}
-
-TEST(FastEvaluationTest, AStopDropsTheWaitingIntersectionsAndKeepsTheCutBlank) {
-  Replication replication;
-  replication.app->SetEvaluationHooks({[](std::string_view, double) {}, [] { return true; }});
-  EXPECT_THROW(MeasureSolid(*replication.blank), EvaluationStopped);
-  EXPECT_EQ(replication.drawing->Evaluation().dropped_by_stop, 8);
-  const std::vector<std::string> log = replication.drawing->CommandLog();
-  ASSERT_FALSE(log.empty());
-  EXPECT_EQ(log.back(), "Stopped: 8 deferred intersections not applied");
-  // What was cut before the stop stays, a valid solid the designer can still use.
-  replication.app->SetEvaluationHooks({});
-  const SolidMeasures kept = MeasureSolid(*replication.blank);
-  EXPECT_TRUE(kept.is_one_valid_solid);
-  EXPECT_NEAR(kept.volume, replication.one_slot_volume, 1e-9 * kept.volume);
 }
 
 TEST(FastEvaluationTest, AStoppedBooleanLeavesBothSolidsAsTheyWere) {

@@ -19,27 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 using testing::ExpectNear;
 
-std::vector<std::string> Names(const OcctDocuments& documents) {
-  std::vector<std::string> names;
-  for (const auto& document : documents.Open())
-    names.push_back(document->Name());
-  return names;
-}
-
-TEST(OcctDocumentsTest, DrawingsAreNumberedInCreationOrderAndTheNewestIsCurrent) {
-  auto app = MakeHeadlessCadApplication();
-  EXPECT_EQ(app->Documents().Current(), nullptr);
-  for (int i = 0; i < 3; ++i)
-    app->Documents().Add();
-  EXPECT_EQ(Names(app->Documents()),
-            (std::vector<std::string>{"Drawing1", "Drawing2", "Drawing3"}));
-  app->Documents().Current()->Close();
-  EXPECT_EQ(app->Documents().Current()->Name(), "Drawing2");
-  app->Documents().Open().front()->Close();
-  app->Documents().Add();  // numbers are never reused
-  EXPECT_EQ(Names(app->Documents()), (std::vector<std::string>{"Drawing2", "Drawing4"}));
-}
-
 TEST(OcctHandlesTest, DeadHandlesRaiseOnEveryOperationAndNothingElseIsTouched) {
   enum class Death { EntityDeleted, DrawingClosed, ApplicationGone };
   for (const Death death : {Death::EntityDeleted, Death::DrawingClosed, Death::ApplicationGone}) {

@@ -100,6 +100,7 @@ TEST_F(OcctGeometryTest, Rotate3DTurnsByTheRightHandRuleAboutPoint1ToPoint2) {
 
 TEST_F(OcctGeometryTest, ArrayPolarTurnsCopiesCounterClockwiseInEqualSteps) {
   const double s = 10 * std::sin(kPi / 3), h = 10 * std::cos(kPi / 3);
+  const std::vector<Point> six_teeth{{h, s, 0}, {-h, s, 0}, {-10, 0, 0}, {-h, -s, 0}, {h, -s, 0}};
   struct Case {
     std::string name;
     int count;
@@ -109,11 +110,7 @@ TEST_F(OcctGeometryTest, ArrayPolarTurnsCopiesCounterClockwiseInEqualSteps) {
   } const cases[] = {
       {"three quarters", 4, 1.5 * kPi, {0, 0, 0}, {{0, 10, 0}, {-10, 0, 0}, {0, -10, 0}}},
       // The replication's call: z objects over 2*pi - 2*pi/z, one angular pitch apart.
-      {"six teeth",
-       6,
-       2 * kPi - kPi / 3,
-       {0, 0, 0},
-       {{h, s, 0}, {-h, s, 0}, {-10, 0, 0}, {-h, -s, 0}, {h, -s, 0}}},
+      {"six teeth", 6, 5 * kPi / 3, {}, six_teeth},
       {"clockwise", 3, -kPi, {0, 0, 0}, {{0, -10, 0}, {-10, 0, 0}}},
       {"about another centre", 3, kPi, {10, 10, 7}, {{20, 10, 0}, {10, 20, 0}}},
   };
@@ -155,12 +152,10 @@ std::vector<EntityRef> DrawRackTooth(CadModelSpace& space, double m, double* are
     *area =
         std::abs(twice) / 2 + r * r / 2 * (sweep1 - std::sin(sweep1) + sweep2 - std::sin(sweep2));
   }
-  return {left,
-          right,
-          space.AddLine(left->StartPoint(), b),
-          space.AddLine(right->EndPoint(), b2),
-          space.AddLine(left->EndPoint(), right->StartPoint()),
-          space.AddLine(b, b2)};
+  const EntityRef flank1 = space.AddLine(left->StartPoint(), b);
+  const EntityRef flank2 = space.AddLine(right->EndPoint(), b2);
+  const EntityRef tip = space.AddLine(left->EndPoint(), right->StartPoint());
+  return {left, right, flank1, flank2, tip, space.AddLine(b, b2)};
 }
 
 TEST_F(OcctGeometryTest, RackToothOutlineClosesAndExtrudesAlongPlusZ) {

@@ -53,12 +53,11 @@ class BoxAnswerer {
 inline int Luminance(QRgb c) {
   return (qRed(c) * 299 + qGreen(c) * 587 + qBlue(c) * 114) / 1000;
 }
-inline bool SameColour(QRgb a, QRgb b) {
-  return std::abs(qRed(a) - qRed(b)) <= 10 && std::abs(qGreen(a) - qGreen(b)) <= 10 &&
-         std::abs(qBlue(a) - qBlue(b)) <= 10;
-}
+// Within a few levels of whatever the view's corner shows.
 inline bool IsBackground(const QImage& image, QRgb c) {
-  return SameColour(c, image.pixel(1, 1));  // whatever the view's corner shows
+  const QRgb b = image.pixel(1, 1);
+  return std::abs(qRed(c) - qRed(b)) <= 10 && std::abs(qGreen(c) - qGreen(b)) <= 10 &&
+         std::abs(qBlue(c) - qBlue(b)) <= 10;
 }
 
 // The mean colour of the 5 x 5 pixels around a point.
