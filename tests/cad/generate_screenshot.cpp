@@ -1,8 +1,7 @@
-// Clicks the generate button of the real main window and saves what the X server then shows
-// of both windows, the main window on the left and the 3D window beside it:
-//   xvfb-run -a -s "-screen 0 1520x760x24" generate_screenshot [--both] OUT.png
-// --both ticks the large gear too. Prints the time from the click to the command's end and to
-// the first picture of the last drawing. The picture in docs/ comes from here.
+// Clicks the generate button of the real main window and saves what the X server then shows of
+// both windows side by side (--cad-window: of the 3D window alone; --both ticks the large gear):
+//   xvfb-run -a -s "-screen 0 1520x760x24" generate_screenshot [--both|--cad-window] OUT.png
+// and prints the time from the click to the command's end and to the last drawing on screen.
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -11,7 +10,7 @@
 #include <QScreen>
 #include <QTest>
 #include <cstdio>
-#include <cstring>
+#include <string>
 
 #include "app/kelvo_application.h"
 #include "app/main_form.h"
@@ -24,45 +23,44 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   kelvo::SetUpKelvoApplication();
-  const bool both = argc == 3 && std::strcmp(argv[1], "--both") == 0;
-  if (argc != 2 && !both) {
-    std::fprintf(stderr, "usage: generate_screenshot [--both] OUT.png\n");
+  const std::string option = argc == 3 ? argv[1] : "";
+  if (argc < 2 || argc > 3 || (argc == 3 && option != "--both" && option != "--cad-window")) {
+    std::fprintf(stderr, "usage: generate_screenshot [--both|--cad-window] OUT.png\n");
     return 2;
   }
-  using namespace kelvo;
-  cad::RegisterWindowedCadFactory();
-  MainForm form;
+  kelvo::cad::RegisterWindowedCadFactory();
+  kelvo::MainForm form;
   form.move(0, 0);
   form.show();
   if (!QTest::qWaitForWindowExposed(&form)) return 1;
-  form.findChild<QCheckBox*>("Check_large")->setChecked(both);
-
+  form.findChild<QCheckBox*>("Check_large")->setChecked(option == "--both");
   QElapsedTimer clock;
   clock.start();
   QTest::mouseClick(form.generateButton(), Qt::LeftButton);
   const double command = static_cast<double>(clock.elapsed()) / 1000;
-
-  auto instance = std::dynamic_pointer_cast<cad::WindowedCadApplication>(
-      cad::GetRunningInstance(cad::kCadProgId));
-  cad::CadWindow& window = *instance->Window();
+  auto instance = std::dynamic_pointer_cast<kelvo::cad::WindowedCadApplication>(
+      kelvo::cad::GetRunningInstance(kelvo::cad::kCadProgId));
+  kelvo::cad::CadWindow& window = *instance->Window();
   if (!QTest::qWaitForWindowExposed(&window)) return 1;
   const auto drawings = instance->Occt().Documents().Open();
   window.ViewOf(drawings.back()->Number())->grabFramebuffer();
-  const double shown = static_cast<double>(clock.elapsed()) / 1000;
   std::printf("%zu drawing(s): command %.1f s, last drawing on screen %.1f s after the click\n",
-              drawings.size(), command, shown);
+              drawings.size(), command, static_cast<double>(clock.elapsed()) / 1000);
 
-  // Side by side on a plain ground, as on a desktop (Xvfb's bare root window is black).
+  // On a plain ground, as on a desktop (Xvfb's bare root window is black).
   window.move(form.frameGeometry().right() + 8, 0);
   QTest::qWait(500);
-  const QRect both_windows = form.frameGeometry().united(window.frameGeometry());
-  QImage picture(both_windows.size(), QImage::Format_RGB32);
+  std::vector<QWidget*> parts{&window};
+  if (option != "--cad-window") parts.push_back(&form);
+  QRect shown;
+  for (QWidget* part : parts)
+    shown |= part->frameGeometry();
+  QImage picture(shown.size(), QImage::Format_RGB32);
   picture.fill(QColor(0xd8, 0xdc, 0xe0));
   QPainter painter(&picture);
-  for (QWidget* shown_window : {static_cast<QWidget*>(&form), static_cast<QWidget*>(&window)}) {
-    painter.drawPixmap(shown_window->frameGeometry().topLeft() - both_windows.topLeft(),
-                       form.screen()->grabWindow(shown_window->winId()));
-  }
+  for (QWidget* part : parts)
+    painter.drawPixmap(part->frameGeometry().topLeft() - shown.topLeft(),
+                       form.screen()->grabWindow(part->winId()));
   painter.end();
   if (!picture.save(QString::fromLocal8Bit(argv[argc - 1]))) return 1;
   instance->Quit();

@@ -1,44 +1,26 @@
-// Drawings, handles that outlive their entities, the view and its command line, and the
-// observer seam the 3D window follows.
+// Drawings, handles that outlive their entities, the view and its command line, and exports
+// written under their own name only when complete.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
-#include <functional>
-#include <numbers>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "cad/occt/occt_export.h"
 #include "occt_test_support.h"
 
 namespace kelvo::cad {
 namespace {
 
+namespace fs = std::filesystem;
 using testing::ExpectNear;
 
-std::vector<std::string> Names(const OcctDocuments& documents) {
-  std::vector<std::string> names;
-  for (const auto& document : documents.Open())
-    names.push_back(document->Name());
-  return names;
-}
-
-TEST(OcctDocumentsTest, DrawingsAreNumberedInCreationOrderAndTheNewestIsCurrent) {
-  auto app = MakeHeadlessCadApplication();
-  EXPECT_EQ(app->Documents().Current(), nullptr);
-  for (int i = 0; i < 3; ++i)
-    app->Documents().Add();
-  EXPECT_EQ(Names(app->Documents()),
-            (std::vector<std::string>{"Drawing1", "Drawing2", "Drawing3"}));
-  app->Documents().Current()->Close();
-  EXPECT_EQ(app->Documents().Current()->Name(), "Drawing2");
-  app->Documents().Open().front()->Close();
-  app->Documents().Add();  // numbers are never reused
-  EXPECT_EQ(Names(app->Documents()), (std::vector<std::string>{"Drawing2", "Drawing4"}));
-}
-
-enum class Death { EntityDeleted, DrawingClosed, ApplicationGone };
-
 TEST(OcctHandlesTest, DeadHandlesRaiseOnEveryOperationAndNothingElseIsTouched) {
+  enum class Death { EntityDeleted, DrawingClosed, ApplicationGone };
   for (const Death death : {Death::EntityDeleted, Death::DrawingClosed, Death::ApplicationGone}) {
     SCOPED_TRACE(static_cast<int>(death));
     auto app = MakeHeadlessCadApplication();
@@ -60,22 +42,18 @@ TEST(OcctHandlesTest, DeadHandlesRaiseOnEveryOperationAndNothingElseIsTouched) {
       app.reset();
     }
     const Point o{0, 0, 0}, x{1, 0, 0};
-    const std::pair<const char*, std::function<void()>> operations[] = {
-        {"Move", [&] { solid->Move(o, x); }},
-        {"Copy", [&] { solid->Copy(); }},
-        {"Rotate3D", [&] { solid->Rotate3D(o, x, 1); }},
-        {"ArrayPolar", [&] { solid->ArrayPolar(3, 1, o); }},
-        {"Delete", [&] { solid->Delete(); }},
-        {"Boolean on it", [&] { solid->Boolean(BooleanOperation::Subtraction, *other); }},
-        {"Boolean with it", [&] { other->Boolean(BooleanOperation::Subtraction, *solid); }},
-        {"StartPoint", [&] { arc->StartPoint(); }},
-        {"EndPoint", [&] { arc->EndPoint(); }},
-        {"SetColor", [&] { circle->SetColor(1); }},
-        {"Color", [&] { circle->Color(); }},
-        {"MeasureSolid", [&] { MeasureSolid(*solid); }},
-    };
-    for (const auto& [name, operation] : operations)
-      EXPECT_THROW(operation(), CadError) << name;
+    EXPECT_THROW(solid->Move(o, x), CadError);
+    EXPECT_THROW(solid->Copy(), CadError);
+    EXPECT_THROW(solid->Rotate3D(o, x, 1), CadError);
+    EXPECT_THROW(solid->ArrayPolar(3, 1, o), CadError);
+    EXPECT_THROW(solid->Delete(), CadError);
+    EXPECT_THROW(solid->Boolean(BooleanOperation::Subtraction, *other), CadError);
+    EXPECT_THROW(other->Boolean(BooleanOperation::Subtraction, *solid), CadError);
+    EXPECT_THROW(arc->StartPoint(), CadError);
+    EXPECT_THROW(arc->EndPoint(), CadError);
+    EXPECT_THROW(circle->SetColor(1), CadError);
+    EXPECT_THROW(circle->Color(), CadError);
+    EXPECT_THROW(MeasureSolid(*solid), CadError);
     EXPECT_EQ(IsAlive(*other), death != Death::ApplicationGone);
     EXPECT_EQ(drawing->IsOpen(), death == Death::EntityDeleted);
     EXPECT_EQ(drawing->Name(), "Drawing1");
@@ -87,27 +65,26 @@ TEST(OcctHandlesTest, DeadHandlesRaiseOnEveryOperationAndNothingElseIsTouched) {
   }
 }
 
-struct CommandCase {
-  std::string typed;
-  int zoom_extents_requests;
-  ShadeMode shade_mode;
-  std::string last_log_line;
-};
-
 TEST(OcctCommandLineTest, RunsZoomAndShadeModeAndAnswersWhatItCannotRun) {
-  const CommandCase cases[] = {
-      {"ZOOM E ", 1, ShadeMode::Wireframe, "Command: ZOOM E"},
-      {"zoom extents\n", 1, ShadeMode::Wireframe, "Command: zoom extents"},
-      {"SHADEMODE G ", 0, ShadeMode::Gouraud, "Command: SHADEMODE G"},
-      {"SHADEMODE G SHADEMODE 2D ", 0, ShadeMode::Wireframe, "Command: SHADEMODE 2D"},
-      {"_.ZOOM _E ZOOM E ", 2, ShadeMode::Wireframe, "Command: ZOOM E"},
-      {"ZOOM E", 0, ShadeMode::Wireframe, "ZOOM was not finished: end each entry with a blank."},
-      {"ZOOM W ", 0, ShadeMode::Wireframe, "Invalid option keyword \"W\" for ZOOM."},
-      {"REGEN ", 0, ShadeMode::Wireframe, "Unknown command \"REGEN\"."},
-      {"REGEN ZOOM E ", 1, ShadeMode::Wireframe, "Command: ZOOM E"},
-      {"  ", 0, ShadeMode::Wireframe, ""},
+  using enum ShadeMode;
+  struct Case {
+    std::string typed;
+    int zoom_extents_requests;
+    ShadeMode shade_mode;
+    std::string last_log_line;
+  } const cases[] = {
+      {"ZOOM E ", 1, Wireframe, "Command: ZOOM E"},
+      {"zoom extents\n", 1, Wireframe, "Command: zoom extents"},
+      {"SHADEMODE G ", 0, Gouraud, "Command: SHADEMODE G"},
+      {"SHADEMODE G SHADEMODE 2D ", 0, Wireframe, "Command: SHADEMODE 2D"},
+      {"_.ZOOM _E ZOOM E ", 2, Wireframe, "Command: ZOOM E"},
+      {"ZOOM E", 0, Wireframe, "ZOOM was not finished: end each entry with a blank."},
+      {"ZOOM W ", 0, Wireframe, "Invalid option keyword \"W\" for ZOOM."},
+      {"REGEN ", 0, Wireframe, "Unknown command \"REGEN\"."},
+      {"REGEN ZOOM E ", 1, Wireframe, "Command: ZOOM E"},
+      {"  ", 0, Wireframe, ""},
   };
-  for (const CommandCase& c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.typed);
     auto app = MakeHeadlessCadApplication();
     auto drawing = app->Documents().AddDrawing();
@@ -130,10 +107,67 @@ TEST(OcctViewportTest, ChangesTakeEffectWhenTheViewportIsAssignedBack) {
   drawing->SetActiveViewport(drawing->ActiveViewport());
   ExpectNear(drawing->View().direction, {1, 1, 1}, 0);
   ExpectNear(drawing->View().center, {0, 0, 5}, 0);
-  auto viewport = drawing->ActiveViewport();
-  ExpectNear(drawing->ActiveViewport()->Direction(), {1, 1, 1}, 0);
-  EXPECT_THROW(viewport->SetDirection({0, 0, 0}), CadError);
+  EXPECT_THROW(drawing->ActiveViewport()->SetDirection({0, 0, 0}), CadError);
   EXPECT_THROW(drawing->SetActiveViewport(nullptr), CadError);
+}
+
+TEST(OcctExportTest, WritesEachFormatWhenCompleteAndFailsClearlyKeepingWhatWasThere) {
+  const fs::path folder = fs::temp_directory_path() / ("kelvo-export-" + std::to_string(getpid()));
+  fs::remove_all(folder);
+  fs::create_directories(folder / "sub.step");
+  auto app = MakeHeadlessCadApplication();
+  // A notched blank and its red reference circle, like a generated gear drawing.
+  const auto gear = app->Documents().AddDrawing();
+  auto blank = gear->ModelSpace()->AddCylinder({0, 0, 0}, 22, 20);
+  blank->Boolean(BooleanOperation::Subtraction,
+                 *gear->ModelSpace()->AddCylinder({0, 22, 0}, 3, 40));
+  gear->ModelSpace()->AddCircle({0, 0, 0}, 20)->SetColor(1);
+  const double volume = MeasureSolid(*blank).volume;
+  const std::pair<std::string, ExportFormat> files[] = {
+      {"gear.step", ExportFormat::Step}, {"gear.STP", ExportFormat::Step},
+      {"gear.iges", ExportFormat::Iges}, {"gear.igs", ExportFormat::Iges},
+      {"gear.stl", ExportFormat::Stl},   {"gear.brep", ExportFormat::Brep},
+  };
+  for (const auto& [name, format] : files) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(ExportFormatFor(name), format);
+    ExportDocument(*gear, folder / name);
+    EXPECT_GT(fs::file_size(folder / name), 1000u);
+  }
+  const ImportedSolids solids = ReadStepSolids(folder / "gear.step");
+  EXPECT_EQ(solids.solid_count, 1);
+  EXPECT_NEAR(solids.volume, volume, 1e-6 * volume);
+  std::uint32_t triangles = 0;  // binary STL: an 80-byte header, the count, 50 bytes a triangle
+  std::ifstream(folder / "gear.stl", std::ios::binary)
+      .seekg(80)
+      .read(reinterpret_cast<char*>(&triangles), sizeof triangles);
+  EXPECT_GT(triangles, 100u);
+  EXPECT_EQ(fs::file_size(folder / "gear.stl"), 84u + 50u * triangles);
+
+  const auto empty = app->Documents().AddDrawing();
+  const auto curves_only = app->Documents().AddDrawing();
+  curves_only->ModelSpace()->AddCircle({0, 0, 0}, 5);
+  std::ofstream(folder / "gear.stl") << "an older file";
+  const std::tuple<std::string, std::shared_ptr<OcctDocument>, fs::path> failures[] = {
+      {"missing folder", gear, folder / "no-such-folder" / "gear.step"},
+      {"folder not writable", gear, "/proc/gear.step"},
+      {"empty drawing", empty, folder / "gear.step"},
+      {"STL without solids", curves_only, folder / "gear.stl"},
+      {"unknown extension", gear, folder / "gear.dwg"},
+      {"target is a folder", gear, folder / "sub.step"},
+  };
+  for (const auto& [name, drawing, path] : failures) {
+    SCOPED_TRACE(name);
+    EXPECT_THROW(ExportDocument(*drawing, path), CadError);
+  }
+  std::string content;
+  std::getline(std::ifstream(folder / "gear.stl"), content);
+  EXPECT_EQ(content, "an older file");
+  // No temporary file left behind: the six exports, the folder, nothing else.
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 7);
+  gear->Close();
+  EXPECT_THROW(ExportDocument(*gear, folder / "gear.step"), CadError);
+  fs::remove_all(folder);
 }
 
 }  // namespace

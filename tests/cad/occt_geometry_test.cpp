@@ -1,5 +1,5 @@
-// The geometric conventions the rack cutter and the hobbing code rely on: where a cylinder
-// ends, which way an arc runs, which way Rotate3D and ArrayPolar turn, where an extrusion goes.
+// The conventions the rack cutter and the hobbing code rely on: where a cylinder ends, which
+// way an arc runs, which way Rotate3D and ArrayPolar turn, where an extrusion goes.
 
 #include <gtest/gtest.h>
 
@@ -23,74 +23,56 @@ class OcctGeometryTest : public ::testing::Test {
   std::shared_ptr<CadModelSpace> space = app->Documents().Add()->ModelSpace();
 };
 
-struct CylinderCase {
-  Point centre;
-  double radius, height;
-};
-
 TEST_F(OcctGeometryTest, CylinderIsCentredOnItsCentreWithEndFacesAtHalfHeight) {
-  const CylinderCase cases[] = {{{0, 0, 0}, 22, 20}, {{5, -3, 7}, 1.5, 0.4}};
-  for (const CylinderCase& c : cases) {
-    const auto blank = space->AddCylinder(c.centre, c.radius, c.height);
-    const SolidMeasures measures = MeasureSolid(*blank);
+  for (const auto& [o, r, h] :
+       {std::tuple{Point{0, 0, 0}, 22.0, 20.0}, {Point{5, -3, 7}, 1.5, 0.4}}) {
+    const SolidMeasures measures = MeasureSolid(*space->AddCylinder(o, r, h));
     EXPECT_TRUE(measures.is_one_valid_solid);
-    EXPECT_NEAR(measures.volume, kPi * c.radius * c.radius * c.height, 1e-9 * measures.volume);
-    ExpectNear(measures.box.min,
-               {c.centre.x - c.radius, c.centre.y - c.radius, c.centre.z - c.height / 2}, 1e-7,
-               "min");
-    ExpectNear(measures.box.max,
-               {c.centre.x + c.radius, c.centre.y + c.radius, c.centre.z + c.height / 2}, 1e-7,
-               "max");
+    EXPECT_NEAR(measures.volume, kPi * r * r * h, 1e-9 * measures.volume);
+    ExpectNear(measures.box.min, {o.x - r, o.y - r, o.z - h / 2}, 1e-7, "min");
+    ExpectNear(measures.box.max, {o.x + r, o.y + r, o.z + h / 2}, 1e-7, "max");
   }
 }
 
-struct ArcCase {
-  std::string name;
-  double start, end;                  // angles as given
-  double min_x, max_x, min_y, max_y;  // unit-radius box of the arc about the origin
-};
-
 TEST_F(OcctGeometryTest, ArcsRunCounterClockwiseWithAnglesTakenModuloAFullTurn) {
   const double alpha = 62.831852 / 180;  // the rack's pressure angle, computed as Kelvo does
-  const ArcCase cases[] = {
+  struct Case {
+    std::string name;
+    double start, end;
+    double min_x, max_x, min_y, max_y;  // the box of the arc on a unit circle about the origin
+  } const cases[] = {
       // The rack cutter's right tip arc: 70 degrees through 300 degrees, not 290 the other way.
       {"3pi/2 to -alpha", 1.5 * 3.1415926, -alpha, 0, std::cos(alpha), -1, -std::sin(alpha)},
-      // The left tip arc: from pi + alpha down to the lowest point.
       {"pi+alpha to 3pi/2", (20.0 / 180 + 1) * 3.1415926, 1.5 * 3.1415926, -std::cos(alpha), 0, -1,
        -std::sin(alpha)},
       {"end below start wraps", kPi / 2, 0, -1, 1, -1, 1},
       {"beyond a full turn", 2 * kPi, 3 * kPi, -1, 1, 0, 1},
       {"negative angles", -kPi, -kPi / 2, -1, 0, -1, 0},
   };
-  for (const ArcCase& c : cases) {
+  const Point o{3, -2, 1.5};
+  const double r = 0.76;
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const Point centre{3, -2, 1.5};
-    const double r = 0.76;
-    const auto arc = space->AddArc(centre, r, c.start, c.end);
-    ExpectNear(arc->StartPoint(),
-               {centre.x + r * std::cos(c.start), centre.y + r * std::sin(c.start), centre.z},
+    const auto arc = space->AddArc(o, r, c.start, c.end);
+    ExpectNear(arc->StartPoint(), {o.x + r * std::cos(c.start), o.y + r * std::sin(c.start), o.z},
                1e-12, "start");
-    ExpectNear(arc->EndPoint(),
-               {centre.x + r * std::cos(c.end), centre.y + r * std::sin(c.end), centre.z}, 1e-12,
+    ExpectNear(arc->EndPoint(), {o.x + r * std::cos(c.end), o.y + r * std::sin(c.end), o.z}, 1e-12,
                "end");
-    // The box tells which way round the arc went.
-    const BoundingBox box = BoundingBoxOf(*arc);
-    ExpectNear(box.min, {centre.x + r * c.min_x, centre.y + r * c.min_y, centre.z}, 1e-7, "min");
-    ExpectNear(box.max, {centre.x + r * c.max_x, centre.y + r * c.max_y, centre.z}, 1e-7, "max");
+    const BoundingBox box = BoundingBoxOf(*arc);  // which way round the arc went
+    ExpectNear(box.min, {o.x + r * c.min_x, o.y + r * c.min_y, o.z}, 1e-7, "min");
+    ExpectNear(box.max, {o.x + r * c.max_x, o.y + r * c.max_y, o.z}, 1e-7, "max");
   }
   EXPECT_THROW(space->AddArc({0, 0, 0}, 1, 1, 1 + 2 * kPi), CadError);
   EXPECT_THROW(space->AddArc({0, 0, 0}, 0, 0, 1), CadError);
 }
 
-struct RotationCase {
-  std::string name;
-  Point start, point1, point2;
-  double angle;
-  Point expected;
-};
-
 TEST_F(OcctGeometryTest, Rotate3DTurnsByTheRightHandRuleAboutPoint1ToPoint2) {
-  const RotationCase cases[] = {
+  struct Case {
+    std::string name;
+    Point start, point1, point2;
+    double angle;
+    Point expected;
+  } const cases[] = {
       {"+Z, quarter", {10, 0, 0}, {0, 0, 0}, {0, 0, 1}, kPi / 2, {0, 10, 0}},
       {"+Z, negative quarter", {10, 0, 0}, {0, 0, 0}, {0, 0, 1}, -kPi / 2, {0, -10, 0}},
       // The hobbing blank's turn: clockwise seen from +Z, so its +Y side moves towards +X.
@@ -100,141 +82,105 @@ TEST_F(OcctGeometryTest, Rotate3DTurnsByTheRightHandRuleAboutPoint1ToPoint2) {
       {"+X, quarter", {0, 10, 0}, {0, 0, 0}, {1, 0, 0}, kPi / 2, {0, 0, 10}},
       {"axis off the origin", {10, 0, 0}, {5, 0, 3}, {5, 0, 9}, kPi, {0, 0, 0}},
   };
-  for (const RotationCase& c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const auto solid = space->AddCylinder(c.start, 1, 2);
     solid->Rotate3D(c.point1, c.point2, c.angle);
-    ExpectNear(BoxCentre(BoundingBoxOf(*solid)), c.expected, 1e-9);
+    ExpectNear(BoxCentre(*solid), c.expected, 1e-9);
   }
-  const auto solid = space->AddCylinder({0, 0, 0}, 1, 2);
-  EXPECT_THROW(solid->Rotate3D({1, 1, 1}, {1, 1, 1}, 1), CadError);
-}
-
-TEST_F(OcctGeometryTest, MotionsComposeInTheOrderCalled) {
-  const auto cutter = space->AddCylinder({0, 20, 0}, 1, 2);
-  const auto blank = space->AddCylinder({10, 0, 0}, 1, 2);
-  for (int step = 0; step < 18; ++step) {
-    cutter->Move({0, 0, 0}, {1.5707963, 0, 0});
-    blank->Rotate3D({0, 0, 0}, {0, 0, -1}, kPi / 9);  // 18 steps of 20 degrees: two turns
-  }
-  ExpectNear(BoxCentre(BoundingBoxOf(*cutter)), {18 * 1.5707963, 20, 0}, 1e-9);
-  ExpectNear(BoxCentre(BoundingBoxOf(*blank)), {10, 0, 0}, 1e-9);
-
   // Each motion acts on the entity where the previous ones left it.
   const auto solid = space->AddCylinder({0, 0, 0}, 1, 2);
   solid->Move({0, 0, 0}, {10, 0, 0});
   solid->Rotate3D({0, 0, 0}, {0, 0, 1}, kPi / 2);
-  ExpectNear(BoxCentre(BoundingBoxOf(*solid)), {0, 10, 0}, 1e-9);
   solid->Move({1, 1, 1}, {1, 1, 6});
   solid->Rotate3D({0, 0, 0}, {1, 0, 0}, kPi / 2);
-  ExpectNear(BoxCentre(BoundingBoxOf(*solid)), {0, -5, 10}, 1e-9);
+  ExpectNear(BoxCentre(*solid), {0, -5, 10}, 1e-9);
+  EXPECT_THROW(solid->Rotate3D({1, 1, 1}, {1, 1, 1}, 1), CadError);
 }
-
-struct ArrayCase {
-  std::string name;
-  int count;
-  double angle_to_fill;
-  Point centre;
-  std::vector<Point> expected;  // the copies' centres, in order
-};
 
 TEST_F(OcctGeometryTest, ArrayPolarTurnsCopiesCounterClockwiseInEqualSteps) {
   const double s = 10 * std::sin(kPi / 3), h = 10 * std::cos(kPi / 3);
-  const ArrayCase cases[] = {
+  const std::vector<Point> six_teeth{{h, s, 0}, {-h, s, 0}, {-10, 0, 0}, {-h, -s, 0}, {h, -s, 0}};
+  struct Case {
+    std::string name;
+    int count;
+    double angle_to_fill;
+    Point centre;
+    std::vector<Point> expected;  // the copies' centres, in order
+  } const cases[] = {
       {"three quarters", 4, 1.5 * kPi, {0, 0, 0}, {{0, 10, 0}, {-10, 0, 0}, {0, -10, 0}}},
       // The replication's call: z objects over 2*pi - 2*pi/z, one angular pitch apart.
-      {"six teeth",
-       6,
-       2 * kPi - 2 * kPi / 6,
-       {0, 0, 0},
-       {{h, s, 0}, {-h, s, 0}, {-10, 0, 0}, {-h, -s, 0}, {h, -s, 0}}},
+      {"six teeth", 6, 5 * kPi / 3, {}, six_teeth},
       {"clockwise", 3, -kPi, {0, 0, 0}, {{0, -10, 0}, {-10, 0, 0}}},
       {"about another centre", 3, kPi, {10, 10, 7}, {{20, 10, 0}, {10, 20, 0}}},
   };
-  for (const ArrayCase& c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const auto original = space->AddCylinder({10, 0, 0}, 1, 2);
     const std::vector<EntityRef> copies = original->ArrayPolar(c.count, c.angle_to_fill, c.centre);
     ASSERT_EQ(copies.size(), c.expected.size());
     for (std::size_t i = 0; i < copies.size(); ++i) {
       EXPECT_EQ(KindOf(*copies[i]), EntityKind::Solid);
-      ExpectNear(BoxCentre(BoundingBoxOf(*copies[i])), c.expected[i], 1e-9,
-                 std::to_string(i).c_str());
+      ExpectNear(BoxCentre(*copies[i]), c.expected[i], 1e-9, std::to_string(i));
     }
-    ExpectNear(BoxCentre(BoundingBoxOf(*original)), {10, 0, 0}, 1e-12, "original");
+    ExpectNear(BoxCentre(*original), {10, 0, 0}, 1e-12, "original");
   }
   const auto circle = space->AddCircle({5, 0, 0}, 1);
-  const auto circle_copies = circle->ArrayPolar(2, kPi, {0, 0, 0});
-  ASSERT_NE(std::dynamic_pointer_cast<CadCircle>(circle_copies.at(0)), nullptr);
-  ExpectNear(CircleOf(*circle_copies[0]).center, {-5, 0, 0}, 1e-12);
+  ExpectNear(CircleOf(*circle->ArrayPolar(2, kPi, {0, 0, 0}).at(0)).center, {-5, 0, 0}, 1e-12);
   EXPECT_THROW(circle->ArrayPolar(1, kPi, {0, 0, 0}), CadError);
 }
 
-struct RackTooth {
-  std::vector<EntityRef> curves;
-  double area;  // worked out from the arcs' end points and circular segments
-};
-
 // One tooth of the 20-degree standard rack for module m, drawn as the rack cutter is: two tip
-// arcs, two flanks, the tip line and the top line, the lines ending where the arcs end.
-RackTooth DrawRackTooth(CadModelSpace& space, double m) {
+// arcs, two flanks, the tip line and the top line; area is its area worked out by hand.
+std::vector<EntityRef> DrawRackTooth(CadModelSpace& space, double m, double* area = nullptr) {
   const double pi = 3.1415926, alpha = 62.831852 / 180, r = 0.38 * m;
-  const double ax = -pi * m / 4;
-  const Point b{ax - 1.25 * m * std::tan(alpha), 1.25 * m, 0};
-  const Point c{ax + m * std::tan(alpha), -m, 0};
+  const Point b{-pi * m / 4 - 1.25 * m * std::tan(alpha), 1.25 * m, 0};
+  const Point c{-pi * m / 4 + m * std::tan(alpha), -m, 0};
   const Point d{c.x + r * std::cos(alpha), c.y + r * std::sin(alpha), 0};
-  const Point d2{-d.x, d.y, 0}, b2{-b.x, b.y, 0};
-  const double a1 = (20.0 / 180 + 1) * pi, a2 = 1.5 * pi, a3 = -62.831852 / 180;
+  const Point b2{-b.x, b.y, 0};
+  const double a1 = (20.0 / 180 + 1) * pi, a2 = 1.5 * pi, a3 = -alpha;
   auto left = space.AddArc(d, r, a1, a2);
-  auto right = space.AddArc(d2, r, a2, a3);
-  RackTooth tooth;
-  tooth.curves = {left,
-                  right,
-                  space.AddLine(left->StartPoint(), b),
-                  space.AddLine(right->EndPoint(), b2),
-                  space.AddLine(left->EndPoint(), right->StartPoint()),
-                  space.AddLine(b, b2)};
-  // Shoelace over B, C, T, T', C', B', plus the two segments the arcs add outside the chords.
-  const std::vector<Point> polygon{
-      b, left->StartPoint(), left->EndPoint(), right->StartPoint(), right->EndPoint(), b2};
-  double twice = 0;
-  for (std::size_t i = 0; i < polygon.size(); ++i) {
-    const Point& p = polygon[i];
-    const Point& q = polygon[(i + 1) % polygon.size()];
-    twice += p.x * q.y - q.x * p.y;
+  auto right = space.AddArc({-d.x, d.y, 0}, r, a2, a3);
+  if (area) {
+    // Shoelace over the six corners, plus the two segments the arcs add outside the chords.
+    const Point p[] = {
+        b, left->StartPoint(), left->EndPoint(), right->StartPoint(), right->EndPoint(), b2};
+    double twice = 0;
+    for (std::size_t i = 0; i < 6; ++i)
+      twice += p[i].x * p[(i + 1) % 6].y - p[(i + 1) % 6].x * p[i].y;
+    const double sweep1 = a2 - a1, sweep2 = a3 + 2 * kPi - a2;
+    *area =
+        std::abs(twice) / 2 + r * r / 2 * (sweep1 - std::sin(sweep1) + sweep2 - std::sin(sweep2));
   }
-  const double sweep1 = a2 - a1, sweep2 = a3 + 2 * kPi - a2;
-  tooth.area = std::abs(twice) / 2 + r * r / 2 * (sweep1 - std::sin(sweep1)) +
-               r * r / 2 * (sweep2 - std::sin(sweep2));
-  return tooth;
+  const EntityRef flank1 = space.AddLine(left->StartPoint(), b);
+  const EntityRef flank2 = space.AddLine(right->EndPoint(), b2);
+  const EntityRef tip = space.AddLine(left->EndPoint(), right->StartPoint());
+  return {left, right, flank1, flank2, tip, space.AddLine(b, b2)};
 }
 
 TEST_F(OcctGeometryTest, RackToothOutlineClosesAndExtrudesAlongPlusZ) {
   for (double m : {1.0, 2.0, 3.0}) {
     SCOPED_TRACE(m);
-    RackTooth tooth = DrawRackTooth(*space, m);
-    const std::vector<EntityRef> regions = space->AddRegion(tooth.curves);
+    double area = 0;
+    const std::vector<EntityRef> regions = space->AddRegion(DrawRackTooth(*space, m, &area));
     ASSERT_EQ(regions.size(), 1u);
     EXPECT_EQ(KindOf(*regions[0]), EntityKind::Region);
-    const double height = 40;
-    const auto cutter = space->AddExtrudedSolid(*regions[0], height, 0);
-    const SolidMeasures measures = MeasureSolid(*cutter);
-    EXPECT_TRUE(measures.is_one_valid_solid);
-    EXPECT_NEAR(measures.volume, tooth.area * height, 1e-9 * measures.volume);
-    EXPECT_NEAR(measures.box.min.z, 0, 1e-9);
-    EXPECT_NEAR(measures.box.max.z, height, 1e-9);
-    EXPECT_NEAR(measures.box.max.y, 1.25 * m, 1e-9);
-    EXPECT_NEAR(measures.box.min.y, -1.25003 * m, 1e-5 * m);  // the tip line
-    EXPECT_NEAR(measures.box.max.x, 1.2404 * m, 1e-4 * m);    // B' on the top line
+    const SolidMeasures cutter = MeasureSolid(*space->AddExtrudedSolid(*regions[0], 40, 0));
+    EXPECT_TRUE(cutter.is_one_valid_solid);
+    EXPECT_NEAR(cutter.volume, area * 40, 1e-9 * cutter.volume);
+    EXPECT_NEAR(cutter.box.min.z, 0, 1e-9);
+    EXPECT_NEAR(cutter.box.max.z, 40, 1e-9);
+    EXPECT_NEAR(cutter.box.max.y, 1.25 * m, 1e-9);
+    EXPECT_NEAR(cutter.box.min.y, -1.25003 * m, 1e-5 * m);  // the tip line
+    EXPECT_NEAR(cutter.box.max.x, 1.2404 * m, 1e-4 * m);    // B' on the top line
   }
 }
 
 TEST_F(OcctGeometryTest, RegionsNeedClosedLoopsOfCurves) {
-  RackTooth tooth = DrawRackTooth(*space, 2);
-  std::vector<EntityRef> open_loop(tooth.curves.begin(), tooth.curves.end() - 1);
-  EXPECT_THROW(space->AddRegion(open_loop), CadError);
-  std::vector<EntityRef> doubled = tooth.curves;
-  doubled.push_back(tooth.curves[0]);
+  const std::vector<EntityRef> tooth = DrawRackTooth(*space, 2);
+  EXPECT_THROW(space->AddRegion({tooth.begin(), tooth.end() - 1}), CadError);
+  std::vector<EntityRef> doubled = tooth;
+  doubled.push_back(tooth[0]);
   EXPECT_THROW(space->AddRegion(doubled), CadError);
   EXPECT_THROW(space->AddRegion({}), CadError);
   // A circle closes on itself; lines in any order and direction close too.
@@ -244,11 +190,10 @@ TEST_F(OcctGeometryTest, RegionsNeedClosedLoopsOfCurves) {
                                         space->AddLine(c, b)};
   const std::vector<EntityRef> regions = space->AddRegion(triangle);
   ASSERT_EQ(regions.size(), 1u);
-  const auto down = space->AddExtrudedSolid(*regions[0], -2, 0);  // a negative height goes down
-  const SolidMeasures measures = MeasureSolid(*down);
-  EXPECT_NEAR(measures.volume, 6 * 2, 1e-9);
-  EXPECT_NEAR(measures.box.min.z, 3, 1e-9);
-  EXPECT_NEAR(measures.box.max.z, 5, 1e-9);
+  const SolidMeasures down = MeasureSolid(*space->AddExtrudedSolid(*regions[0], -2, 0));
+  EXPECT_NEAR(down.volume, 6 * 2, 1e-9);  // a negative height goes down
+  EXPECT_NEAR(down.box.min.z, 3, 1e-9);
+  EXPECT_NEAR(down.box.max.z, 5, 1e-9);
   EXPECT_THROW(space->AddExtrudedSolid(*regions[0], 2, 0.1), CadError);
   EXPECT_THROW(space->AddExtrudedSolid(*triangle[0], 2, 0), CadError);
 }
