@@ -1,26 +1,26 @@
 // Reaching the CAD application: the running instance first, a new one second, and one message
-// when neither works, whatever way the start fails; in the window program where no 3D view can
-// be drawn (Qt's offscreen platform has no X display for OpenCASCADE), the main window's box.
+// when neither works, whatever way the start fails, the 3D window's own start included where
+// no 3D view can be drawn (Qt's offscreen platform has no X display for OpenCASCADE).
 
 #include "cad/connection/connect_cad.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "app/kelvo_application.h"
-#include "app/main_form.h"
 #include "cad/cad_session.h"
 #include "cad/connection/cad_registry.h"
-#include "viewer_test_support.h"
+#include "cad/occt/occt_application.h"
+#include "cad/viewer/windowed_cad_application.h"
 
 namespace kelvo::cad::testing {
 namespace {
 
 TEST(ConnectCadTest, PrefersTheRunningInstanceThenStartsOneThenReportsOnce) {
-  enum class Start { NoFactory, Starts, Throws, ThrowsNonStandard, ReturnsNothing };
+  enum class Start { NoFactory, Starts, Throws, ThrowsNonStandard, ReturnsNothing, Windowed };
   enum class Expect { Running, Started, Earlier };
   struct Case {
     bool running;
@@ -35,6 +35,7 @@ TEST(ConnectCadTest, PrefersTheRunningInstanceThenStartsOneThenReportsOnce) {
       {false, Start::Throws, Expect::Earlier, 1},
       {false, Start::ThrowsNonStandard, Expect::Earlier, 1},
       {false, Start::ReturnsNothing, Expect::Earlier, 1},
+      {false, Start::Windowed, Expect::Earlier, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << "running " << c.running << ", start " << int(c.start));
@@ -49,6 +50,7 @@ TEST(ConnectCadTest, PrefersTheRunningInstanceThenStartsOneThenReportsOnce) {
         if (c.start == Start::Throws) throw std::runtime_error("cannot open display");
         if (c.start == Start::ThrowsNonStandard) throw 42;
         if (c.start == Start::ReturnsNothing) return nullptr;
+        if (c.start == Start::Windowed) return StartWindowedCadApplication();
         started = MakeHeadlessCadApplication();
         cookies.push_back(RegisterRunningInstance(kCadProgId, started));
         return started;
@@ -72,30 +74,13 @@ TEST(ConnectCadTest, PrefersTheRunningInstanceThenStartsOneThenReportsOnce) {
       EXPECT_EQ(starts, failed ? call * c.starts : c.starts);
       EXPECT_EQ(messages,
                 std::vector<std::string>(failed ? call : 0, std::string(kConnectCadFailedMessage)));
+      if (failed) {
+        EXPECT_THROW(GetRunningInstance(kCadProgId), CadError) << "nothing half-started";
+      }
     }
     for (RunningCookie cookie : cookies)
       RevokeRunningInstance(cookie);
   }
-  RegisterClassFactory(kCadProgId, {});
-  cadApp.reset();
-}
-
-TEST(ConnectCadTest, WithoutADisplayTheWindowShowsOneMessageAndKeepsTheEarlierApplication) {
-  RegisterWindowedCadFactory();
-  const std::shared_ptr<CadApplication> earlier = MakeHeadlessCadApplication();
-  cadApp = earlier;
-  EXPECT_THROW(StartWindowedCadApplication(), CadError);
-  MainForm form;
-  form.show();
-  const BoxAnswerer boxes(QStringLiteral("OK"));
-  EXPECT_TRUE(ConnectCad([&](const std::string& text) { form.ShowMessage(text); }));
-  EXPECT_EQ(boxes.texts, QStringList(QString::fromUtf8(kConnectCadFailedMessage.data(),
-                                                       kConnectCadFailedMessage.size())));
-  EXPECT_EQ(boxes.title, "Kelvo");
-  EXPECT_EQ(boxes.icon, QMessageBox::NoIcon);
-  EXPECT_EQ(boxes.buttons, QStringList({"OK"}));
-  EXPECT_EQ(cadApp, earlier);
-  EXPECT_THROW(GetRunningInstance(kCadProgId), CadError);  // nothing half-started left behind
   RegisterClassFactory(kCadProgId, {});
   cadApp.reset();
 }
@@ -107,6 +92,5 @@ int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   ::testing::InitGoogleTest(&argc, argv);
   QApplication app(argc, argv);
-  kelvo::SetUpKelvoApplication();
   return RUN_ALL_TESTS();
 }

@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <string>
 #include <vector>
 
+#include "cad/cad_session.h"
 #include "cad/occt/occt_gear_inspection.h"
 #include "cad/occt/occt_inspect.h"
 #include "cli/gear_build.h"
@@ -15,6 +17,7 @@
 #include "geometry/gear_theory.h"
 #include "geometry/solve_gear_pair.h"
 #include "hobbing/hob_plan.h"
+#include "hobbing/rack_cutter.h"
 
 namespace kelvo {
 namespace {
@@ -105,6 +108,14 @@ TEST(HobbedGearTest, DefaultSmallGearIsTheReferenceSolidAndMeasuresAsTheTablesSa
   ExpectAsTheTablesSay(reference, 0, 0.01);
   EXPECT_NEAR(reference.gear[0].tooth_thickness, fast.gear[0].tooth_thickness, 1e-7);
   EXPECT_NEAR(reference.gear[0].profile_deviation, fast.gear[0].profile_deviation, 1e-7);
+
+  // Shifted by x1 0.5: 2 x m tan(alpha) thicker on the reference circle, x m deeper in the
+  // blank's favour.
+  const Hobbed shifted = Hob({60, 2, 20, 40, 20, 0, 0.5}, {1}, 4);
+  ExpectAsTheTablesSay(shifted, 0, 0.01);
+  EXPECT_NEAR(shifted.gear[0].tooth_thickness - fast.gear[0].tooth_thickness,
+              2 * 0.5 * 2 * std::tan(kNormalPressureAngle), 0.005);
+  EXPECT_NEAR(shifted.gear[0].root_diameter - fast.gear[0].root_diameter, 2 * 0.5 * 2, 0.01);
 }
 
 TEST(HobbedGearTest, MoreGearsMeasureAsTheTablesSay) {
@@ -115,7 +126,6 @@ TEST(HobbedGearTest, MoreGearsMeasureAsTheTablesSay) {
     double fineness;
     double root_tolerance;  // the few positions on a small gear leave a root scallop
   } const cases[] = {
-      {"default large gear", kDefaultPair, {2}, 4, 0.02},
       {"small gear finely generated", kDefaultPair, {1}, 8, 0.01},
       {"helical m3 z17 x0.2", {0, 3, 17, 40, 30, 15, 0.2}, {1}, 4, 0.02},
       {"undercut pinion z12 x-0.3", {0, 2, 12, 30, 16, 0, -0.3}, {1}, 4, 0.03},
@@ -133,14 +143,38 @@ TEST(HobbedGearTest, MoreGearsMeasureAsTheTablesSay) {
   }
 }
 
-TEST(HobbedGearTest, AShiftedPinionHasTheThickerToothAndTheLargerRoot) {
-  const Hobbed plain = Hob(kDefaultPair, {1}, 4);
-  const Hobbed shifted = Hob({60, 2, 20, 40, 20, 0, 0.5}, {1}, 4);
-  ExpectAsTheTablesSay(shifted, 0, 0.01);
-  // 2 x m tan(alpha) thicker on the reference circle, x m deeper in the blank's favour.
-  EXPECT_NEAR(shifted.gear[0].tooth_thickness - plain.gear[0].tooth_thickness,
-              2 * 0.5 * 2 * std::tan(kNormalPressureAngle), 0.005);
-  EXPECT_NEAR(shifted.gear[0].root_diameter - plain.gear[0].root_diameter, 2 * 0.5 * 2, 0.01);
+// The rack cutter's outline (two tip arcs, two flanks, the tip line, the top line) closes into
+// one region where the CAD application says its arcs end, and extrudes to the tooth's area:
+// the hexagon of its corners (shoelace) plus the two arc segments beyond their chords.
+TEST(HobbedGearTest, TheRackCutterOutlineClosesAndExtrudesToTheToothsArea) {
+  gearPair = Solve(kDefaultPair);  // spur: the cutter is not tilted
+  const auto app = cad::MakeHeadlessCadApplication();
+  const auto drawing = app->Documents().AddDrawing();
+  cadDoc = drawing;
+  MakeRackCutter(3, 40, 1);
+  const RackProfile p = RackProfilePoints(3);
+  const auto at = [r = p.tipRadius](cad::Point centre, double angle) {
+    return cad::Point{centre.x + r * std::cos(angle), centre.y + r * std::sin(angle), 0};
+  };
+  const cad::Point c[] = {p.leftTop,
+                          at(p.leftArcCentre, kLeftTipArcStart),
+                          at(p.leftArcCentre, kTipArcBottom),
+                          at(p.rightArcCentre, kTipArcBottom),
+                          at(p.rightArcCentre, kRightTipArcEnd),
+                          p.rightTop};
+  double area = 0;
+  for (std::size_t i = 0; i < 6; ++i)
+    area += (c[i].x * c[(i + 1) % 6].y - c[(i + 1) % 6].x * c[i].y) / 2;
+  for (const double sweep :
+       {kTipArcBottom - kLeftTipArcStart, kRightTipArcEnd + 2 * std::numbers::pi - kTipArcBottom})
+    area += p.tipRadius * p.tipRadius / 2 * (sweep - std::sin(sweep));
+  const cad::SolidMeasures cutter = cad::MeasureSolid(*cutterSolid);
+  EXPECT_TRUE(cutter.is_one_valid_solid);
+  EXPECT_NEAR(cutter.volume, area * 40, 1e-9 * cutter.volume);
+  EXPECT_NEAR(cutter.box.min.z, -20, 1e-9);  // extruded over 40 and centred on the blank
+  EXPECT_NEAR(cutter.box.max.z, 20, 1e-9);
+  EXPECT_EQ(drawing->Entities().size(), 1u) << "the outline and the region are gone";
+  cadDoc.reset(), cutterSolid.reset();
 }
 
 }  // namespace

@@ -28,15 +28,13 @@ class BoxAnswerer {
     timer_.start(10);
   }
   QStringList texts;
-  QString title;
-  QMessageBox::Icon icon = QMessageBox::NoIcon;
   QStringList buttons;  // of the last box, sorted
 
  private:
   void Poll() {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (!box || !box->isVisible()) return;
-    texts.append(box->text()), title = box->windowTitle(), icon = box->icon();
+    texts.append(box->text());
     buttons.clear();
     QAbstractButton* chosen = nullptr;
     for (QAbstractButton* button : box->buttons()) {
@@ -62,14 +60,8 @@ inline bool IsBackground(const QImage& image, QRgb c) {
 
 // The mean colour of the 5 x 5 pixels around a point.
 inline QRgb ColourAround(const QImage& image, QPointF centre) {
-  int r = 0, g = 0, b = 0;
-  for (int dy = -2; dy <= 2; ++dy) {
-    for (int dx = -2; dx <= 2; ++dx) {
-      const QRgb c = image.pixel(centre.toPoint() + QPoint(dx, dy));
-      r += qRed(c), g += qGreen(c), b += qBlue(c);
-    }
-  }
-  return qRgb(r / 25, g / 25, b / 25);
+  const QImage around = image.copy(QRect(centre.toPoint() - QPoint(2, 2), QSize(5, 5)));
+  return around.scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).pixel(0, 0);
 }
 
 // Every pixel that is not background: how many, how many red, and the rectangle holding them.
@@ -88,11 +80,6 @@ inline Drawn DrawnPixels(const QImage& image) {
     }
   }
   return drawn;
-}
-// The larger share of the view's width or height the drawing spans.
-inline double ShareUsed(const QImage& image, const Drawn& drawn) {
-  return std::max(double(drawn.bounds.width()) / image.width(),
-                  double(drawn.bounds.height()) / image.height());
 }
 
 inline DrawingView& ViewOf(WindowedCadApplication& instance, const OcctDocument& drawing) {
