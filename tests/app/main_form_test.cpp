@@ -2,6 +2,7 @@
 #include <QGroupBox>
 #include <QStyleOptionButton>
 #include <set>
+#include <vector>
 
 #include "app/window_fonts.h"
 #include "window_fixture.h"
