@@ -16,8 +16,8 @@ bool HasFocus(const QWidget* widget) {
 }
 
 // The fixed window as it opens, its fields painted white even where disabled (Fusion greys a
-// disabled field's ground unless told), and its icon of a gear with a bore.
-TEST_F(WindowTest, OpensWithItsInitialState) {
+// disabled field's ground unless told), its icon of a gear with a bore.
+TEST_F(WindowTest, OpensWithItsInitialStateAndTheResultsTakeNoTyping) {
   EXPECT_EQ(form->windowTitle(), QStringLiteral("齿轮滚齿仿真分析及三维造型 (For Autocad2000)"));
   EXPECT_EQ(form->size(), QSize(529, 373));
   EXPECT_EQ(form->minimumSize(), form->maximumSize());
@@ -52,6 +52,18 @@ TEST_F(WindowTest, OpensWithItsInitialState) {
   ASSERT_EQ(icon.size(), QSize(32, 32));
   EXPECT_EQ(qAlpha(icon.pixel(16, 16)), 0) << "the gear's bore";
   EXPECT_EQ(qAlpha(icon.pixel(16, 8)), 255) << "the gear's body";
+
+  // The result fields refuse focus and typing, but a command writes them.
+  for (const ResultFieldFormat& format : kResultFields) {
+    auto* field = Find<QLineEdit>(std::string(format.name).c_str());
+    QTest::mouseClick(field, Qt::LeftButton);
+    field->setFocus();
+    QTest::keyClicks(field, "123");
+    EXPECT_TRUE(HasFocus(Find("Text_a_true"))) << format.name;
+    EXPECT_EQ(field->text(), "") << format.name;
+  }
+  form->SetResultText(ResultField::x2, "0.013");
+  EXPECT_EQ(Find<QLineEdit>("Text_x2")->text(), "0.013");
 }
 
 // 宋体 at 9 pt for the captions the layout was drawn with, the dialog font elsewhere; every
@@ -123,19 +135,6 @@ TEST_F(WindowTest, TabSkipsTheResultsAndEnterAndEscDoNothing) {
   EXPECT_EQ(form->FinenessText(), "abc");
   EXPECT_EQ(fine->count(), 5);
   EXPECT_TRUE(messages.seen.empty());
-}
-
-TEST_F(WindowTest, ResultFieldsRefuseFocusAndTypingButTakeACommandsText) {
-  for (const ResultFieldFormat& format : kResultFields) {
-    auto* field = Find<QLineEdit>(std::string(format.name).c_str());
-    QTest::mouseClick(field, Qt::LeftButton);
-    field->setFocus();
-    QTest::keyClicks(field, "123");
-    EXPECT_TRUE(HasFocus(Find("Text_a_true"))) << format.name;
-    EXPECT_EQ(field->text(), "") << format.name;
-  }
-  form->SetResultText(ResultField::x2, "0.013");
-  EXPECT_EQ(Find<QLineEdit>("Text_x2")->text(), "0.013");
 }
 
 }  // namespace
