@@ -22,15 +22,14 @@ std::size_t Log(CadLog& log, CadCall call) {
   throw cad::CadError(what);
 }
 
-[[noreturn]] void Refuse(CadLog& log, std::size_t call, const std::string& why) {
-  log.calls[call].failed = true;
-  throw cad::CadError(std::string(OpName(log.calls[call].op)) + ": " + why);
-}
-
+// The entity id, for the logged call to work on; like a modeller, the call fails on an entity
+// that was deleted (or that is none of this application's).
 CadLog::Entity& Live(CadLog& log, std::size_t call, int id) {
-  if (id < 1 || !log.entities.at(static_cast<std::size_t>(id - 1)).alive)
-    Refuse(log, call, "entity " + std::to_string(id) + " is deleted, or not of this application");
-  return log.entities[static_cast<std::size_t>(id - 1)];
+  const auto index = static_cast<std::size_t>(id - 1);
+  if (id > 0 && log.entities.at(index).alive) return log.entities[index];
+  log.calls[call].failed = true;
+  throw cad::CadError(std::string(OpName(log.calls[call].op)) + ": entity " + std::to_string(id) +
+                      " is deleted, or not of this application");
 }
 
 // One handle type for every entity, curve or solid, so that copies and arrays need no other.
@@ -72,7 +71,6 @@ class FakeEntity final : public cad::CadArc, public cad::CadCircle, public cad::
     const CadLog::Entity entity = Call(
         {.op = CadOp::ArrayPolar, .points = {centre}, .numbers = {double(count), angle_to_fill}},
         &call);
-    if (count < 2) Refuse(*log_, call, "an array needs at least two objects");
     std::vector<cad::EntityRef> copies;
     for (int k = 1; k < count; ++k)
       copies.push_back(Ref(New(log_, call, entity)));
@@ -88,16 +86,9 @@ class FakeEntity final : public cad::CadArc, public cad::CadCircle, public cad::
   int Color() const override { return log_->entities[static_cast<std::size_t>(id_ - 1)].color; }
 
   void Boolean(cad::BooleanOperation operation, cad::CadEntity& other) override {
-    const int tool_id = IdOf(&other);
     std::size_t call = 0;
-    const int document =
-        Call({.op = CadOp::Boolean, .entities = {tool_id}, .numbers = {double(operation)}}, &call)
-            .document;
-    CadLog::Entity& tool = Live(*log_, call, tool_id);
-    if (tool_id == id_ || tool.document != document) {
-      Refuse(*log_, call, "the other solid is this one, or in another drawing");
-    }
-    tool.alive = false;
+    Call({.op = CadOp::Boolean, .entities = {IdOf(&other)}, .numbers = {double(operation)}}, &call);
+    Live(*log_, call, IdOf(&other)).alive = false;
   }
 
  private:
@@ -175,7 +166,6 @@ class FakeDrawing final : public cad::CadDocument,
     const std::size_t call = Log({.op = CadOp::AddRegion, .entities = ids});
     for (const int id : ids)
       Live(*log_, call, id);
-    if (ids.empty()) Refuse(*log_, call, "no curves");
     return {FakeEntity::Ref(Make(call))};
   }
   std::shared_ptr<cad::Cad3DSolid> AddExtrudedSolid(cad::CadEntity& region, double height,

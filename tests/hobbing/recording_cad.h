@@ -48,9 +48,9 @@ struct CadLog {
   int documents = 0;
 };
 
-// A CAD application that does no modelling but logs every call with its arguments, and refuses
-// what a real modeller refuses: any operation on a deleted entity, a Boolean with the solid
-// itself or across drawings. Any call can be made to fail or stop.
+// A CAD application that does no modelling but logs every call with its arguments, and refuses,
+// as a real modeller does, any operation on a deleted entity. Any call can be made to fail or
+// stop.
 class RecordingCad {
  public:
   RecordingCad();
