@@ -11,7 +11,7 @@
 namespace kelvo::test {
 namespace {
 
-TEST_F(WindowTest, LongCommandDropsInputButItsOwnBoxesAnswer) {
+TEST_F(WindowTest, LongCommandDropsInputButItsOwnBoxesAndTheStopButtonAnswer) {
   QSignalSpy calculate(Find<QPushButton>("cmdCalculate"), &QPushButton::clicked);
   QSignalSpy generate(form->generateButton(), &QPushButton::clicked);
   auto* field = Find<QLineEdit>("Text_a_true");
@@ -31,6 +31,44 @@ TEST_F(WindowTest, LongCommandDropsInputButItsOwnBoxesAnswer) {
   });
   form->ShowMessage("x");
   EXPECT_TRUE(answered_by_key);
+
+  // The stop button is there only while the bar is, and a press counts once until the command
+  // has acted on it. The mouse comes through the native window, as the user's does.
+  QPushButton* stop = form->stopButton();
+  Activate();
+  QWidget* const focus = QApplication::focusWidget();
+  ASSERT_TRUE(focus);
+  const auto click = [&](const char* name) {
+    QTest::mouseClick(form->windowHandle(), Qt::LeftButton, {},
+                      Find(name)->mapTo(form.get(), Find(name)->rect().center()));
+  };
+  struct Step {
+    const char* name;
+    std::function<void()> act;
+    bool shown;      // bar and button
+    bool requested;  // StopRequested afterwards
+  } const steps[] = {
+      {"a click where the hidden button sits", [&] { click("cmdStop"); }, false, false},
+      {"the bar shows", [&] { form->ShowProgress("小齿轮：滚切 1/18", 1, 37); }, true, false},
+      {"other controls stay dead", [&] { click("cmdCalculate"), click("Text_m"); }, true, false},
+      {"a click on the button", [&] { click("cmdStop"); }, true, true},
+      {"the command acts on it", [&] { form->ClearStopRequest(); }, true, false},
+      {"a second press", [&] { click("cmdStop"); }, true, true},
+      {"the bar goes", [&] { form->HideProgress(); }, false, true},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.name);
+    step.act();
+    form->KeepPainted();
+    EXPECT_EQ(stop->isVisible(), step.shown);
+    EXPECT_EQ(Find("ProgressBar1")->isVisible(), step.shown);
+    EXPECT_EQ(form->StopRequested(), step.requested);
+    EXPECT_FALSE(stop->isDown());
+    EXPECT_EQ(QApplication::focusWidget(), focus) << "no click moves the focus";
+    // A press already taken greys the button until the command has acted on it.
+    EXPECT_EQ(stop->isEnabled(), !step.requested);
+  }
+
   // A click still queued when the command ends; let through, it would show the connection
   // message.
   const QPointF at = QPointF(form->generateButton()->rect().center());
@@ -43,68 +81,15 @@ TEST_F(WindowTest, LongCommandDropsInputButItsOwnBoxesAnswer) {
   form->EndLongCommand();
   QTest::qWait(20);
 
+  EXPECT_FALSE(form->StopRequested());
   EXPECT_EQ(field->text(), "60");
   EXPECT_EQ(calculate.count() + generate.count(), 0);
   EXPECT_TRUE(form->isVisible());
   EXPECT_TRUE(late_boxes.seen.empty());
   EXPECT_EQ(QApplication::topLevelWidgets().size(), windows) << "F1 opened no help";
+  EXPECT_EQ(stop->focusPolicy(), Qt::NoFocus) << "no Tab, no key reaches the stop button";
   QTest::keyClicks(field, "9");
   EXPECT_EQ(field->text(), "609") << "afterwards the window works as before";
-}
-
-// The stop button is there only while the bar is, and a press counts once until the command
-// has acted on it. The mouse comes through the native window, as the user's does.
-TEST_F(WindowTest, TheStopButtonIsTheOneLiveControlWhileTheBarShows) {
-  QPushButton* stop = form->stopButton();
-  auto* bar = Find("ProgressBar1");
-  QSignalSpy calculate(Find<QPushButton>("cmdCalculate"), &QPushButton::clicked);
-  QWindow* window = form->windowHandle();
-  QWidget* const focus = QApplication::focusWidget();
-  const auto centre = [&](const char* name) {
-    return Find(name)->mapTo(form.get(), Find(name)->rect().center());
-  };
-  const auto click = [&](const char* name) {
-    QTest::mouseClick(window, Qt::LeftButton, {}, centre(name));
-  };
-  struct Step {
-    const char* name;
-    std::function<void()> act;
-    bool shown;      // bar and button
-    bool requested;  // StopRequested afterwards
-  };
-  const Step steps[] = {
-      {"idle", [] {}, false, false},
-      {"a long command without its bar", [&] { form->BeginLongCommand(); }, false, false},
-      {"a click where the hidden button sits", [&] { click("cmdStop"); }, false, false},
-      {"the bar shows", [&] { form->ShowProgress("小齿轮：滚切 1/18", 1, 37); }, true, false},
-      {"other controls stay dead", [&] { click("cmdCalculate"), click("Text_m"); }, true, false},
-      {"a press dragged off the button is no click",
-       [&] {
-         QTest::mousePress(window, Qt::LeftButton, {}, centre("cmdStop"));
-         QTest::mouseMove(window, centre("cmdStop") + QPoint(0, 40));
-         QTest::mouseRelease(window, Qt::LeftButton, {}, centre("cmdStop") + QPoint(0, 40));
-       },
-       true, false},
-      {"a click on the button", [&] { click("cmdStop"); }, true, true},
-      {"the command acts on it", [&] { form->ClearStopRequest(); }, true, false},
-      {"a second press", [&] { click("cmdStop"); }, true, true},
-      {"the bar goes", [&] { form->HideProgress(); }, false, true},
-      {"the command ends", [&] { form->EndLongCommand(); }, false, false},
-  };
-  for (const Step& step : steps) {
-    SCOPED_TRACE(step.name);
-    step.act();
-    form->KeepPainted();
-    EXPECT_EQ(stop->isVisible(), step.shown);
-    EXPECT_EQ(bar->isVisible(), step.shown);
-    EXPECT_EQ(form->StopRequested(), step.requested);
-    EXPECT_FALSE(stop->isDown());
-    EXPECT_EQ(QApplication::focusWidget(), focus) << "no click moves the focus";
-    // A press already taken greys the button until the command has acted on it.
-    EXPECT_EQ(stop->isEnabled(), !step.requested);
-  }
-  EXPECT_EQ(calculate.count(), 0);
-  EXPECT_EQ(stop->focusPolicy(), Qt::NoFocus) << "no Tab, no key reaches it";
 }
 
 }  // namespace

@@ -11,32 +11,27 @@
 #include <QTest>
 #include <QTimer>
 #include <memory>
-#include <vector>
 
 #include "app/main_form.h"
 
 namespace kelvo::test {
 
-// A modal message box as the user saw it.
-struct SeenMessage {
-  QString title, text;
-  QMessageBox::StandardButtons buttons;
-  QMessageBox::Icon icon;
-};
-
-// Confirms every modal message box as soon as it is up, and remembers what it showed.
+// Confirms every modal message box as soon as it is up, and remembers what it showed: its title,
+// its text, OK alone or other buttons, and any icon, as "Kelvo|text|OK".
 class ModalWatcher {
  public:
   ModalWatcher() {
     QObject::connect(&timer_, &QTimer::timeout, [this] {
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
       if (!box) return;
-      seen.push_back({box->windowTitle(), box->text(), box->standardButtons(), box->icon()});
+      seen << box->windowTitle() + "|" + box->text() +
+                  (box->standardButtons() == QMessageBox::Ok ? "|OK" : "|other buttons") +
+                  (box->icon() == QMessageBox::NoIcon ? "" : "|icon");
       box->accept();
     });
     timer_.start(5);
   }
-  std::vector<SeenMessage> seen;
+  QStringList seen;
 
  private:
   QTimer timer_;

@@ -8,7 +8,7 @@ namespace {
 
 using cad::Point;
 
-// Logs the call, then raises what the test injected into it.
+// Logs the call, then raises what the test injected into it; returns the call's index.
 std::size_t Log(CadLog& log, CadCall call) {
   const CadOp op = call.op;
   log.calls.push_back(std::move(call));
@@ -22,25 +22,27 @@ std::size_t Log(CadLog& log, CadCall call) {
   throw cad::CadError(what);
 }
 
-[[noreturn]] void Refuse(CadLog& log, std::size_t call, const std::string& why) {
-  log.calls[call].failed = true;
-  throw cad::CadError(std::string(OpName(log.calls[call].op)) + ": " + why);
-}
-
+// The entity id, for the logged call to work on; like a modeller, the call fails on an entity
+// that was deleted (or that is none of this application's).
 CadLog::Entity& Live(CadLog& log, std::size_t call, int id) {
-  if (id < 1) Refuse(log, call, "the entity is not of this application");
-  CadLog::Entity& entity = log.entities.at(static_cast<std::size_t>(id - 1));
-  if (!entity.alive) Refuse(log, call, "entity " + std::to_string(id) + " was deleted");
-  return entity;
+  const auto index = static_cast<std::size_t>(id - 1);
+  if (id > 0 && log.entities.at(index).alive) return log.entities[index];
+  log.calls[call].failed = true;
+  throw cad::CadError(std::string(OpName(log.calls[call].op)) + ": entity " + std::to_string(id) +
+                      " is deleted, or not of this application");
 }
 
 // One handle type for every entity, curve or solid, so that copies and arrays need no other.
 class FakeEntity final : public cad::CadArc, public cad::CadCircle, public cad::Cad3DSolid {
  public:
   FakeEntity(std::shared_ptr<CadLog> log, int id) : log_(std::move(log)), id_(id) {}
-  int id() const { return id_; }
+  // The id of an entity of the recording application, 0 for any other.
+  static int IdOf(const cad::CadEntity* entity) {
+    const auto* handle = dynamic_cast<const FakeEntity*>(entity);
+    return handle ? handle->id_ : 0;
+  }
 
-  // A new entity, made by the logged call; for the drawing's Add methods and for copies.
+  // A new entity, made by the logged call: by a drawing's Add methods, or as a copy.
   static std::shared_ptr<FakeEntity> New(const std::shared_ptr<CadLog>& log, std::size_t call,
                                          CadLog::Entity entity) {
     entity.alive = true;
@@ -66,11 +68,9 @@ class FakeEntity final : public cad::CadArc, public cad::CadCircle, public cad::
   std::vector<cad::EntityRef> ArrayPolar(int count, double angle_to_fill,
                                          const Point& centre) override {
     std::size_t call = 0;
-    const CadLog::Entity entity = Call({.op = CadOp::ArrayPolar,
-                                        .points = {centre},
-                                        .numbers = {static_cast<double>(count), angle_to_fill}},
-                                       &call);
-    if (count < 2) Refuse(*log_, call, "an array needs at least two objects");
+    const CadLog::Entity entity = Call(
+        {.op = CadOp::ArrayPolar, .points = {centre}, .numbers = {double(count), angle_to_fill}},
+        &call);
     std::vector<cad::EntityRef> copies;
     for (int k = 1; k < count; ++k)
       copies.push_back(Ref(New(log_, call, entity)));
@@ -78,26 +78,17 @@ class FakeEntity final : public cad::CadArc, public cad::CadCircle, public cad::
   }
   void Delete() override { Call({.op = CadOp::Delete}).alive = false; }
 
-  Point StartPoint() const override { return Call({.op = CadOp::StartPoint}).ends[0]; }
-  Point EndPoint() const override { return Call({.op = CadOp::EndPoint}).ends[1]; }
-  void SetColor(int color_index) override {
-    Call({.op = CadOp::SetColor, .numbers = {static_cast<double>(color_index)}}).color =
-        color_index;
+  Point StartPoint() const override { return Call({.op = CadOp::StartPoint}).start; }
+  Point EndPoint() const override { return Call({.op = CadOp::EndPoint}).end; }
+  void SetColor(int index) override {
+    Call({.op = CadOp::SetColor, .numbers = {double(index)}}).color = index;
   }
   int Color() const override { return log_->entities[static_cast<std::size_t>(id_ - 1)].color; }
 
   void Boolean(cad::BooleanOperation operation, cad::CadEntity& other) override {
-    const auto* tool_handle = dynamic_cast<const FakeEntity*>(&other);
-    const int tool_id = tool_handle ? tool_handle->id_ : 0;
     std::size_t call = 0;
-    const CadLog::Entity& self = Call(
-        {.op = CadOp::Boolean, .entities = {tool_id}, .numbers = {static_cast<double>(operation)}},
-        &call);
-    CadLog::Entity& tool = Live(*log_, call, tool_id);
-    if (tool_id == id_ || tool.document != self.document) {
-      Refuse(*log_, call, "the other solid is this one, or in another drawing");
-    }
-    tool.alive = false;
+    Call({.op = CadOp::Boolean, .entities = {IdOf(&other)}, .numbers = {double(operation)}}, &call);
+    Live(*log_, call, IdOf(&other)).alive = false;
   }
 
  private:
@@ -113,11 +104,6 @@ class FakeEntity final : public cad::CadArc, public cad::CadCircle, public cad::
   std::shared_ptr<CadLog> log_;
   int id_;
 };
-
-int IdOf(const cad::CadEntity* entity) {
-  const auto* handle = dynamic_cast<const FakeEntity*>(entity);
-  return handle ? handle->id() : 0;
-}
 
 // A drawing, which is its own model space and its one active viewport as well.
 class FakeDrawing final : public cad::CadDocument,
@@ -168,7 +154,7 @@ class FakeDrawing final : public cad::CadDocument,
     };
     return Make(
         Log({.op = CadOp::AddArc, .points = {centre}, .numbers = {radius, start_angle, end_angle}}),
-        {at(start_angle), at(end_angle)});
+        at(start_angle), at(end_angle));
   }
   cad::EntityRef AddLine(const Point& start, const Point& end) override {
     return FakeEntity::Ref(Make(Log({.op = CadOp::AddLine, .points = {start, end}})));
@@ -176,16 +162,15 @@ class FakeDrawing final : public cad::CadDocument,
   std::vector<cad::EntityRef> AddRegion(const std::vector<cad::EntityRef>& curves) override {
     std::vector<int> ids;
     for (const cad::EntityRef& curve : curves)
-      ids.push_back(IdOf(curve.get()));
+      ids.push_back(FakeEntity::IdOf(curve.get()));
     const std::size_t call = Log({.op = CadOp::AddRegion, .entities = ids});
     for (const int id : ids)
       Live(*log_, call, id);
-    if (ids.empty()) Refuse(*log_, call, "no curves");
     return {FakeEntity::Ref(Make(call))};
   }
   std::shared_ptr<cad::Cad3DSolid> AddExtrudedSolid(cad::CadEntity& region, double height,
                                                     double taper_angle) override {
-    const int id = IdOf(&region);
+    const int id = FakeEntity::IdOf(&region);
     const std::size_t call =
         Log({.op = CadOp::AddExtrudedSolid, .entities = {id}, .numbers = {height, taper_angle}});
     Live(*log_, call, id);
@@ -197,14 +182,13 @@ class FakeDrawing final : public cad::CadDocument,
     call.document = document_;
     return test_support::Log(*log_, std::move(call));
   }
-  std::shared_ptr<FakeEntity> Make(std::size_t call, std::array<Point, 2> ends = {}) const {
-    return FakeEntity::New(log_, call, {.document = document_, .ends = ends});
+  std::shared_ptr<FakeEntity> Make(std::size_t call, Point start = {}, Point end = {}) const {
+    return FakeEntity::New(log_, call, {.document = document_, .start = start, .end = end});
   }
 
   std::shared_ptr<CadLog> log_;
   int document_;
-  Point direction_{0, 0, 1};
-  Point center_{};
+  Point direction_{0, 0, 1}, center_{};
 };
 
 class FakeApplication final : public cad::CadApplication, public cad::CadDocuments {
@@ -213,8 +197,7 @@ class FakeApplication final : public cad::CadApplication, public cad::CadDocumen
 
   bool Visible() const override { return visible_; }
   void SetVisible(bool visible) override {
-    const std::size_t call =
-        Log(*log_, {.op = CadOp::SetVisible, .numbers = {visible ? 1.0 : 0.0}});
+    const std::size_t call = Log(*log_, {.op = CadOp::SetVisible, .numbers = {double(visible)}});
     visible_ = visible;
     // Like an application that finishes its deferred work when shown, and drops it, still
     // showing the drawings, when a stop has been asked for (the call counts as failed).
@@ -262,7 +245,7 @@ std::vector<CadCall> RecordingCad::CallsOf(CadOp op) const {
 }
 
 int RecordingCad::IdOf(const cad::CadEntity& entity) const {
-  return test_support::IdOf(&entity);
+  return FakeEntity::IdOf(&entity);
 }
 
 std::vector<int> RecordingCad::LiveEntities() const {

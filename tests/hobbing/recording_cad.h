@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <deque>
 #include <map>
 #include <memory>
@@ -40,8 +39,8 @@ struct CadLog {
   struct Entity {
     int document = 0;
     bool alive = true;
-    std::array<cad::Point, 2> ends{};  // arcs, as made
-    int color = 256;                   // circles (256: by layer)
+    cad::Point start{}, end{};  // arcs, as made
+    int color = 256;            // circles (256: by layer)
   };
   std::vector<CadCall> calls;
   std::deque<Entity> entities;                     // by id - 1
@@ -49,9 +48,9 @@ struct CadLog {
   int documents = 0;
 };
 
-// A CAD application that does no modelling but logs every call with its arguments, and refuses
-// what a real modeller refuses: any operation on a deleted entity, a Boolean with the solid
-// itself or across drawings, an array of fewer than two. Any call can be made to fail or stop.
+// A CAD application that does no modelling but logs every call with its arguments, and refuses,
+// as a real modeller does, any operation on a deleted entity. Any call can be made to fail or
+// stop.
 class RecordingCad {
  public:
   RecordingCad();

@@ -7,8 +7,7 @@ namespace kelvo::test {
 
 struct ProcessResult {
   int exit_status = -1;  // the exit status, or 128 + signal number when killed by a signal
-  std::string out;
-  std::string err;
+  std::string out, err;
 };
 
 // Runs program with args and waits for it; stdin is /dev/null.
