@@ -76,6 +76,8 @@ TEST_F(CliGearFiles, BadInputAtEveryEdgeGivesAClearMessageAndNoFile) {
   // clang-format off
   const Case cases[] = {
       {{"--a_true", "10"}, 1, "输入参数不合理，无法计算出结果！\n", false},
+      {{"--z1", "32767"}, 1, "输入参数不合理，无法计算出结果！\n", false},  // z1 + z2 beyond 16 bits
+      {{"--m", "1e300"}, 1, "输入参数不合理，无法计算出结果！\n", false},
       {{"--b", "-5"}, 1, "kelvo-cli: could not make the blank: AddCylinder: the height must be "
                          "positive, not -5\n", false},
       // The pair solves, but no cutter can be made for a face width beyond any modeller.
@@ -92,6 +94,9 @@ TEST_F(CliGearFiles, BadInputAtEveryEdgeGivesAClearMessageAndNoFile) {
        "copies to intersect, at 12 positions per pitch. That needs about 169.7 GB of memory",
        false},
       // A file that cannot be written is refused before the build, with the exporter's reason.
+      {{"--out", (folder_ / "missing" / "gear.step").string()}, 1,
+       "kelvo-cli: Export: the folder " + (folder_ / "missing").string() + " does not exist\n",
+       false},
       {{"--out", "/proc/gear.step"}, 1, "kelvo-cli: Export: cannot write in the folder /proc: ",
        false},
       {{"--out", taken}, 1, "kelvo-cli: Export: cannot replace " + taken + ": it is a folder\n",
