@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "app/calculate_steps.h"
-#include "cad/occt/occt_inspect.h"
+#include "cad/occt/occt_queries.h"
 #include "cli/gear_build.h"
 
 namespace {

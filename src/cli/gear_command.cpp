@@ -17,8 +17,8 @@
 
 #include "app/text_rules.h"
 #include "cad/occt/occt_export.h"
-#include "cad/occt/occt_gear_inspection.h"
-#include "cad/occt/occt_inspect.h"
+#include "cad/occt/occt_gear_measurement.h"
+#include "cad/occt/occt_queries.h"
 #include "cli/gear_build.h"
 #include "cli/interrupt.h"
 #include "cli/pair_options.h"

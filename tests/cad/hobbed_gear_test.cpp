@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "cad/cad_session.h"
-#include "cad/occt/occt_gear_inspection.h"
-#include "cad/occt/occt_inspect.h"
+#include "cad/occt/occt_gear_measurement.h"
+#include "cad/occt/occt_queries.h"
 #include "cli/gear_build.h"
 #include "geometry/gear_constants.h"
 #include "geometry/gear_theory.h"

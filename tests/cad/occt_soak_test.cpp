@@ -17,7 +17,7 @@
 #include "cad/generate/build_gear_drawing.h"
 #include "cad/occt/occt_application.h"
 #include "cad/occt/occt_document.h"
-#include "cad/occt/occt_inspect.h"
+#include "cad/occt/occt_queries.h"
 #include "cad/occt/occt_state.h"
 #include "geometry/solve_gear_pair.h"
 

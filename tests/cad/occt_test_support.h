@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cad/occt/occt_application.h"
-#include "cad/occt/occt_inspect.h"
+#include "cad/occt/occt_queries.h"
 
 namespace kelvo::cad::testing {
 

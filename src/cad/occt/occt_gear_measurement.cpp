@@ -1,4 +1,4 @@
-#include "cad/occt/occt_gear_inspection.h"
+#include "cad/occt/occt_gear_measurement.h"
 
 #include <BRepAdaptor_Curve.hxx>
 #include <BRepAlgoAPI_Section.hxx>

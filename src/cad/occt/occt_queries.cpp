@@ -1,4 +1,4 @@
-#include "cad/occt/occt_inspect.h"
+#include "cad/occt/occt_queries.h"
 
 #include <BRepAdaptor_Curve.hxx>
 #include <TopoDS.hxx>
