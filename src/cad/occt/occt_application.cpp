@@ -31,6 +31,19 @@ void Replay(const OcctApplicationState& application,
   }
 }
 
+// Applies the deferred work of every drawing, then runs `then`; a stop ends the work where it
+// got to, and `then` still runs before the stop goes on to the caller.
+template <typename Then>
+void EvaluateThen(const OcctApplicationState& application, Then then) {
+  try {
+    EvaluateApplication(application);
+  } catch (const EvaluationStopped&) {
+    then();
+    throw;
+  }
+  then();
+}
+
 }  // namespace
 
 OcctDocuments::OcctDocuments(std::shared_ptr<OcctApplicationState> state)
@@ -88,13 +101,7 @@ void OcctCadApplication::SetVisible(bool visible) {
   if (!visible) return show();
   // The window is about to show the drawings: the solids must be the ones asked for. A stop
   // still shows what was cut.
-  try {
-    EvaluateApplication(*state_);
-  } catch (const EvaluationStopped&) {
-    show();
-    throw;
-  }
-  show();
+  EvaluateThen(*state_, show);
 }
 
 void OcctCadApplication::SetObserver(const std::weak_ptr<OcctObserver>& observer) {
@@ -104,13 +111,7 @@ void OcctCadApplication::SetObserver(const std::weak_ptr<OcctObserver>& observer
   };
   // The newcomer hears of every entity with its shape, so deferred work is applied first; a
   // stop leaves every solid evaluated as far as it got, and the observer still attaches.
-  try {
-    EvaluateApplication(*state_);
-  } catch (const EvaluationStopped&) {
-    attach();
-    throw;
-  }
-  attach();
+  EvaluateThen(*state_, attach);
 }
 
 void OcctCadApplication::SetBooleanEvaluation(BooleanEvaluation evaluation) {

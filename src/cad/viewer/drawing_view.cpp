@@ -23,6 +23,7 @@
 #include <V3d_DirectionalLight.hxx>
 #include <V3d_View.hxx>
 #include <V3d_Viewer.hxx>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <map>
@@ -45,28 +46,21 @@ const Quantity_Color kSolidByLayer = Srgb(176, 184, 194);
 
 // The first entries of the classic 256-colour table; the rest draw as the layer.
 Quantity_Color ColourOfIndex(int index, const Quantity_Color& by_layer) {
-  switch (index) {
-    case 1:
-      return Srgb(255, 0, 0);
-    case 2:
-      return Srgb(255, 255, 0);
-    case 3:
-      return Srgb(0, 255, 0);
-    case 4:
-      return Srgb(0, 255, 255);
-    case 5:
-      return Srgb(0, 0, 255);
-    case 6:
-      return Srgb(255, 0, 255);
-    case 7:
-      return Srgb(255, 255, 255);
-    case 8:
-      return Srgb(128, 128, 128);
-    case 9:
-      return Srgb(192, 192, 192);
-    default:
-      return by_layer;
-  }
+  struct Rgb {
+    int red, green, blue;
+  };
+  static constexpr std::array<Rgb, 9> kIndexed = {{{255, 0, 0},
+                                                   {255, 255, 0},
+                                                   {0, 255, 0},
+                                                   {0, 255, 255},
+                                                   {0, 0, 255},
+                                                   {255, 0, 255},
+                                                   {255, 255, 255},
+                                                   {128, 128, 128},
+                                                   {192, 192, 192}}};
+  if (index < 1 || index > static_cast<int>(kIndexed.size())) return by_layer;
+  const Rgb& rgb = kIndexed[static_cast<std::size_t>(index - 1)];
+  return Srgb(rgb.red, rgb.green, rgb.blue);
 }
 
 // Margin left around the model by a zoom to extents, as a fraction of the view.
