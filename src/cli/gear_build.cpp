@@ -35,8 +35,7 @@ GearsBuild BuildGears(const GearBuildRequest& request) {
   for (const std::int16_t gearNo : request.gears) {
     GearBuild& gear = build.gears.emplace_back();
     gear.gearNo = gearNo;
-    const std::int16_t z = gearNo == 1 ? gearPair.z1 : gearPair.z2;
-    gear.stepsPerPitch = StepsPerPitch(request.fineness, z, gearNo);
+    gear.stepsPerPitch = StepsPerPitch(request.fineness, GearToCut(gearPair, gearNo).z, gearNo);
     GearDrawing drawing = BuildGearDrawing(gearNo, request.fineness, /*shade=*/false,
                                            [&](const HobProgressReport& report) {
                                              gear.positionCount = report.positionCount;
