@@ -6,7 +6,7 @@
 #include <new>
 #include <optional>
 #include <stdexcept>
-#include <string>
+#include <tuple>
 
 #include "hobbing/checked_arithmetic.h"
 #include "hobbing/skip_on_failure.h"
@@ -17,11 +17,8 @@ namespace {
 // Int() takes the floor, so a travel that ends exactly on a step still gets its last
 // position; a travel too long for a 32-bit count, and every division by zero, fail the step.
 TEST(HobPlan, CountsAndStepsTakeTheFloorAndFailOnInvalidArithmetic) {
-  struct Case {
-    std::string name;
-    std::function<double()> compute;
-    std::optional<double> expected;  // none: the step fails
-  } const cases[] = {
+  // What each computes, and its value; none where the step fails.
+  const std::tuple<const char*, std::function<double()>, std::optional<double>> cases[] = {
       {"no travel still cuts once", [] { return PositionCount(0, 1.5); }, 1},
       {"a travel of exactly two steps", [] { return PositionCount(1.5, 1.5); }, 3},
       {"negative travel: floor, not truncation", [] { return PositionCount(-0.25, 1); }, 0},
@@ -32,12 +29,12 @@ TEST(HobPlan, CountsAndStepsTakeTheFloorAndFailOnInvalidArithmetic) {
       {"no teeth: no roll angle", [] { return RollAngle(0, 4); }, std::nullopt},
       {"one tooth fills no angle", [] { return PolarFillAngle(1); }, 0},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    if (c.expected) {
-      EXPECT_EQ(c.compute(), *c.expected);
+  for (const auto& [name, compute, expected] : cases) {
+    SCOPED_TRACE(name);
+    if (expected) {
+      EXPECT_EQ(compute(), *expected);
     } else {
-      EXPECT_THROW(c.compute(), HobbingError);
+      EXPECT_THROW(compute(), HobbingError);
     }
   }
 }
