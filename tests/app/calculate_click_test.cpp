@@ -14,7 +14,7 @@ using Texts = std::array<const char*, 7>;
 TEST_F(WindowTest, CalculateFillsTheResultsAndBadTextGivesOneMessageAndChangesNothing) {
   const auto type = [&](const Texts& inputs) {
     for (std::size_t i = 0; i < inputs.size(); ++i) {
-      auto* field = Find<QLineEdit>(std::string(kInputFieldNames[i]).c_str());
+      auto* field = Find<QLineEdit>(kInputFieldNames[i]);
       field->selectAll();
       QTest::keyClick(field, Qt::Key_Delete);
       QTest::keyClicks(field, inputs[i]);
@@ -25,7 +25,7 @@ TEST_F(WindowTest, CalculateFillsTheResultsAndBadTextGivesOneMessageAndChangesNo
     QTest::qWait(1);
     QStringList results;
     for (const ResultFieldFormat& format : kResultFields)
-      results << Find<QLineEdit>(std::string(format.name).c_str())->text();
+      results << Find<QLineEdit>(format.name)->text();
     return results;
   };
   ModalWatcher messages;

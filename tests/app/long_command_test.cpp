@@ -1,10 +1,11 @@
-// While a long command runs, the window takes no input: typing, clicks, shortcuts and the
-// window manager's close are dropped, even when still queued as the command ends; only the
-// command's own message boxes, and the stop button while the progress bar shows, answer.
+// During a long command typing, clicks, shortcuts and the window manager's close are dropped,
+// even when still queued as it ends; only its own boxes, and the stop button while the bar
+// shows, answer.
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QWindow>
 #include <functional>
+#include <tuple>
 
 #include "window_fixture.h"
 
@@ -42,12 +43,8 @@ TEST_F(WindowTest, LongCommandDropsInputButItsOwnBoxesAndTheStopButtonAnswer) {
     QTest::mouseClick(form->windowHandle(), Qt::LeftButton, {},
                       Find(name)->mapTo(form.get(), Find(name)->rect().center()));
   };
-  struct Step {
-    const char* name;
-    std::function<void()> act;
-    bool shown;      // bar and button
-    bool requested;  // StopRequested afterwards
-  } const steps[] = {
+  // Each step: what happens; whether bar and button show, and a stop is requested, afterwards.
+  const std::tuple<const char*, std::function<void()>, bool, bool> steps[] = {
       {"a click where the hidden button sits", [&] { click("cmdStop"); }, false, false},
       {"the bar shows", [&] { form->ShowProgress("小齿轮：滚切 1/18", 1, 37); }, true, false},
       {"other controls stay dead", [&] { click("cmdCalculate"), click("Text_m"); }, true, false},
@@ -56,21 +53,19 @@ TEST_F(WindowTest, LongCommandDropsInputButItsOwnBoxesAndTheStopButtonAnswer) {
       {"a second press", [&] { click("cmdStop"); }, true, true},
       {"the bar goes", [&] { form->HideProgress(); }, false, true},
   };
-  for (const Step& step : steps) {
-    SCOPED_TRACE(step.name);
-    step.act();
+  for (const auto& [name, act, shown, requested] : steps) {
+    SCOPED_TRACE(name);
+    act();
     form->KeepPainted();
-    EXPECT_EQ(stop->isVisible(), step.shown);
-    EXPECT_EQ(Find("ProgressBar1")->isVisible(), step.shown);
-    EXPECT_EQ(form->StopRequested(), step.requested);
+    EXPECT_EQ(stop->isVisible(), shown);
+    EXPECT_EQ(Find("ProgressBar1")->isVisible(), shown);
+    EXPECT_EQ(form->StopRequested(), requested);
     EXPECT_FALSE(stop->isDown());
     EXPECT_EQ(QApplication::focusWidget(), focus) << "no click moves the focus";
-    // A press already taken greys the button until the command has acted on it.
-    EXPECT_EQ(stop->isEnabled(), !step.requested);
+    EXPECT_EQ(stop->isEnabled(), !requested) << "a press taken greys it until acted on";
   }
 
-  // A click still queued when the command ends; let through, it would show the connection
-  // message.
+  // A click still queued as the command ends; let through, it would show the connection message.
   const QPointF at = QPointF(form->generateButton()->rect().center());
   for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
     QCoreApplication::postEvent(form->generateButton(),

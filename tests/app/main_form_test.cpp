@@ -1,7 +1,6 @@
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QStyleOptionButton>
-#include <set>
 #include <vector>
 
 #include "app/window_fonts.h"
@@ -17,7 +16,7 @@ bool HasFocus(const QWidget* widget) {
 
 // The fixed window as it opens, its fields painted white even where disabled (Fusion greys a
 // disabled field's ground unless told), its icon of a gear with a bore.
-TEST_F(WindowTest, OpensWithItsInitialStateAndTheResultsTakeNoTyping) {
+TEST_F(WindowTest, OpensWithItsInitialStateTabSkipsTheResultsAndEnterAndEscDoNothing) {
   EXPECT_EQ(form->windowTitle(), QStringLiteral("齿轮滚齿仿真分析及三维造型 (For Autocad2000)"));
   EXPECT_EQ(form->size(), QSize(529, 373));
   EXPECT_EQ(form->minimumSize(), form->maximumSize());
@@ -26,14 +25,13 @@ TEST_F(WindowTest, OpensWithItsInitialStateAndTheResultsTakeNoTyping) {
   for (std::size_t i = 0; i < 7; ++i) {
     EXPECT_EQ(form->InputText(static_cast<InputField>(i)), inputs[i]);
     EXPECT_EQ(form->ResultText(ResultFieldAt(i)), "");
-    EXPECT_FALSE(Find(std::string(kResultFields[i].name).c_str())->isEnabled());
+    EXPECT_FALSE(Find(kResultFields[i].name)->isEnabled());
   }
-  const auto* fine = Find<QComboBox>("Combo_fine");
+  auto* fine = Find<QComboBox>("Combo_fine");
   EXPECT_TRUE(fine->isEditable());
-  QStringList items;
+  EXPECT_EQ(fine->count(), 5);
   for (int i = 0; i < fine->count(); ++i)
-    items << fine->itemText(i);
-  EXPECT_EQ(items, QStringList({"2", "3", "4", "5", "6"}));
+    EXPECT_EQ(fine->itemText(i), QString::number(i + 2));
   EXPECT_EQ(form->FinenessText(), "4");
   EXPECT_EQ(std::vector<int>({form->CheckValue(CheckOption::small_gear),
                               form->CheckValue(CheckOption::large_gear),
@@ -55,7 +53,7 @@ TEST_F(WindowTest, OpensWithItsInitialStateAndTheResultsTakeNoTyping) {
 
   // The result fields refuse focus and typing, but a command writes them.
   for (const ResultFieldFormat& format : kResultFields) {
-    auto* field = Find<QLineEdit>(std::string(format.name).c_str());
+    auto* field = Find<QLineEdit>(format.name);
     QTest::mouseClick(field, Qt::LeftButton);
     field->setFocus();
     QTest::keyClicks(field, "123");
@@ -64,14 +62,39 @@ TEST_F(WindowTest, OpensWithItsInitialStateAndTheResultsTakeNoTyping) {
   }
   form->SetResultText(ResultField::x2, "0.013");
   EXPECT_EQ(Find<QLineEdit>("Text_x2")->text(), "0.013");
+
+  // Tab round the inputs and options, skipping the results. Enter and Esc anywhere change
+  // nothing and run no command; the fineness keeps any typed text without adding it to its list.
+  const QStringList order = QString(
+                                "Text_a_true Text_m Text_z1 Text_z2 Text_b Text_beta Text_x1 "
+                                "Combo_fine Check_small Check_large cmdCalculate cmd3D "
+                                "Check_shade")
+                                .split(' ');
+  ModalWatcher messages;
+  fine->lineEdit()->selectAll();
+  QTest::keyClicks(fine->lineEdit(), "abc");
+  Find("Text_a_true")->setFocus();
+  const QStringList before = Snapshot();
+  for (qsizetype step = 1; step <= order.size(); ++step) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    const QString name = order[step % order.size()];
+    EXPECT_TRUE(HasFocus(Find(name.toStdString()))) << "Tab " << step;
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
+      QTest::keyClick(QApplication::focusWidget(), key);
+    EXPECT_EQ(Snapshot(), before) << name.toStdString();
+  }
+  EXPECT_EQ(form->FinenessText(), "abc");
+  EXPECT_EQ(fine->count(), 5);
+  EXPECT_TRUE(messages.seen.empty());
 }
 
 // 宋体 at 9 pt for the captions the layout was drawn with, the dialog font elsewhere; every
 // caption fits the room its control gives it.
 TEST_F(WindowTest, CaptionsUseTheirFontsAndFitTheirControls) {
-  const std::set<QString> song = {"Frame1",      "Frame2",       "Frame5",
-                                  "Check_small", "Check_large",  "cmdCalculate",
-                                  "cmd3D",       "Label_prompt", "cmdStop"};
+  const QStringList song = QString(
+                               "Frame1 Frame2 Frame5 Check_small Check_large cmdCalculate "
+                               "cmd3D Label_prompt cmdStop")
+                               .split(' ');
   int captions = 0;
   for (QWidget* widget : form->findChildren<QWidget*>()) {
     const QString name = widget->objectName();
@@ -84,12 +107,9 @@ TEST_F(WindowTest, CaptionsUseTheirFontsAndFitTheirControls) {
       QStyleOptionButton option;
       option.initFrom(button);
       text = option.text = button->text();
-      const bool check = qobject_cast<QCheckBox*>(button);
-      room =
-          button->style()
-              ->subElementRect(check ? QStyle::SE_CheckBoxContents : QStyle::SE_PushButtonContents,
-                               &option, button)
-              .size();
+      const auto part = qobject_cast<QCheckBox*>(button) ? QStyle::SE_CheckBoxContents
+                                                         : QStyle::SE_PushButtonContents;
+      room = button->style()->subElementRect(part, &option, button).size();
     } else if (auto* frame = qobject_cast<QGroupBox*>(widget)) {
       text = frame->title();
       room = frame->size() -
@@ -102,39 +122,12 @@ TEST_F(WindowTest, CaptionsUseTheirFontsAndFitTheirControls) {
     const QFontInfo info(widget->font());
     EXPECT_EQ(info.pointSize(), 9) << name.toStdString();
     EXPECT_EQ(info.family() == kSongSubstitute,
-              song.count(name) || (name.startsWith("Label") && name != "Label18"))
+              song.contains(name) || (name.startsWith("Label") && name != "Label18"))
         << name.toStdString();
     EXPECT_LE(metrics.horizontalAdvance(text), room.width()) << text.toStdString();
     EXPECT_LE(metrics.height(), room.height()) << text.toStdString();
   }
   EXPECT_EQ(captions, 27);
-}
-
-// Tab once round the inputs and options, skipping the results. No default button: Enter and
-// Esc in any control change nothing and run no command; the fineness keeps a typed text, any
-// text, without adding it to its list.
-TEST_F(WindowTest, TabSkipsTheResultsAndEnterAndEscDoNothing) {
-  const char* const order[] = {"Text_a_true", "Text_m",      "Text_z1",      "Text_z2",
-                               "Text_b",      "Text_beta",   "Text_x1",      "Combo_fine",
-                               "Check_small", "Check_large", "cmdCalculate", "cmd3D",
-                               "Check_shade"};
-  ModalWatcher messages;
-  auto* fine = Find<QComboBox>("Combo_fine");
-  fine->lineEdit()->selectAll();
-  QTest::keyClicks(fine->lineEdit(), "abc");
-  Find("Text_a_true")->setFocus();
-  const QStringList before = Snapshot();
-  for (std::size_t step = 1; step <= std::size(order); ++step) {
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    const char* name = order[step % std::size(order)];
-    EXPECT_TRUE(HasFocus(Find(name))) << "Tab " << step;
-    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
-      QTest::keyClick(QApplication::focusWidget(), key);
-    EXPECT_EQ(Snapshot(), before) << name;
-  }
-  EXPECT_EQ(form->FinenessText(), "abc");
-  EXPECT_EQ(fine->count(), 5);
-  EXPECT_TRUE(messages.seen.empty());
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTimer>
 #include <memory>
+#include <string_view>
 
 #include "app/main_form.h"
 
@@ -53,8 +54,8 @@ class WindowTest : public ::testing::Test {
   }
 
   template <typename Widget = QWidget>
-  Widget* Find(const char* name) const {
-    auto* widget = form->findChild<Widget*>(QString::fromLatin1(name));
+  Widget* Find(std::string_view name) const {
+    auto* widget = form->findChild<Widget*>(QString::fromLatin1(name.data(), name.size()));
     EXPECT_NE(widget, nullptr) << name;
     return widget;
   }
