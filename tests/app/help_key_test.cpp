@@ -6,15 +6,14 @@
 namespace kelvo::test {
 namespace {
 
+// F1 with the main window active and the focus in the named control; the help windows then.
 class HelpKey : public WindowTest {
  protected:
-  QList<HelpWindow*> HelpWindows() const { return form->findChildren<HelpWindow*>(); }
-
-  // F1 with the main window active and the focus in the named control.
-  void PressF1In(const char* name) {
+  QList<HelpWindow*> PressF1In(const char* name) {
     Activate();
     Find(name)->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+    return form->findChildren<HelpWindow*>();
   }
 };
 
@@ -26,9 +25,9 @@ TEST_F(HelpKey, F1AnywhereOpensOneHelpWindowAtTheGuidesStart) {
   const QStringList before = Snapshot();
   for (const char* name : {"Text_a_true", "Combo_fine", "Check_small", "cmdCalculate", "Text_x1"}) {
     SCOPED_TRACE(name);
-    PressF1In(name);
-    ASSERT_EQ(HelpWindows().size(), 1);
-    HelpWindow* help = HelpWindows()[0];
+    const QList<HelpWindow*> helps = PressF1In(name);
+    ASSERT_EQ(helps.size(), 1);
+    HelpWindow* help = helps[0];
     EXPECT_TRUE(help->isVisible() && help->isWindow());
     EXPECT_EQ(help->source(), QUrl::fromLocalFile(MainForm::DefaultHelpPath()));
     EXPECT_EQ(help->verticalScrollBar()->value(), 0);
@@ -37,13 +36,13 @@ TEST_F(HelpKey, F1AnywhereOpensOneHelpWindowAtTheGuidesStart) {
     help->verticalScrollBar()->setValue(help->verticalScrollBar()->maximum());
     if (std::string_view(name) == "Check_small") help->close();
   }
-  EXPECT_GT(HelpWindows()[0]->verticalScrollBar()->maximum(), 0) << "longer than a page";
+  EXPECT_GT(form->findChild<HelpWindow*>()->verticalScrollBar()->maximum(), 0) << "a long page";
   EXPECT_EQ(Snapshot(), before);
 
   Open(QStringLiteral("/nonexistent/help/kelvoHelp.html"));
-  PressF1In("Text_m");
-  ASSERT_EQ(HelpWindows().size(), 1);
-  const QString shown = HelpWindows()[0]->toPlainText();
+  const QList<HelpWindow*> missing = PressF1In("Text_m");
+  ASSERT_EQ(missing.size(), 1);
+  const QString shown = missing[0]->toPlainText();
   EXPECT_TRUE(shown.contains(QStringLiteral("找不到帮助文件"))) << shown.toStdString();
   EXPECT_TRUE(shown.contains(QStringLiteral("/nonexistent/help/kelvoHelp.html")));
   QTest::qWait(20);
