@@ -53,8 +53,8 @@ class HobbingTest : public ::testing::Test {
   int MakeBlank(const StandardPair& p, std::int16_t gearNo) {
     TearDown();
     cad = test_support::RecordingCad();
-    const double beta = DegreesToRadians(p.beta_degrees),
-                 a = (p.z1 + p.z2) * p.m / 2 / std::cos(beta);
+    const double beta = DegreesToRadians(p.beta_degrees);
+    const double a = (p.z1 + p.z2) * p.m / (2 * std::cos(beta));
     const SolveResult solved = SolveGearPair(a, p.m, p.z1, p.z2, p.b, beta, p.x1);
     gearPair = solved.pair.value_or(GearPairData{});
     EXPECT_TRUE(solved) << "step " << solved.failure.step;
@@ -139,8 +139,8 @@ TEST_F(HobbingTest, WorkedExamplesCutOneSpaceByRollingAndReplicateItByPitches) {
     EXPECT_EQ(cad.LiveEntities(), std::vector<int>{blank});
     EXPECT_NEAR(halfTravel, ex.halfTravel, 1e-5);
 
-    // The cutter: down by the face width, up to put its datum line at datumY, tilted about Y,
-    // parked at -halfTravel; then one roll step along X per position.
+    // The cutter: down to centre its double face width on the blank, up to put its datum line at
+    // datumY, tilted about Y, parked at -halfTravel; then one roll step along X per position.
     const std::vector<CadCall> moves = CallsOn(Cutter(), CadOp::Move);
     EXPECT_EQ(Xyz(Shift(moves[0])), Xyz({0, 0, -gearPair.b}));
     EXPECT_NEAR(Shift(moves[1]).y, ex.datumY, 1e-5);
