@@ -1,11 +1,13 @@
 // MakeRackCutter and HobGear against the recording CAD application: the calls in order, where
-// the cutter goes, and what a failing call or a stop leaves behind.
-#include "hobbing/hob_gear.h"
-
+// the cutter goes, and what a failing call or a stop leaves behind; then the plan's arithmetic.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <new>
+#include <optional>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -14,8 +16,12 @@
 #include "cad/cad_session.h"
 #include "geometry/gear_constants.h"
 #include "geometry/solve_gear_pair.h"
+#include "hobbing/checked_arithmetic.h"
+#include "hobbing/hob_gear.h"
+#include "hobbing/hob_plan.h"
 #include "hobbing/rack_cutter.h"
 #include "hobbing/recording_cad.h"
+#include "hobbing/skip_on_failure.h"
 
 namespace kelvo {
 namespace {
@@ -250,6 +256,40 @@ TEST_F(HobbingTest, AFailingCallIsSkippedButAStopEndsTheCut) {
     // A tool whose Boolean failed is no part of the gear and does not stay in the drawing.
     EXPECT_EQ(cad.LiveEntities().size(), 1 + c.leftOver);
   }
+}
+
+// Int() takes the floor, so a travel that ends exactly on a step still gets its last
+// position; a travel too long for a 32-bit count, and every division by zero, fail the step.
+TEST(HobPlan, CountsAndStepsTakeTheFloorAndFailOnInvalidArithmetic) {
+  // What each computes, and its value; none where the step fails.
+  const std::tuple<const char*, std::function<double()>, std::optional<double>> cases[] = {
+      {"no travel still cuts once", [] { return PositionCount(0, 1.5); }, 1},
+      {"a travel of exactly two steps", [] { return PositionCount(1.5, 1.5); }, 3},
+      {"negative travel: floor, not truncation", [] { return PositionCount(-0.25, 1); }, 0},
+      {"zero roll step", [] { return PositionCount(10, 0); }, std::nullopt},
+      {"beyond 32 bits", [] { return PositionCount(1e10, 1e-3); }, std::nullopt},
+      {"no teeth: no pitch", [] { return RoundedStepsPerPitch(4, 0); }, std::nullopt},
+      {"negative teeth: no square root", [] { return RoundedStepsPerPitch(4, -20); }, std::nullopt},
+      {"no teeth: no roll angle", [] { return RollAngle(0, 4); }, std::nullopt},
+      {"one tooth fills no angle", [] { return PolarFillAngle(1); }, 0},
+  };
+  for (const auto& [name, compute, expected] : cases) {
+    SCOPED_TRACE(name);
+    if (expected) {
+      EXPECT_EQ(compute(), *expected);
+    } else {
+      EXPECT_THROW(compute(), HobbingError);
+    }
+  }
+}
+
+// The hobbing tests see failing CAD calls and arithmetic skipped; exhausted memory and any
+// other error must reach the caller instead.
+TEST(SkipOnFailure, LetsEveryOtherErrorThrough) {
+  SkipOnFailure skip;
+  EXPECT_THROW(skip.Run("cut", [] { throw std::bad_alloc(); }), std::bad_alloc);
+  EXPECT_THROW(skip.Run("cut", [] { throw std::runtime_error("?"); }), std::runtime_error);
+  EXPECT_TRUE(skip.skipped().empty());
 }
 
 }  // namespace
