@@ -1,15 +1,96 @@
+// The main window's real widgets, driven as a user would.
+#include "app/main_form.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFontInfo>
 #include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
 #include <QStyleOptionButton>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
 #include <cstring>
+#include <functional>
+#include <memory>
+#include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "app/calculate_steps.h"
+#include "app/help_window.h"
 #include "app/window_fonts.h"
-#include "window_fixture.h"
 
 namespace kelvo::test {
 namespace {
+
+// Confirms every modal message box as soon as it is up, and remembers what it showed: its title,
+// its text, OK alone or other buttons, and any icon, as "Kelvo|text|OK".
+class ModalWatcher {
+ public:
+  ModalWatcher() {
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box) return;
+      seen << box->windowTitle() + "|" + box->text() +
+                  (box->standardButtons() == QMessageBox::Ok ? "|OK" : "|other buttons") +
+                  (box->icon() == QMessageBox::NoIcon ? "" : "|icon");
+      box->accept();
+    });
+    timer_.start(5);
+  }
+  QStringList seen;
+
+ private:
+  QTimer timer_;
+};
+
+// A fresh main window, shown and active, with the default help document.
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Open(MainForm::DefaultHelpPath()); }
+
+  void Open(const QString& help_path) {
+    form = std::make_unique<MainForm>(help_path);
+    form->show();
+    Activate();
+  }
+  void Activate() {
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  }
+
+  template <typename Widget = QWidget>
+  Widget* Find(std::string_view name) const {
+    auto* widget = form->findChild<Widget*>(QString::fromLatin1(name.data(), name.size()));
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+  }
+
+  // Every text and option of the window, to see that something changed nothing.
+  QStringList Snapshot() const {
+    QStringList state;
+    for (const QLineEdit* field : form->findChildren<QLineEdit*>())
+      state << field->objectName() + "=" + field->text();
+    const auto* fine = Find<QComboBox>("Combo_fine");
+    state << "Combo_fine=" + fine->currentText() << QString::number(fine->count()) + " items";
+    for (const QCheckBox* check : form->findChildren<QCheckBox*>())
+      state << check->objectName() + (check->isChecked() ? "=1" : "=0");
+    state << "Label_prompt=" + Find<QLabel>("Label_prompt")->text();
+    state << (form->isVisible() ? "visible" : "hidden");
+    return state;
+  }
+
+  std::unique_ptr<MainForm> form;
+};
 
 bool HasFocus(const QWidget* widget) {
   const QWidget* focus = QApplication::focusWidget();
@@ -178,6 +259,135 @@ TEST_F(WindowTest, CalculateFillsTheResultsAndBadTextGivesOneMessageAndChangesNo
       EXPECT_EQ(std::memcmp(&gearPair, &solved, sizeof solved), 0);
     }
   }
+}
+
+// F1 with the main window active and the focus in the named control; the help windows then.
+class HelpKey : public WindowTest {
+ protected:
+  QList<HelpWindow*> PressF1In(const char* name) {
+    Activate();
+    Find(name)->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+    return form->findChildren<HelpWindow*>();
+  }
+};
+
+// One help window, at the guide's start on every F1, though the reader wandered off (followed
+// a link, scrolled) or closed it in between; the main window stays as it was. A guide that is
+// missing is reported in the help window alone.
+TEST_F(HelpKey, F1AnywhereOpensOneHelpWindowAtTheGuidesStart) {
+  ModalWatcher messages;
+  const QStringList before = Snapshot();
+  for (const char* name : {"Text_a_true", "Combo_fine", "Check_small", "cmdCalculate", "Text_x1"}) {
+    SCOPED_TRACE(name);
+    const QList<HelpWindow*> helps = PressF1In(name);
+    ASSERT_EQ(helps.size(), 1);
+    HelpWindow* help = helps[0];
+    EXPECT_TRUE(help->isVisible() && help->isWindow());
+    EXPECT_EQ(help->source(), QUrl::fromLocalFile(MainForm::DefaultHelpPath()));
+    EXPECT_EQ(help->verticalScrollBar()->value(), 0);
+    EXPECT_TRUE(help->toPlainText().contains(QStringLiteral("输入参数")));
+    help->setSource(QUrl(QStringLiteral("#errors")));
+    help->verticalScrollBar()->setValue(help->verticalScrollBar()->maximum());
+    if (std::string_view(name) == "Check_small") help->close();
+  }
+  EXPECT_GT(form->findChild<HelpWindow*>()->verticalScrollBar()->maximum(), 0) << "a long page";
+  EXPECT_EQ(Snapshot(), before);
+
+  Open(QStringLiteral("/nonexistent/help/kelvoHelp.html"));
+  const QList<HelpWindow*> missing = PressF1In("Text_m");
+  ASSERT_EQ(missing.size(), 1);
+  const QString shown = missing[0]->toPlainText();
+  EXPECT_TRUE(shown.contains(QStringLiteral("找不到帮助文件"))) << shown.toStdString();
+  EXPECT_TRUE(shown.contains(QStringLiteral("/nonexistent/help/kelvoHelp.html")));
+  QTest::qWait(20);
+  EXPECT_TRUE(messages.seen.empty());
+}
+
+TEST_F(HelpKey, ClosingTheMainWindowEndsTheProgramWithHelpOpen) {
+  PressF1In("Text_a_true");
+  constexpr int kStillRunning = 7;
+  QTimer::singleShot(0, form.get(), [this] { form->close(); });
+  QTimer::singleShot(2000, qApp, [] { QApplication::exit(kStillRunning); });
+  EXPECT_EQ(QApplication::exec(), 0) << "the open help window kept the program alive";
+}
+
+// During a long command typing, clicks, shortcuts and the window manager's close are dropped,
+// even when still queued as it ends; only its own boxes, and the stop button while the bar
+// shows, answer.
+TEST_F(WindowTest, LongCommandDropsInputButItsOwnBoxesAndTheStopButtonAnswer) {
+  QSignalSpy calculate(Find<QPushButton>("cmdCalculate"), &QPushButton::clicked);
+  QSignalSpy generate(form->generateButton(), &QPushButton::clicked);
+  auto* field = Find<QLineEdit>("Text_a_true");
+  const qsizetype windows = QApplication::topLevelWidgets().size();
+
+  form->BeginLongCommand();
+  QTest::keyClicks(field, "9");
+  QTest::mouseClick(Find("cmdCalculate"), Qt::LeftButton);
+  QTest::keyClick(form.get(), Qt::Key_F1);
+  form->windowHandle()->close();
+  form->KeepPainted();
+  // The command's own box takes the user's Enter; one that did not is closed after a while.
+  bool answered_by_key = true;
+  QTimer::singleShot(50, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Enter); });
+  QTimer::singleShot(3000, [&] {
+    if (QWidget* box = QApplication::activeModalWidget()) answered_by_key = false, box->close();
+  });
+  form->ShowMessage("x");
+  EXPECT_TRUE(answered_by_key);
+
+  // The stop button is there only while the bar is, and a press counts once until the command
+  // has acted on it. The mouse comes through the native window, as the user's does.
+  QPushButton* stop = form->stopButton();
+  Activate();
+  QWidget* const focus = QApplication::focusWidget();
+  ASSERT_TRUE(focus);
+  const auto click = [&](const char* name) {
+    QTest::mouseClick(form->windowHandle(), Qt::LeftButton, {},
+                      Find(name)->mapTo(form.get(), Find(name)->rect().center()));
+  };
+  // Each step: what happens; whether bar and button show, and a stop is requested, afterwards.
+  const std::tuple<const char*, std::function<void()>, bool, bool> steps[] = {
+      {"a click where the hidden button sits", [&] { click("cmdStop"); }, false, false},
+      {"the bar shows", [&] { form->ShowProgress("小齿轮：滚切 1/18", 1, 37); }, true, false},
+      {"other controls stay dead", [&] { click("cmdCalculate"), click("Text_m"); }, true, false},
+      {"a click on the button", [&] { click("cmdStop"); }, true, true},
+      {"the command acts on it", [&] { form->ClearStopRequest(); }, true, false},
+      {"a second press", [&] { click("cmdStop"); }, true, true},
+      {"the bar goes", [&] { form->HideProgress(); }, false, true},
+  };
+  for (const auto& [name, act, shown, requested] : steps) {
+    SCOPED_TRACE(name);
+    act();
+    form->KeepPainted();
+    EXPECT_EQ(stop->isVisible(), shown);
+    EXPECT_EQ(Find("ProgressBar1")->isVisible(), shown);
+    EXPECT_EQ(form->StopRequested(), requested);
+    EXPECT_FALSE(stop->isDown());
+    EXPECT_EQ(QApplication::focusWidget(), focus) << "no click moves the focus";
+    EXPECT_EQ(stop->isEnabled(), !requested) << "a press taken greys it until acted on";
+  }
+
+  // A click still queued as the command ends; let through, it would show the connection message.
+  const QPointF at = QPointF(form->generateButton()->rect().center());
+  for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+    QCoreApplication::postEvent(form->generateButton(),
+                                new QMouseEvent(type, at, form->generateButton()->mapToGlobal(at),
+                                                Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+  }
+  ModalWatcher late_boxes;
+  form->EndLongCommand();
+  QTest::qWait(20);
+
+  EXPECT_FALSE(form->StopRequested());
+  EXPECT_EQ(field->text(), "60");
+  EXPECT_EQ(calculate.count() + generate.count(), 0);
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_TRUE(late_boxes.seen.empty());
+  EXPECT_EQ(QApplication::topLevelWidgets().size(), windows) << "F1 opened no help";
+  EXPECT_EQ(stop->focusPolicy(), Qt::NoFocus) << "no Tab, no key reaches the stop button";
+  QTest::keyClicks(field, "9");
+  EXPECT_EQ(field->text(), "609") << "afterwards the window works as before";
 }
 
 }  // namespace
