@@ -67,6 +67,13 @@ class WindowTest : public ::testing::Test {
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
   }
+  // F1 with the main window active and the focus in the named control; the help windows then.
+  QList<HelpWindow*> PressF1In(const char* name) {
+    Activate();
+    Find(name)->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+    return form->findChildren<HelpWindow*>();
+  }
 
   template <typename Widget = QWidget>
   Widget* Find(std::string_view name) const {
@@ -261,21 +268,10 @@ TEST_F(WindowTest, CalculateFillsTheResultsAndBadTextGivesOneMessageAndChangesNo
   }
 }
 
-// F1 with the main window active and the focus in the named control; the help windows then.
-class HelpKey : public WindowTest {
- protected:
-  QList<HelpWindow*> PressF1In(const char* name) {
-    Activate();
-    Find(name)->setFocus();
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
-    return form->findChildren<HelpWindow*>();
-  }
-};
-
 // One help window, at the guide's start on every F1, though the reader wandered off (followed
 // a link, scrolled) or closed it in between; the main window stays as it was. A guide that is
 // missing is reported in the help window alone.
-TEST_F(HelpKey, F1AnywhereOpensOneHelpWindowAtTheGuidesStart) {
+TEST_F(WindowTest, F1AnywhereOpensOneHelpWindowAtTheGuidesStart) {
   ModalWatcher messages;
   const QStringList before = Snapshot();
   for (const char* name : {"Text_a_true", "Combo_fine", "Check_small", "cmdCalculate", "Text_x1"}) {
@@ -304,7 +300,7 @@ TEST_F(HelpKey, F1AnywhereOpensOneHelpWindowAtTheGuidesStart) {
   EXPECT_TRUE(messages.seen.empty());
 }
 
-TEST_F(HelpKey, ClosingTheMainWindowEndsTheProgramWithHelpOpen) {
+TEST_F(WindowTest, ClosingTheMainWindowEndsTheProgramWithHelpOpen) {
   PressF1In("Text_a_true");
   constexpr int kStillRunning = 7;
   QTimer::singleShot(0, form.get(), [this] { form->close(); });
