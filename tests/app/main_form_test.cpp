@@ -1,14 +1,103 @@
+// The main window's real widgets, driven as a user would.
+#include "app/main_form.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFontInfo>
 #include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
 #include <QStyleOptionButton>
-#include <set>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string_view>
+#include <tuple>
 #include <vector>
 
+#include "app/calculate_steps.h"
+#include "app/help_window.h"
 #include "app/window_fonts.h"
-#include "window_fixture.h"
 
 namespace kelvo::test {
 namespace {
+
+// Confirms every modal message box as soon as it is up, and remembers what it showed: its title,
+// its text, OK alone or other buttons, and any icon, as "Kelvo|text|OK".
+class ModalWatcher {
+ public:
+  ModalWatcher() {
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box) return;
+      seen << box->windowTitle() + "|" + box->text() +
+                  (box->standardButtons() == QMessageBox::Ok ? "|OK" : "|other buttons") +
+                  (box->icon() == QMessageBox::NoIcon ? "" : "|icon");
+      box->accept();
+    });
+    timer_.start(5);
+  }
+  QStringList seen;
+
+ private:
+  QTimer timer_;
+};
+
+// A fresh main window, shown and active, with the default help document.
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Open(MainForm::DefaultHelpPath()); }
+
+  void Open(const QString& help_path) {
+    form = std::make_unique<MainForm>(help_path);
+    form->show();
+    Activate();
+  }
+  void Activate() {
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  }
+  // F1 with the main window active and the focus in the named control; the help windows then.
+  QList<HelpWindow*> PressF1In(const char* name) {
+    Activate();
+    Find(name)->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+    return form->findChildren<HelpWindow*>();
+  }
+
+  template <typename Widget = QWidget>
+  Widget* Find(std::string_view name) const {
+    auto* widget = form->findChild<Widget*>(QString::fromLatin1(name.data(), name.size()));
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+  }
+
+  // Every text and option of the window, to see that something changed nothing.
+  QStringList Snapshot() const {
+    QStringList state;
+    for (const QLineEdit* field : form->findChildren<QLineEdit*>())
+      state << field->objectName() + "=" + field->text();
+    const auto* fine = Find<QComboBox>("Combo_fine");
+    state << "Combo_fine=" + fine->currentText() << QString::number(fine->count()) + " items";
+    for (const QCheckBox* check : form->findChildren<QCheckBox*>())
+      state << check->objectName() + (check->isChecked() ? "=1" : "=0");
+    state << "Label_prompt=" + Find<QLabel>("Label_prompt")->text();
+    state << (form->isVisible() ? "visible" : "hidden");
+    return state;
+  }
+
+  std::unique_ptr<MainForm> form;
+};
 
 bool HasFocus(const QWidget* widget) {
   const QWidget* focus = QApplication::focusWidget();
@@ -17,7 +106,7 @@ bool HasFocus(const QWidget* widget) {
 
 // The fixed window as it opens, its fields painted white even where disabled (Fusion greys a
 // disabled field's ground unless told), its icon of a gear with a bore.
-TEST_F(WindowTest, OpensWithItsInitialStateAndTheResultsTakeNoTyping) {
+TEST_F(WindowTest, OpensWithItsInitialStateTabSkipsTheResultsAndEnterAndEscDoNothing) {
   EXPECT_EQ(form->windowTitle(), QStringLiteral("齿轮滚齿仿真分析及三维造型 (For Autocad2000)"));
   EXPECT_EQ(form->size(), QSize(529, 373));
   EXPECT_EQ(form->minimumSize(), form->maximumSize());
@@ -26,14 +115,13 @@ TEST_F(WindowTest, OpensWithItsInitialStateAndTheResultsTakeNoTyping) {
   for (std::size_t i = 0; i < 7; ++i) {
     EXPECT_EQ(form->InputText(static_cast<InputField>(i)), inputs[i]);
     EXPECT_EQ(form->ResultText(ResultFieldAt(i)), "");
-    EXPECT_FALSE(Find(std::string(kResultFields[i].name).c_str())->isEnabled());
+    EXPECT_FALSE(Find(kResultFields[i].name)->isEnabled());
   }
-  const auto* fine = Find<QComboBox>("Combo_fine");
+  auto* fine = Find<QComboBox>("Combo_fine");
   EXPECT_TRUE(fine->isEditable());
-  QStringList items;
+  EXPECT_EQ(fine->count(), 5);
   for (int i = 0; i < fine->count(); ++i)
-    items << fine->itemText(i);
-  EXPECT_EQ(items, QStringList({"2", "3", "4", "5", "6"}));
+    EXPECT_EQ(fine->itemText(i), QString::number(i + 2));
   EXPECT_EQ(form->FinenessText(), "4");
   EXPECT_EQ(std::vector<int>({form->CheckValue(CheckOption::small_gear),
                               form->CheckValue(CheckOption::large_gear),
@@ -55,7 +143,7 @@ TEST_F(WindowTest, OpensWithItsInitialStateAndTheResultsTakeNoTyping) {
 
   // The result fields refuse focus and typing, but a command writes them.
   for (const ResultFieldFormat& format : kResultFields) {
-    auto* field = Find<QLineEdit>(std::string(format.name).c_str());
+    auto* field = Find<QLineEdit>(format.name);
     QTest::mouseClick(field, Qt::LeftButton);
     field->setFocus();
     QTest::keyClicks(field, "123");
@@ -64,14 +152,39 @@ TEST_F(WindowTest, OpensWithItsInitialStateAndTheResultsTakeNoTyping) {
   }
   form->SetResultText(ResultField::x2, "0.013");
   EXPECT_EQ(Find<QLineEdit>("Text_x2")->text(), "0.013");
+
+  // Tab round the inputs and options, skipping the results. Enter and Esc anywhere change
+  // nothing and run no command; the fineness keeps any typed text without adding it to its list.
+  const QStringList order = QString(
+                                "Text_a_true Text_m Text_z1 Text_z2 Text_b Text_beta Text_x1 "
+                                "Combo_fine Check_small Check_large cmdCalculate cmd3D "
+                                "Check_shade")
+                                .split(' ');
+  ModalWatcher messages;
+  fine->lineEdit()->selectAll();
+  QTest::keyClicks(fine->lineEdit(), "abc");
+  Find("Text_a_true")->setFocus();
+  const QStringList before = Snapshot();
+  for (qsizetype step = 1; step <= order.size(); ++step) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    const QString name = order[step % order.size()];
+    EXPECT_TRUE(HasFocus(Find(name.toStdString()))) << "Tab " << step;
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
+      QTest::keyClick(QApplication::focusWidget(), key);
+    EXPECT_EQ(Snapshot(), before) << name.toStdString();
+  }
+  EXPECT_EQ(form->FinenessText(), "abc");
+  EXPECT_EQ(fine->count(), 5);
+  EXPECT_TRUE(messages.seen.empty());
 }
 
 // 宋体 at 9 pt for the captions the layout was drawn with, the dialog font elsewhere; every
 // caption fits the room its control gives it.
 TEST_F(WindowTest, CaptionsUseTheirFontsAndFitTheirControls) {
-  const std::set<QString> song = {"Frame1",      "Frame2",       "Frame5",
-                                  "Check_small", "Check_large",  "cmdCalculate",
-                                  "cmd3D",       "Label_prompt", "cmdStop"};
+  const QStringList song = QString(
+                               "Frame1 Frame2 Frame5 Check_small Check_large cmdCalculate "
+                               "cmd3D Label_prompt cmdStop")
+                               .split(' ');
   int captions = 0;
   for (QWidget* widget : form->findChildren<QWidget*>()) {
     const QString name = widget->objectName();
@@ -84,12 +197,9 @@ TEST_F(WindowTest, CaptionsUseTheirFontsAndFitTheirControls) {
       QStyleOptionButton option;
       option.initFrom(button);
       text = option.text = button->text();
-      const bool check = qobject_cast<QCheckBox*>(button);
-      room =
-          button->style()
-              ->subElementRect(check ? QStyle::SE_CheckBoxContents : QStyle::SE_PushButtonContents,
-                               &option, button)
-              .size();
+      const auto part = qobject_cast<QCheckBox*>(button) ? QStyle::SE_CheckBoxContents
+                                                         : QStyle::SE_PushButtonContents;
+      room = button->style()->subElementRect(part, &option, button).size();
     } else if (auto* frame = qobject_cast<QGroupBox*>(widget)) {
       text = frame->title();
       room = frame->size() -
@@ -102,7 +212,7 @@ TEST_F(WindowTest, CaptionsUseTheirFontsAndFitTheirControls) {
     const QFontInfo info(widget->font());
     EXPECT_EQ(info.pointSize(), 9) << name.toStdString();
     EXPECT_EQ(info.family() == kSongSubstitute,
-              song.count(name) || (name.startsWith("Label") && name != "Label18"))
+              song.contains(name) || (name.startsWith("Label") && name != "Label18"))
         << name.toStdString();
     EXPECT_LE(metrics.horizontalAdvance(text), room.width()) << text.toStdString();
     EXPECT_LE(metrics.height(), room.height()) << text.toStdString();
@@ -110,31 +220,170 @@ TEST_F(WindowTest, CaptionsUseTheirFontsAndFitTheirControls) {
   EXPECT_EQ(captions, 27);
 }
 
-// Tab once round the inputs and options, skipping the results. No default button: Enter and
-// Esc in any control change nothing and run no command; the fineness keeps a typed text, any
-// text, without adding it to its list.
-TEST_F(WindowTest, TabSkipsTheResultsAndEnterAndEscDoNothing) {
-  const char* const order[] = {"Text_a_true", "Text_m",      "Text_z1",      "Text_z2",
-                               "Text_b",      "Text_beta",   "Text_x1",      "Combo_fine",
-                               "Check_small", "Check_large", "cmdCalculate", "cmd3D",
-                               "Check_shade"};
+using Texts = std::array<const char*, 7>;
+
+// The default pair's and the helical pair's seven results; then each input in turn holding text
+// that is no number: one message box, titled Kelvo, with OK only and no icon, and the earlier
+// results, the typed text and gearPair stay as they were.
+TEST_F(WindowTest, CalculateFillsTheResultsAndBadTextGivesOneMessageAndChangesNothing) {
+  const auto type = [&](const Texts& inputs) {
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+      auto* field = Find<QLineEdit>(kInputFieldNames[i]);
+      field->selectAll();
+      QTest::keyClick(field, Qt::Key_Delete);
+      QTest::keyClicks(field, inputs[i]);
+    }
+  };
+  const auto calculate = [&] {
+    QTest::mouseClick(Find("cmdCalculate"), Qt::LeftButton);
+    QTest::qWait(1);
+    QStringList results;
+    for (const ResultFieldFormat& format : kResultFields)
+      results << Find<QLineEdit>(format.name)->text();
+    return results;
+  };
   ModalWatcher messages;
-  auto* fine = Find<QComboBox>("Combo_fine");
-  fine->lineEdit()->selectAll();
-  QTest::keyClicks(fine->lineEdit(), "abc");
-  Find("Text_a_true")->setFocus();
-  const QStringList before = Snapshot();
-  for (std::size_t step = 1; step <= std::size(order); ++step) {
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    const char* name = order[step % std::size(order)];
-    EXPECT_TRUE(HasFocus(Find(name))) << "Tab " << step;
-    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
-      QTest::keyClick(QApplication::focusWidget(), key);
-    EXPECT_EQ(Snapshot(), before) << name;
-  }
-  EXPECT_EQ(form->FinenessText(), "abc");
-  EXPECT_EQ(fine->count(), 5);
+  EXPECT_EQ(calculate(), QStringList({"40", "80", "44", "84", "4.5", "0", "0"}));
+  const Texts helical = {"100", "2", "23", "73", "30", "15", "0.3"};
+  type(helical);
+  const QStringList results = {"47.62", "151.15", "52.8", "155.18", "4.49", "0.313", "0.013"};
+  EXPECT_EQ(calculate(), results);
   EXPECT_TRUE(messages.seen.empty());
+  const GearPairData solved = gearPair;
+  EXPECT_EQ(solved.z2, 73) << "the solved pair is kept";
+  const QString message = "Kelvo|" + QString::fromUtf8(kBadInputMessage.data()) + "|OK";
+  for (std::size_t field = 0; field < 7; ++field) {
+    for (const char* bad : {"", "abc", "2mm", "1..5"}) {
+      SCOPED_TRACE(std::string(kInputFieldNames[field]) + " = \"" + bad + "\"");
+      Texts inputs = helical;
+      inputs[field] = bad;
+      type(inputs);
+      const QStringList typed = Snapshot();
+      messages.seen.clear();
+      EXPECT_EQ(calculate(), results) << "the earlier results stay";
+      EXPECT_EQ(messages.seen, QStringList(message));
+      EXPECT_EQ(Snapshot(), typed);
+      EXPECT_EQ(std::memcmp(&gearPair, &solved, sizeof solved), 0);
+    }
+  }
+}
+
+// One help window, at the guide's start on every F1, though the reader wandered off (followed
+// a link, scrolled) or closed it in between; the main window stays as it was. A guide that is
+// missing is reported in the help window alone.
+TEST_F(WindowTest, F1AnywhereOpensOneHelpWindowAtTheGuidesStart) {
+  ModalWatcher messages;
+  const QStringList before = Snapshot();
+  for (const char* name : {"Text_a_true", "Combo_fine", "Check_small", "cmdCalculate", "Text_x1"}) {
+    SCOPED_TRACE(name);
+    const QList<HelpWindow*> helps = PressF1In(name);
+    ASSERT_EQ(helps.size(), 1);
+    HelpWindow* help = helps[0];
+    EXPECT_TRUE(help->isVisible() && help->isWindow());
+    EXPECT_EQ(help->source(), QUrl::fromLocalFile(MainForm::DefaultHelpPath()));
+    EXPECT_EQ(help->verticalScrollBar()->value(), 0);
+    EXPECT_TRUE(help->toPlainText().contains(QStringLiteral("输入参数")));
+    help->setSource(QUrl(QStringLiteral("#errors")));
+    help->verticalScrollBar()->setValue(help->verticalScrollBar()->maximum());
+    if (std::string_view(name) == "Check_small") help->close();
+  }
+  EXPECT_GT(form->findChild<HelpWindow*>()->verticalScrollBar()->maximum(), 0) << "a long page";
+  EXPECT_EQ(Snapshot(), before);
+
+  Open(QStringLiteral("/nonexistent/help/kelvoHelp.html"));
+  const QList<HelpWindow*> missing = PressF1In("Text_m");
+  ASSERT_EQ(missing.size(), 1);
+  const QString shown = missing[0]->toPlainText();
+  EXPECT_TRUE(shown.contains(QStringLiteral("找不到帮助文件"))) << shown.toStdString();
+  EXPECT_TRUE(shown.contains(QStringLiteral("/nonexistent/help/kelvoHelp.html")));
+  QTest::qWait(20);
+  EXPECT_TRUE(messages.seen.empty());
+}
+
+TEST_F(WindowTest, ClosingTheMainWindowEndsTheProgramWithHelpOpen) {
+  PressF1In("Text_a_true");
+  constexpr int kStillRunning = 7;
+  QTimer::singleShot(0, form.get(), [this] { form->close(); });
+  QTimer::singleShot(2000, qApp, [] { QApplication::exit(kStillRunning); });
+  EXPECT_EQ(QApplication::exec(), 0) << "the open help window kept the program alive";
+}
+
+// During a long command typing, clicks, shortcuts and the window manager's close are dropped,
+// even when still queued as it ends; only its own boxes, and the stop button while the bar
+// shows, answer.
+TEST_F(WindowTest, LongCommandDropsInputButItsOwnBoxesAndTheStopButtonAnswer) {
+  QSignalSpy calculate(Find<QPushButton>("cmdCalculate"), &QPushButton::clicked);
+  QSignalSpy generate(form->generateButton(), &QPushButton::clicked);
+  auto* field = Find<QLineEdit>("Text_a_true");
+  const qsizetype windows = QApplication::topLevelWidgets().size();
+
+  form->BeginLongCommand();
+  QTest::keyClicks(field, "9");
+  QTest::mouseClick(Find("cmdCalculate"), Qt::LeftButton);
+  QTest::keyClick(form.get(), Qt::Key_F1);
+  form->windowHandle()->close();
+  form->KeepPainted();
+  // The command's own box takes the user's Enter; one that did not is closed after a while.
+  bool answered_by_key = true;
+  QTimer::singleShot(50, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Enter); });
+  QTimer::singleShot(3000, [&] {
+    if (QWidget* box = QApplication::activeModalWidget()) answered_by_key = false, box->close();
+  });
+  form->ShowMessage("x");
+  EXPECT_TRUE(answered_by_key);
+
+  // The stop button is there only while the bar is, and a press counts once until the command
+  // has acted on it. The mouse comes through the native window, as the user's does.
+  QPushButton* stop = form->stopButton();
+  Activate();
+  QWidget* const focus = QApplication::focusWidget();
+  ASSERT_TRUE(focus);
+  const auto click = [&](const char* name) {
+    QTest::mouseClick(form->windowHandle(), Qt::LeftButton, {},
+                      Find(name)->mapTo(form.get(), Find(name)->rect().center()));
+  };
+  // Each step: what happens; whether bar and button show, and a stop is requested, afterwards.
+  const std::tuple<const char*, std::function<void()>, bool, bool> steps[] = {
+      {"a click where the hidden button sits", [&] { click("cmdStop"); }, false, false},
+      {"the bar shows", [&] { form->ShowProgress("小齿轮：滚切 1/18", 1, 37); }, true, false},
+      {"other controls stay dead", [&] { click("cmdCalculate"), click("Text_m"); }, true, false},
+      {"a click on the button", [&] { click("cmdStop"); }, true, true},
+      {"the command acts on it", [&] { form->ClearStopRequest(); }, true, false},
+      {"a second press", [&] { click("cmdStop"); }, true, true},
+      {"the bar goes", [&] { form->HideProgress(); }, false, true},
+  };
+  for (const auto& [name, act, shown, requested] : steps) {
+    SCOPED_TRACE(name);
+    act();
+    form->KeepPainted();
+    EXPECT_EQ(stop->isVisible(), shown);
+    EXPECT_EQ(Find("ProgressBar1")->isVisible(), shown);
+    EXPECT_EQ(form->StopRequested(), requested);
+    EXPECT_FALSE(stop->isDown());
+    EXPECT_EQ(QApplication::focusWidget(), focus) << "no click moves the focus";
+    EXPECT_EQ(stop->isEnabled(), !requested) << "a press taken greys it until acted on";
+  }
+
+  // A click still queued as the command ends; let through, it would show the connection message.
+  const QPointF at = QPointF(form->generateButton()->rect().center());
+  for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+    QCoreApplication::postEvent(form->generateButton(),
+                                new QMouseEvent(type, at, form->generateButton()->mapToGlobal(at),
+                                                Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+  }
+  ModalWatcher late_boxes;
+  form->EndLongCommand();
+  QTest::qWait(20);
+
+  EXPECT_FALSE(form->StopRequested());
+  EXPECT_EQ(field->text(), "60");
+  EXPECT_EQ(calculate.count() + generate.count(), 0);
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_TRUE(late_boxes.seen.empty());
+  EXPECT_EQ(QApplication::topLevelWidgets().size(), windows) << "F1 opened no help";
+  EXPECT_EQ(stop->focusPolicy(), Qt::NoFocus) << "no Tab, no key reaches the stop button";
+  QTest::keyClicks(field, "9");
+  EXPECT_EQ(field->text(), "609") << "afterwards the window works as before";
 }
 
 }  // namespace

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <utility>
 
 #include "app/calculate_steps.h"
 
@@ -11,12 +14,8 @@ namespace kelvo {
 namespace {
 
 TEST(TextToDouble, AcceptsExactlyTheDecimalNumberForm) {
-  struct Case {
-    std::string_view text;
-    std::optional<double> expected;
-  };
   // clang-format off
-  const Case cases[] = {
+  const std::pair<std::string_view, std::optional<double>> cases[] = {
       {"2", 2}, {" 2 ", 2}, {"\t2\t", 2}, {"2e0", 2}, {"2E+0", 2}, {"+.5", 0.5}, {"-.5", -0.5},
       {"5.", 5}, {"-0", -0.0}, {"0.3", 0.3}, {"1e-3", 0.001}, {"1.5e-2", 0.015}, {"20.5", 20.5},
       {"007", 7}, {"1e308", 1e308}, {"1e-400", 0},
@@ -26,42 +25,30 @@ TEST(TextToDouble, AcceptsExactlyTheDecimalNumberForm) {
       {"1 2", {}}, {"++1", {}}, {"+-1", {}}, {"0x10", {}}, {"inf", {}}, {"nan", {}}, {"1,5", {}},
       {"1_000", {}}, {"２", {}}, {"2\n", {}}};
   // clang-format on
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string("text \"") + std::string(c.text) + "\"");
-    const std::optional<double> value = TextToDouble(c.text);
-    ASSERT_EQ(value.has_value(), c.expected.has_value());
-    if (value) {
-      EXPECT_EQ(*value, *c.expected);
-      EXPECT_EQ(std::signbit(*value), std::signbit(*c.expected));
-    }
+  for (const auto& [text, expected] : cases) {
+    SCOPED_TRACE("text \"" + std::string(text) + "\"");
+    const std::optional<double> value = TextToDouble(text);
+    ASSERT_EQ(value.has_value(), expected.has_value());
+    if (!value) continue;
+    EXPECT_EQ(*value, *expected);
+    EXPECT_EQ(std::signbit(*value), std::signbit(*expected));
   }
 }
 
 TEST(TextToInt16, RoundsHalvesToEvenWithinSixteenBits) {
-  struct Case {
-    std::string_view text;
-    std::optional<std::int16_t> expected;
-  };
   // clang-format off
-  const Case cases[] = {
+  const std::pair<std::string_view, std::optional<std::int16_t>> cases[] = {
       {"20", 20}, {"20.5", 20}, {"21.5", 22}, {"20.4999", 20}, {"-2.5", -2}, {" 40 ", 40},
       {"4e1", 40}, {"32767", 32767}, {"32767.5", {}}, {"32768", {}}, {"-32768", -32768},
       {"-32768.5", -32768}, {"-32769", {}}, {"1e300", {}}, {"abc", {}}, {"", {}}};
   // clang-format on
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.text));
-    EXPECT_EQ(TextToInt16(c.text), c.expected);
-  }
+  for (const auto& [text, expected] : cases)
+    EXPECT_EQ(TextToInt16(text), expected) << text;
 }
 
 TEST(NumberToResultText, RoundsTheExactBinaryValueAndWritesTheShortForm) {
-  struct Case {
-    double value;
-    int decimals;
-    std::string_view text;
-  };
   // clang-format off
-  const Case cases[] = {
+  const std::tuple<double, int, std::string_view> cases[] = {
       {40, 2, "40"}, {52.796566, 2, "52.8"}, {0.313278, 3, "0.313"}, {0.013278, 3, "0.013"},
       {-0.25, 2, "-0.25"}, {-7, 3, "-7"}, {123456.789, 2, "123456.79"}, {1e20, 2, "1E+20"},
       {4.4999999999999, 2, "4.5"}, {-1e-17, 2, "0"},
@@ -76,10 +63,8 @@ TEST(NumberToResultText, RoundsTheExactBinaryValueAndWritesTheShortForm) {
       {0.305, 2, "0.3"},     // 0.30499999999999999334...; naive gives 0.31
       {99.995, 2, "100"}};   // 99.99500000000000454...: just above the half
   // clang-format on
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.value);
-    EXPECT_EQ(NumberToResultText(c.value, c.decimals), c.text);
-  }
+  for (const auto& [value, decimals, text] : cases)
+    EXPECT_EQ(NumberToResultText(value, decimals), text) << value;
 }
 
 // What the text rules leave to the conversion of the seven texts: teeth beyond 16 bits, a

@@ -8,27 +8,26 @@ namespace {
 
 using cad::Point;
 
-// Logs the call, then raises what the test injected into it; returns the call's index.
-std::size_t Log(CadLog& log, CadCall call) {
+// Logs the call, then raises what the test injected into it.
+void Log(CadLog& log, CadCall call) {
   const CadOp op = call.op;
   log.calls.push_back(std::move(call));
   const auto nth = std::count_if(log.calls.begin(), log.calls.end(),
                                  [&](const CadCall& logged) { return logged.op == op; });
   const auto injected = log.injected.find({op, static_cast<int>(nth)});
-  if (injected == log.injected.end()) return log.calls.size() - 1;
+  if (injected == log.injected.end()) return;
   log.calls.back().failed = true;
   const std::string what = std::string(OpName(op)) + ": injected by the test";
   if (injected->second) throw cad::EvaluationStopped(what);
   throw cad::CadError(what);
 }
 
-// The entity id, for the logged call to work on; like a modeller, the call fails on an entity
-// that was deleted (or that is none of this application's).
-CadLog::Entity& Live(CadLog& log, std::size_t call, int id) {
-  const auto index = static_cast<std::size_t>(id - 1);
-  if (id > 0 && log.entities.at(index).alive) return log.entities[index];
-  log.calls[call].failed = true;
-  throw cad::CadError(std::string(OpName(log.calls[call].op)) + ": entity " + std::to_string(id) +
+// The entity the last logged call works on; like a modeller, the call fails on an entity that
+// was deleted (or that is none of this application's).
+CadLog::Entity& Live(CadLog& log, int id) {
+  if (id > 0 && log.entities.at(id - 1).alive) return log.entities[id - 1];
+  log.calls.back().failed = true;
+  throw cad::CadError(std::string(OpName(log.calls.back().op)) + ": entity " + std::to_string(id) +
                       " is deleted, or not of this application");
 }
 
@@ -41,14 +40,11 @@ class FakeEntity final : public cad::CadArc, public cad::CadCircle, public cad::
     const auto* handle = dynamic_cast<const FakeEntity*>(entity);
     return handle ? handle->id_ : 0;
   }
-
-  // A new entity, made by the logged call: by a drawing's Add methods, or as a copy.
-  static std::shared_ptr<FakeEntity> New(const std::shared_ptr<CadLog>& log, std::size_t call,
-                                         CadLog::Entity entity) {
-    entity.alive = true;
-    log->entities.push_back(entity);
-    log->calls[call].results.push_back(static_cast<int>(log->entities.size()));
-    return std::make_shared<FakeEntity>(log, log->calls[call].results.back());
+  // A new entity, made by the last logged call.
+  static std::shared_ptr<FakeEntity> New(const std::shared_ptr<CadLog>& log, CadLog::Entity made) {
+    log->entities.push_back(made);
+    log->calls.back().results.push_back(static_cast<int>(log->entities.size()));
+    return std::make_shared<FakeEntity>(log, static_cast<int>(log->entities.size()));
   }
   static cad::EntityRef Ref(std::shared_ptr<FakeEntity> entity) {
     return std::shared_ptr<cad::Cad3DSolid>(std::move(entity));
@@ -57,23 +53,17 @@ class FakeEntity final : public cad::CadArc, public cad::CadCircle, public cad::
   void Move(const Point& from, const Point& to) override {
     Call({.op = CadOp::Move, .points = {from, to}});
   }
-  cad::EntityRef Copy() override {
-    std::size_t call = 0;
-    const CadLog::Entity entity = Call({.op = CadOp::Copy}, &call);
-    return Ref(New(log_, call, entity));
-  }
+  cad::EntityRef Copy() override { return Ref(New(log_, Call({.op = CadOp::Copy}))); }
   void Rotate3D(const Point& point1, const Point& point2, double angle) override {
     Call({.op = CadOp::Rotate3D, .points = {point1, point2}, .numbers = {angle}});
   }
   std::vector<cad::EntityRef> ArrayPolar(int count, double angle_to_fill,
                                          const Point& centre) override {
-    std::size_t call = 0;
     const CadLog::Entity entity = Call(
-        {.op = CadOp::ArrayPolar, .points = {centre}, .numbers = {double(count), angle_to_fill}},
-        &call);
+        {.op = CadOp::ArrayPolar, .points = {centre}, .numbers = {double(count), angle_to_fill}});
     std::vector<cad::EntityRef> copies;
     for (int k = 1; k < count; ++k)
-      copies.push_back(Ref(New(log_, call, entity)));
+      copies.push_back(Ref(New(log_, entity)));
     return copies;
   }
   void Delete() override { Call({.op = CadOp::Delete}).alive = false; }
@@ -83,22 +73,20 @@ class FakeEntity final : public cad::CadArc, public cad::CadCircle, public cad::
   void SetColor(int index) override {
     Call({.op = CadOp::SetColor, .numbers = {double(index)}}).color = index;
   }
-  int Color() const override { return log_->entities[static_cast<std::size_t>(id_ - 1)].color; }
+  int Color() const override { return log_->entities.at(id_ - 1).color; }
 
   void Boolean(cad::BooleanOperation operation, cad::CadEntity& other) override {
-    std::size_t call = 0;
-    Call({.op = CadOp::Boolean, .entities = {IdOf(&other)}, .numbers = {double(operation)}}, &call);
-    Live(*log_, call, IdOf(&other)).alive = false;
+    Call({.op = CadOp::Boolean, .numbers = {double(operation)}});
+    Live(*log_, IdOf(&other)).alive = false;
   }
 
  private:
-  // Logs a call on this entity and returns it; a deleted entity refuses every call.
-  CadLog::Entity& Call(CadCall call, std::size_t* index = nullptr) const {
-    call.document = log_->entities[static_cast<std::size_t>(id_ - 1)].document;
+  // Logs a call on this entity; a deleted entity refuses every call.
+  CadLog::Entity& Call(CadCall call) const {
+    call.document = log_->entities.at(id_ - 1).document;
     call.target = id_;
-    const std::size_t logged = Log(*log_, std::move(call));
-    if (index) *index = logged;
-    return Live(*log_, logged, id_);
+    Log(*log_, std::move(call));
+    return Live(*log_, id_);
   }
 
   std::shared_ptr<CadLog> log_;
@@ -141,49 +129,46 @@ class FakeDrawing final : public cad::CadDocument,
 
   std::shared_ptr<cad::Cad3DSolid> AddCylinder(const Point& centre, double radius,
                                                double height) override {
-    return Make(Log({.op = CadOp::AddCylinder, .points = {centre}, .numbers = {radius, height}}));
+    Log({.op = CadOp::AddCylinder, .points = {centre}, .numbers = {radius, height}});
+    return Make();
   }
   std::shared_ptr<cad::CadCircle> AddCircle(const Point& centre, double radius) override {
-    return Make(Log({.op = CadOp::AddCircle, .points = {centre}, .numbers = {radius}}));
+    Log({.op = CadOp::AddCircle, .points = {centre}, .numbers = {radius}});
+    return Make();
   }
   std::shared_ptr<cad::CadArc> AddArc(const Point& centre, double radius, double start_angle,
                                       double end_angle) override {
+    Log({.op = CadOp::AddArc, .points = {centre}, .numbers = {radius, start_angle, end_angle}});
     const auto at = [&](double angle) {
       return Point{centre.x + radius * std::cos(angle), centre.y + radius * std::sin(angle),
                    centre.z};
     };
-    return Make(
-        Log({.op = CadOp::AddArc, .points = {centre}, .numbers = {radius, start_angle, end_angle}}),
-        at(start_angle), at(end_angle));
+    return Make(at(start_angle), at(end_angle));
   }
   cad::EntityRef AddLine(const Point& start, const Point& end) override {
-    return FakeEntity::Ref(Make(Log({.op = CadOp::AddLine, .points = {start, end}})));
+    Log({.op = CadOp::AddLine, .points = {start, end}});
+    return FakeEntity::Ref(Make());
   }
   std::vector<cad::EntityRef> AddRegion(const std::vector<cad::EntityRef>& curves) override {
-    std::vector<int> ids;
+    Log({.op = CadOp::AddRegion});
     for (const cad::EntityRef& curve : curves)
-      ids.push_back(FakeEntity::IdOf(curve.get()));
-    const std::size_t call = Log({.op = CadOp::AddRegion, .entities = ids});
-    for (const int id : ids)
-      Live(*log_, call, id);
-    return {FakeEntity::Ref(Make(call))};
+      Live(*log_, FakeEntity::IdOf(curve.get()));
+    return {FakeEntity::Ref(Make())};
   }
   std::shared_ptr<cad::Cad3DSolid> AddExtrudedSolid(cad::CadEntity& region, double height,
                                                     double taper_angle) override {
-    const int id = FakeEntity::IdOf(&region);
-    const std::size_t call =
-        Log({.op = CadOp::AddExtrudedSolid, .entities = {id}, .numbers = {height, taper_angle}});
-    Live(*log_, call, id);
-    return Make(call);
+    Log({.op = CadOp::AddExtrudedSolid, .numbers = {height, taper_angle}});
+    Live(*log_, FakeEntity::IdOf(&region));
+    return Make();
   }
 
  private:
-  std::size_t Log(CadCall call) const {
+  void Log(CadCall call) const {
     call.document = document_;
-    return test_support::Log(*log_, std::move(call));
+    test_support::Log(*log_, std::move(call));
   }
-  std::shared_ptr<FakeEntity> Make(std::size_t call, Point start = {}, Point end = {}) const {
-    return FakeEntity::New(log_, call, {.document = document_, .start = start, .end = end});
+  std::shared_ptr<FakeEntity> Make(Point start = {}, Point end = {}) const {
+    return FakeEntity::New(log_, {.document = document_, .start = start, .end = end});
   }
 
   std::shared_ptr<CadLog> log_;
@@ -197,12 +182,12 @@ class FakeApplication final : public cad::CadApplication, public cad::CadDocumen
 
   bool Visible() const override { return visible_; }
   void SetVisible(bool visible) override {
-    const std::size_t call = Log(*log_, {.op = CadOp::SetVisible, .numbers = {double(visible)}});
+    Log(*log_, {.op = CadOp::SetVisible, .numbers = {double(visible)}});
     visible_ = visible;
     // Like an application that finishes its deferred work when shown, and drops it, still
     // showing the drawings, when a stop has been asked for (the call counts as failed).
     if (visible && hooks_.stop_requested && hooks_.stop_requested()) {
-      log_->calls[call].failed = true;
+      log_->calls.back().failed = true;
       throw cad::EvaluationStopped("SetVisible: stopped");
     }
     if (visible && hooks_.progress) hooks_.progress("deferred work", 1.0);
@@ -224,35 +209,18 @@ class FakeApplication final : public cad::CadApplication, public cad::CadDocumen
 }  // namespace
 
 const char* OpName(CadOp op) {
-  // clang-format off
-  static const char* const kNames[] = {
-      "AddDocument", "SetVisible", "ModelSpace", "ActiveViewport", "SetActiveViewport",
-      "SetDirection", "SetCenter", "SendCommand", "AddCylinder", "AddCircle", "AddArc", "AddLine",
-      "AddRegion", "AddExtrudedSolid", "StartPoint", "EndPoint", "SetColor", "Move", "Copy",
-      "Rotate3D", "ArrayPolar", "Delete", "Boolean"};
-  // clang-format on
+#define KELVO_CAD_OP_NAME(op) #op,
+  static const char* const kNames[] = {KELVO_CAD_OPS(KELVO_CAD_OP_NAME)};
   return kNames[static_cast<int>(op)];
 }
 
 RecordingCad::RecordingCad()
     : log_(std::make_shared<CadLog>()), application_(std::make_shared<FakeApplication>(log_)) {}
 
-std::vector<CadCall> RecordingCad::CallsOf(CadOp op) const {
-  std::vector<CadCall> found;
-  std::copy_if(log_->calls.begin(), log_->calls.end(), std::back_inserter(found),
-               [&](const CadCall& call) { return call.op == op; });
-  return found;
-}
-
-int RecordingCad::IdOf(const cad::CadEntity& entity) const {
-  return FakeEntity::IdOf(&entity);
-}
-
 std::vector<int> RecordingCad::LiveEntities() const {
   std::vector<int> live;
-  for (std::size_t i = 0; i < log_->entities.size(); ++i) {
-    if (log_->entities[i].alive) live.push_back(static_cast<int>(i) + 1);
-  }
+  for (int id = 1; id <= static_cast<int>(log_->entities.size()); ++id)
+    if (log_->entities[id - 1].alive) live.push_back(id);
   return live;
 }
 

@@ -13,12 +13,14 @@ namespace kelvo::test_support {
 
 // Every operation of the CAD interface, as the recording application logs it.
 // clang-format off
-enum class CadOp {
-  AddDocument, SetVisible, ModelSpace, ActiveViewport, SetActiveViewport, SetDirection, SetCenter,
-  SendCommand, AddCylinder, AddCircle, AddArc, AddLine, AddRegion, AddExtrudedSolid, StartPoint,
-  EndPoint, SetColor, Move, Copy, Rotate3D, ArrayPolar, Delete, Boolean
-};
+#define KELVO_CAD_OPS(X)                                                                         \
+  X(AddDocument) X(SetVisible) X(ModelSpace) X(ActiveViewport) X(SetActiveViewport)            \
+  X(SetDirection) X(SetCenter) X(SendCommand) X(AddCylinder) X(AddCircle) X(AddArc) X(AddLine) \
+  X(AddRegion) X(AddExtrudedSolid) X(StartPoint) X(EndPoint) X(SetColor) X(Move) X(Copy)       \
+  X(Rotate3D) X(ArrayPolar) X(Delete) X(Boolean)
 // clang-format on
+#define KELVO_CAD_OP_ENUM(op) op,
+enum class CadOp { KELVO_CAD_OPS(KELVO_CAD_OP_ENUM) };
 const char* OpName(CadOp op);
 
 // One call, with what it was given and what it made.
@@ -26,7 +28,6 @@ struct CadCall {
   CadOp op = CadOp::Move;
   int document = 0;                  // the drawing it was made in, 1 for the first
   int target = 0;                    // the entity it was called on, 0 for none
-  std::vector<int> entities{};       // entities passed: curves, region, the Boolean's other
   std::vector<cad::Point> points{};  // points passed, in order
   std::vector<double> numbers{};     // radii, angles, heights, counts, operation codes
   std::string text{};                // SendCommand
@@ -56,17 +57,12 @@ class RecordingCad {
   RecordingCad();
 
   std::shared_ptr<cad::CadApplication> application() const { return application_; }
-  // Documents().Add() of the application: a new drawing, logged like any call.
-  std::shared_ptr<cad::CadDocument> AddDocument() { return application_->Documents().Add(); }
-
-  // The n-th call of op (counting from 1) raises CadError and changes nothing.
+  // The n-th call of op (counting from 1) raises CadError, or cad::EvaluationStopped as when the
+  // user stops a long operation, and changes nothing.
   void FailCall(CadOp op, int n) { log_->injected[{op, n}] = false; }
-  // The n-th call of op raises cad::EvaluationStopped, as when the user stops a long operation.
   void StopAtCall(CadOp op, int n) { log_->injected[{op, n}] = true; }
 
   const std::vector<CadCall>& calls() const { return log_->calls; }
-  std::vector<CadCall> CallsOf(CadOp op) const;
-  int IdOf(const cad::CadEntity& entity) const;
   std::vector<int> LiveEntities() const;
 
  private:

@@ -1,10 +1,13 @@
-// MakeRackCutter and HobGear against the recording CAD application: the exact sequence of calls,
-// where the cutter goes, and what a failing call or a stop leaves behind.
-#include "hobbing/hob_gear.h"
-
+// MakeRackCutter and HobGear against the recording CAD application: the calls in order, where
+// the cutter goes, and what a failing call or a stop leaves behind; then the plan's arithmetic.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <new>
+#include <optional>
+#include <set>
+#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -12,10 +15,13 @@
 
 #include "cad/cad_session.h"
 #include "geometry/gear_constants.h"
-#include "geometry/gear_pair_data.h"
 #include "geometry/solve_gear_pair.h"
+#include "hobbing/checked_arithmetic.h"
+#include "hobbing/hob_gear.h"
+#include "hobbing/hob_plan.h"
 #include "hobbing/rack_cutter.h"
 #include "hobbing/recording_cad.h"
+#include "hobbing/skip_on_failure.h"
 
 namespace kelvo {
 namespace {
@@ -26,7 +32,7 @@ using test_support::CadOp;
 
 constexpr double kSubtraction = 2, kIntersection = 1;
 
-// A pair meshing at its reference centre distance, as a designer would type it.
+// A pair meshing at its reference centre distance: m, z1, z2, b, beta in degrees, x1.
 struct StandardPair {
   double m;
   std::int16_t z1, z2;
@@ -42,45 +48,35 @@ Point Shift(const CadCall& call) {
   const Point &a = call.points.at(0), &b = call.points.at(1);
   return {b.x - a.x, b.y - a.y, b.z - a.z};
 }
-std::tuple<int, int, int, int> Tie(const HobProgressReport& r) {
-  return {r.positionsDone, r.positionCount, r.intersectionsDone, r.intersectionCount};
-}
 std::string Times(int n, const std::string& calls) {
-  std::string out;
-  while (n-- > 0)
-    out += calls;
-  return out;
+  return n > 0 ? calls + Times(n - 1, calls) : "";
 }
 
-// A fresh recording CAD application with one drawing, the pair solved into gearPair and the
-// blank of one of its gears: a cylinder of the tip diameter spanning the face width about z = 0.
 class HobbingTest : public ::testing::Test {
  protected:
+  // A fresh recording application with one drawing, the pair solved into gearPair, and the blank
+  // of gear gearNo: a cylinder of the tip diameter spanning the face width about z = 0.
   int MakeBlank(const StandardPair& p, std::int16_t gearNo) {
     TearDown();
     cad = test_support::RecordingCad();
     const double beta = DegreesToRadians(p.beta_degrees);
     const double a = (p.z1 + p.z2) * p.m / (2 * std::cos(beta));
     const SolveResult solved = SolveGearPair(a, p.m, p.z1, p.z2, p.b, beta, p.x1);
-    EXPECT_TRUE(solved) << "step " << solved.failure.step;
     gearPair = solved.pair.value_or(GearPairData{});
-    cadDoc = cad.AddDocument();
+    EXPECT_TRUE(solved) << "step " << solved.failure.step;
+    cadDoc = cad.application()->Documents().Add();
     const double da = gearNo == 1 ? gearPair.da1 : gearPair.da2;
-    blankSolid = cadDoc->ModelSpace()->AddCylinder({0, 0, 0}, da / 2, gearPair.b);
-    return cad.IdOf(*blankSolid);
+    blankSolid = cadDoc->ModelSpace()->AddCylinder({}, da / 2, gearPair.b);
+    return cad.calls().back().results.at(0);
   }
-  void TearDown() override {
-    cadDoc.reset(), blankSolid.reset(), cutterSolid.reset();
-    halfTravel = 0;
-    gearPair = {};
-  }
+  void TearDown() override { cadDoc.reset(), blankSolid.reset(), cutterSolid.reset(); }
 
   // Calls of op made on the entity id; for Booleans, only those of the given operation.
   std::vector<CadCall> CallsOn(int id, CadOp op, double operation = 0) const {
     std::vector<CadCall> found;
-    for (const CadCall& call : cad.CallsOf(op)) {
-      if (call.target == id && (!operation || call.numbers[0] == operation)) found.push_back(call);
-    }
+    for (const CadCall& call : cad.calls())
+      if (call.op == op && call.target == id && (!operation || call.numbers[0] == operation))
+        found.push_back(call);
     return found;
   }
   int Applied(int blank, double operation) const {
@@ -90,8 +86,9 @@ class HobbingTest : public ::testing::Test {
     return applied;
   }
   int Cutter() const {
-    const std::vector<CadCall> made = cad.CallsOf(CadOp::AddExtrudedSolid);
-    return made.empty() || made[0].failed ? -1 : made[0].results[0];
+    for (const CadCall& call : cad.calls())
+      if (call.op == CadOp::AddExtrudedSolid) return call.failed ? -1 : call.results[0];
+    return -1;
   }
 
   // The calls that change the drawing, in order, each with what it was made on: (b) the blank,
@@ -101,10 +98,7 @@ class HobbingTest : public ::testing::Test {
     const int cutter = Cutter();
     std::string out;
     for (const CadCall& call : cad.calls()) {
-      if (call.op == CadOp::ModelSpace || call.op == CadOp::StartPoint ||
-          call.op == CadOp::EndPoint) {
-        continue;
-      }
+      if (std::set{CadOp::ModelSpace, CadOp::StartPoint, CadOp::EndPoint}.count(call.op)) continue;
       out += call.op != CadOp::Boolean         ? test_support::OpName(call.op)
              : call.numbers[0] == kSubtraction ? "Subtract"
                                                : "Intersect";
@@ -134,12 +128,14 @@ TEST_F(HobbingTest, WorkedExamplesCutOneSpaceByRollingAndReplicateItByPitches) {
   for (const Example& ex : examples) {
     SCOPED_TRACE(ex.name);
     const int blank = MakeBlank(ex.pair, 1);
-    std::vector<HobProgressReport> reports;
-    EXPECT_TRUE(HobGear(4, 1, [&](const HobProgressReport& r) { reports.push_back(r); }).empty());
+    std::vector<std::tuple<int, int, int, int>> reports;
+    EXPECT_TRUE(HobGear(4, 1, [&](const HobProgressReport& r) {
+                  reports.emplace_back(r.positionsDone, r.positionCount, r.intersectionsDone,
+                                       r.intersectionCount);
+                }).empty());
 
-    // The rack cutter made and placed, its curves and region deleted; at each position the
-    // cutter advanced, copied, the blank turned and the copy subtracted; the blank arrayed and
-    // each turned copy intersected into it; the cutter deleted, the gear alone left.
+    // Cutter made, placed, its curves and region deleted; per position: advance, copy, turn the
+    // blank, subtract; then the array, each copy intersected, the cutter deleted.
     ASSERT_EQ(Changes(blank),
               "AddDocument AddCylinder AddArc AddArc AddLine AddLine AddLine AddLine AddRegion "
               "AddExtrudedSolid Move(c) Move(c) Rotate3D(c) Move(c) " +
@@ -149,24 +145,23 @@ TEST_F(HobbingTest, WorkedExamplesCutOneSpaceByRollingAndReplicateItByPitches) {
     EXPECT_EQ(cad.LiveEntities(), std::vector<int>{blank});
     EXPECT_NEAR(halfTravel, ex.halfTravel, 1e-5);
 
-    // The cutter: down to centre its double face width on the blank's middle plane, up to put
-    // its datum line at datumY, tilted about the Y axis, back to park it at -halfTravel; then
-    // one roll step along X per position.
+    // The cutter: down to centre its double face width on the blank, up to put its datum line at
+    // datumY, tilted about Y, parked at -halfTravel; then one roll step along X per position.
     const std::vector<CadCall> moves = CallsOn(Cutter(), CadOp::Move);
     EXPECT_EQ(Xyz(Shift(moves[0])), Xyz({0, 0, -gearPair.b}));
     EXPECT_NEAR(Shift(moves[1]).y, ex.datumY, 1e-5);
     EXPECT_EQ(Xyz(Shift(moves[2])), Xyz({-halfTravel, 0, 0}));
     const CadCall tilt = CallsOn(Cutter(), CadOp::Rotate3D).at(0);
-    EXPECT_EQ(Xyz(tilt.points[0]), Xyz({}));
-    EXPECT_EQ(Xyz(Shift(tilt)), Xyz({0, 1, 0}));
+    EXPECT_EQ(std::make_pair(Xyz(tilt.points[0]), Xyz(Shift(tilt))),
+              std::make_pair(Xyz({}), Xyz({0, 1, 0})));
     EXPECT_NEAR(tilt.numbers[0], ex.tilt, 1e-7);
     for (std::size_t i = 3; i < moves.size(); ++i) {
       EXPECT_NEAR(Shift(moves[i]).x, ex.rollStep, 1e-6);
-      EXPECT_EQ(Xyz({0, Shift(moves[i]).y, Shift(moves[i]).z}), Xyz({}));
+      EXPECT_EQ(Xyz(Shift(moves[i])), Xyz({Shift(moves[i]).x, 0, 0}));
     }
 
-    // The blank turns one roll angle per position about the Z axis, clockwise seen from +Z (by
-    // the right-hand rule about point1 to point2), so that its +Y side moves with the cutter.
+    // The blank turns about Z clockwise seen from +Z (right-hand rule about point1 to point2),
+    // so that its +Y side moves with the cutter.
     for (const CadCall& turn : CallsOn(blank, CadOp::Rotate3D)) {
       const Point axis = Shift(turn);
       EXPECT_EQ(Xyz({turn.points[0].x, turn.points[0].y, std::hypot(axis.x, axis.y)}), Xyz({}));
@@ -181,60 +176,53 @@ TEST_F(HobbingTest, WorkedExamplesCutOneSpaceByRollingAndReplicateItByPitches) {
 
     // Progress: the counts, one report per position, the array's count, one per intersection.
     EXPECT_EQ(reports.size(), 2u + ex.positions + ex.intersections);
-    EXPECT_EQ(Tie(reports[0]), Tie({0, ex.positions, 0, ex.intersections}));
-    EXPECT_EQ(Tie(reports.back()),
-              Tie({ex.positions, ex.positions, ex.intersections, ex.intersections}));
+    EXPECT_EQ(reports[0], std::make_tuple(0, ex.positions, 0, ex.intersections));
+    EXPECT_EQ(reports.back(),
+              std::make_tuple(ex.positions, ex.positions, ex.intersections, ex.intersections));
   }
 }
 
+// z 20 at fineness 4 is the spur example's: 4 positions per pitch.
 TEST_F(HobbingTest, PositionsPerPitchFollowFinenessAndTeethWithinTheCaps) {
-  struct Case {
-    std::string name;
-    StandardPair pair;
-    std::int16_t gearNo;
-    double fineness, stepsPerPitch;
-  } const cases[] = {
-      {"z20 takes the fineness", kSpur, 1, 4, 4},
+  const StandardPair k17{2, 17, 40, 20, 0, 0}, k20to80{2, 20, 80, 20, 0, 0};
+  const std::tuple<const char*, StandardPair, std::int16_t, double, double> cases[] = {
       {"small gear capped at 12", kSpur, 1, 100, 12},
       {"large gear capped at 6", {2, 40, 20, 20, 0, 0}, 2, 100, 6},
       {"any gearNo but 1 is the large gear", kSpur, 7, 100, 6},
       {"fineness 0", kSpur, 1, 0, 1},
-      {"negative fineness", {2, 17, 40, 20, 0, 0}, 1, -3, 1},
-      {"exactly 2.5 through Sqr(20/80) goes to 2", {2, 20, 80, 20, 0, 0}, 2, 5, 2},
-      {"exactly 3.5 through Sqr(20/80) goes to 4", {2, 20, 80, 20, 0, 0}, 2, 7, 4},
-      {"an overflowing product is skipped", {2, 17, 40, 20, 0, 0}, 1, 1.7e308, 1},
+      {"negative fineness", k17, 1, -3, 1},
+      {"exactly 2.5 through Sqr(20/80) goes to 2", k20to80, 2, 5, 2},
+      {"exactly 3.5 through Sqr(20/80) goes to 4", k20to80, 2, 7, 4},
+      {"an overflowing product is skipped", k17, 1, 1.7e308, 1},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const int blank = MakeBlank(c.pair, c.gearNo);
-    HobGear(c.fineness, c.gearNo);
-    const std::int16_t z = c.gearNo == 1 ? gearPair.z1 : gearPair.z2;
+  for (const auto& [name, pair, gearNo, fineness, stepsPerPitch] : cases) {
+    SCOPED_TRACE(name);
+    const int blank = MakeBlank(pair, gearNo);
+    HobGear(fineness, gearNo);
     const std::vector<CadCall> turns = CallsOn(blank, CadOp::Rotate3D);
     ASSERT_FALSE(turns.empty());
-    EXPECT_NEAR(kTwoPi / (z * turns[0].numbers[0]), c.stepsPerPitch, 1e-9);
+    const std::int16_t z = gearNo == 1 ? gearPair.z1 : gearPair.z2;
+    EXPECT_NEAR(kTwoPi / (z * turns[0].numbers[0]), stepsPerPitch, 1e-9);
   }
 }
 
-// The spur example (18 positions, 19 intersections) with a CAD call made to fail or a stop
-// asked for. A failing statement is skipped and the rest still runs. A stop passes through that
-// regime to the caller and nothing is attempted after it; the drawing keeps the blank as cut so
-// far, without cutter or unused copies.
+// The spur example (18 positions, 19 intersections) with a call made to fail, or a stop. A
+// failing statement is skipped and the rest runs; a stop reaches the caller, nothing runs after
+// it, and the drawing keeps the blank as cut so far, without cutter or unused copies.
 TEST_F(HobbingTest, AFailingCallIsSkippedButAStopEndsTheCut) {
   constexpr int kStopped = -1;
   struct Case {
     std::string name;
     std::vector<std::pair<CadOp, int>> calls;  // the n-th call of op fails, or is stopped
-    int skipped;                               // statements skipped, or kStopped
-    int cuts, intersections;                   // Booleans that took effect
+    int skipped, cuts, intersections;          // statements skipped (or kStopped); Booleans done
     std::size_t leftOver = 0;                  // live entities besides the gear
     double halfTravelBefore = 0;
     int stopAtReport = -1;  // the progress report (0: the first) at which a stop is asked
   } const cases[] = {
       {"a subtraction", {{CadOp::Boolean, 5}}, 1, 17, 19},
-      // Without its copy the cut at that position has no tool either.
-      {"a copy of the cutter", {{CadOp::Copy, 2}}, 2, 17, 19},
-      // No cutter: one position from halfTravel 0, whose move, copy and cut have nothing to
-      // work on; the six curves stay; the replication still runs.
+      {"a copy of the cutter: that cut has no tool", {{CadOp::Copy, 2}}, 2, 17, 19},
+      // No cutter: one position from halfTravel 0 with nothing to move, copy or cut; the six
+      // curves stay; the replication still runs.
       {"the region of the cutter", {{CadOp::AddRegion, 1}}, 5, 0, 19, 6},
       // The untilted cutter runs the travel that halfTravel still holds.
       {"the tilt of the cutter", {{CadOp::Rotate3D, 1}}, 1, 127, 19, 7, 99},
@@ -268,6 +256,40 @@ TEST_F(HobbingTest, AFailingCallIsSkippedButAStopEndsTheCut) {
     // A tool whose Boolean failed is no part of the gear and does not stay in the drawing.
     EXPECT_EQ(cad.LiveEntities().size(), 1 + c.leftOver);
   }
+}
+
+// Int() takes the floor, so a travel that ends exactly on a step still gets its last
+// position; a travel too long for a 32-bit count, and every division by zero, fail the step.
+TEST(HobPlan, CountsAndStepsTakeTheFloorAndFailOnInvalidArithmetic) {
+  // What each computes, and its value; none where the step fails.
+  const std::tuple<const char*, std::function<double()>, std::optional<double>> cases[] = {
+      {"no travel still cuts once", [] { return PositionCount(0, 1.5); }, 1},
+      {"a travel of exactly two steps", [] { return PositionCount(1.5, 1.5); }, 3},
+      {"negative travel: floor, not truncation", [] { return PositionCount(-0.25, 1); }, 0},
+      {"zero roll step", [] { return PositionCount(10, 0); }, std::nullopt},
+      {"beyond 32 bits", [] { return PositionCount(1e10, 1e-3); }, std::nullopt},
+      {"no teeth: no pitch", [] { return RoundedStepsPerPitch(4, 0); }, std::nullopt},
+      {"negative teeth: no square root", [] { return RoundedStepsPerPitch(4, -20); }, std::nullopt},
+      {"no teeth: no roll angle", [] { return RollAngle(0, 4); }, std::nullopt},
+      {"one tooth fills no angle", [] { return PolarFillAngle(1); }, 0},
+  };
+  for (const auto& [name, compute, expected] : cases) {
+    SCOPED_TRACE(name);
+    if (expected) {
+      EXPECT_EQ(compute(), *expected);
+    } else {
+      EXPECT_THROW(compute(), HobbingError);
+    }
+  }
+}
+
+// The hobbing tests see failing CAD calls and arithmetic skipped; exhausted memory and any
+// other error must reach the caller instead.
+TEST(SkipOnFailure, LetsEveryOtherErrorThrough) {
+  SkipOnFailure skip;
+  EXPECT_THROW(skip.Run("cut", [] { throw std::bad_alloc(); }), std::bad_alloc);
+  EXPECT_THROW(skip.Run("cut", [] { throw std::runtime_error("?"); }), std::runtime_error);
+  EXPECT_TRUE(skip.skipped().empty());
 }
 
 }  // namespace

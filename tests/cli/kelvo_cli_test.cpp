@@ -1,0 +1,190 @@
+// kelvo-cli through the real program: what solve and gear print for scripts, the failures they
+// report. The gears themselves are the hobbed-gear tests'; a 10-tooth pinion keeps builds small.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "geometry/gear_constants.h"
+#include "geometry/gear_pair_fields.h"
+#include "geometry/solve_gear_pair.h"
+#include "support/run_process.h"
+
+namespace kelvo {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(CliSolve, JsonHoldsEveryFieldToTheLastBitAndTheWindowTexts) {
+  const test::ProcessResult run =
+      test::RunProcess(KELVO_CLI, {"solve", "--json", "--a_true", "100", "--m", "2", "--z1", "23",
+                                   "--z2", "73", "--b", "30", "--beta", "15", "--x1", "0.3"});
+  ASSERT_EQ(run.exit_status, 0) << run.err;
+  const nlohmann::json json = nlohmann::json::parse(run.out);
+  const GearPairData expected = *SolveGearPair(100, 2, 23, 73, 30, DegreesToRadians(15), 0.3).pair;
+  for (const GearPairField& field : kGearPairFields)  // NaN for a field missing
+    EXPECT_EQ(json.value(std::string(field.name), std::nan("")), FieldValue(expected, field))
+        << field.name;
+  EXPECT_TRUE(json["z1"].is_number_integer() && json["k2"].is_number_integer());
+  EXPECT_EQ(json["display"], nlohmann::json::parse(R"({"Text_d1": "47.62", "Text_d2": "151.15",
+      "Text_da1": "52.8", "Text_da2": "155.18", "Text_h": "4.49", "Text_x_sum": "0.313",
+      "Text_x2": "0.013"})"));
+}
+
+// Options read the field texts as the window does, and the report names every value in both
+// languages; no pair fails with the window's message, no command with the usage.
+TEST(CliSolve, OptionsTakeTheFieldTextsAsTypedAndFailuresSayWhy) {
+  // Arguments, exit status and, when it solves, one JSON value or none for the report.
+  const std::tuple<std::vector<std::string>, int, std::string, double> cases[] = {
+      {{"solve", "--json", "--z1", "21.5", "--a_true", "61"}, 0, "z1", 22},
+      {{"solve", "--json", "--x1", "-0.5", "--a_true", "59"}, 0, "x1", -0.5},
+      {{"solve"}, 0, "", 0},
+      {{"solve", "--m", "abc"}, 1, "", 0},
+      {{"solve", "--a_true", "50"}, 1, "", 0},
+      {{"solve", "--z1", ""}, 1, "", 0},
+      {{"solve", "--bogus", "1"}, 2, "", 0},
+      {{}, 2, "", 0},
+      {{"frobnicate"}, 2, "", 0},
+  };
+  for (const auto& [args, status, key, value] : cases) {
+    const test::ProcessResult run = test::RunProcess(KELVO_CLI, args);
+    SCOPED_TRACE(::testing::PrintToString(args));
+    ASSERT_EQ(run.exit_status, status) << run.err;
+    if (status == 0 && !key.empty()) {
+      EXPECT_EQ(nlohmann::json::parse(run.out)[key].get<double>(), value);
+    } else if (status == 0) {
+      for (const GearPairField& field : kGearPairFields)
+        EXPECT_TRUE(run.out.find(field.chinese) != std::string::npos &&
+                    run.out.find(field.english) != std::string::npos)
+            << field.name;
+      EXPECT_NE(run.out.find("15.320879"), std::string::npos);  // W1 of the default pair
+    } else {
+      EXPECT_EQ(run.out, "");
+      EXPECT_EQ(status == 1 ? run.err : run.err.substr(0, 6),
+                status == 1 ? "输入参数不合理，无法计算出结果！\n" : "usage:");
+    }
+  }
+}
+
+// A folder of its own for the files a test writes, removed afterwards.
+class CliGearFiles : public ::testing::Test {
+ protected:
+  void SetUp() override { fs::create_directories(folder_); }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  const fs::path folder_ =
+      fs::temp_directory_path() / ("kelvo-cli-gear-" + std::to_string(getpid()) + "-" +
+                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+};
+
+// The summary's keys lead, in this order, for scripts. At x 1.2 the reference circle crosses the
+// root fillet, not the involute the thickness formula is about: no theory is given for it.
+TEST(CliGear, SummaryForScriptsAndNoThicknessTheoryInTheFillet) {
+  const test::ProcessResult run = test::RunProcess(
+      KELVO_CLI,
+      {"gear", "--a_true", "34", "--z1", "10", "--z2", "20", "--x1", "1.2", "--json", "--inspect"});
+  ASSERT_EQ(run.exit_status, 0) << run.err;
+  EXPECT_EQ(run.err, "");  // no progress line when standard error is no terminal
+  const nlohmann::ordered_json json = nlohmann::ordered_json::parse(run.out);
+  std::string keys;
+  for (auto key = json.begin(); key != json.end(); ++key)
+    keys += key.key() + " ";
+  EXPECT_TRUE(keys.starts_with(
+      "stepsPerPitch positionCount intersections failedBooleans seconds volume faces valid "))
+      << keys;
+  // stepsPerPitch: 4 x Sqr(20 / 10), half to even.
+  const auto expected = nlohmann::ordered_json::parse(R"({"stepsPerPitch": 6, "intersections": 9,
+      "failedBooleans": 0, "valid": true, "teeth": 10, "toothThicknessTheory": null,
+      "toothChordTheory": null})");
+  for (const auto& [key, value] : expected.items())
+    EXPECT_EQ(json.value(key, nlohmann::ordered_json("missing")), value) << key;
+  EXPECT_GT(json["formDiameter"].get<double>(), 2 * 10.0);
+}
+
+// Garbage, huge and tiny values, a file that cannot be written: a clear message and its exit
+// status, never a crash; a summary only of a gear built, or of what failed; no file, finished or
+// partial, left but of a gear built as asked.
+TEST_F(CliGearFiles, BadInputAtEveryEdgeGivesAClearMessageAndNoFile) {
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string err;                        // what standard error holds
+    bool summary = false, written = false;  // a summary printed; the file written
+  };
+  const std::string gear = (folder_ / "gear.step").string(), taken = folder_ / "taken.step";
+  const std::string missing = (folder_ / "missing").string(),
+                    no_pair = "输入参数不合理，无法计算出结果！\n";
+  fs::create_directory(taken);
+  // clang-format off
+  const Case cases[] = {
+      {{"--z1", "32767"}, 1, no_pair},  // z1 + z2 beyond 16 bits
+      {{"--m", "1e300"}, 1, no_pair},
+      {{"--b", "-5"}, 1,
+       "kelvo-cli: could not make the blank: AddCylinder: the height must be positive, not -5\n"},
+      // The pair solves, but no cutter can be made for a face width beyond any modeller.
+      {{"--b", "1e300"}, 1, "kelvo-cli: gear 1 came out incomplete, so " + gear +
+                            " was not written:\n  make the rack cutter failed: ", true},
+      // Fineness as the window takes it: any number, the positions per pitch kept within caps.
+      {{"--a_true", "30", "--z1", "10", "--z2", "20", "--fineness", "1e308"}, 0, "", true, true},
+      // One tooth: nothing to replicate, so the refused array of one takes nothing from it.
+      {{"--a_true", "41", "--z1", "1"}, 0, "", true, true},
+      {{"--fineness", "nan"}, 1, "kelvo-cli: the fineness \"nan\" is no number"},
+      // 32000 teeth at 12 positions per pitch: hundreds of gigabytes, refused before it starts.
+      {{"--a_true", "32767", "--z1", "32000", "--z2", "767", "--fineness", "1e308"}, 1,
+       "kelvo-cli: gear 1 has 32000 teeth: 2053 positions of the rolling cut and 31999 turned "
+       "copies to intersect, at 12 positions per pitch. That needs about 169.7 GB of memory"},
+      // A file that cannot be written is refused before the build, with the exporter's reason.
+      {{"--out", missing + "/gear.step"}, 1,
+       "kelvo-cli: Export: the folder " + missing + " does not exist\n"},
+      {{"--out", "/proc/gear.step"}, 1, "kelvo-cli: Export: cannot write in the folder /proc: "},
+      {{"--out", taken}, 1, "kelvo-cli: Export: cannot replace " + taken + ": it is a folder\n"},
+      {{"--out", ""}, 2, "kelvo-cli: --out: a file name is needed"},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.front() + " " + c.args.back());
+    std::vector<std::string> args = {"gear"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    if (c.args[0] != "--out") args.insert(args.end(), {"--out", gear});
+    const test::ProcessResult run = test::RunProcess(KELVO_CLI, args);
+    EXPECT_EQ(run.exit_status, c.status);
+    EXPECT_TRUE(c.err.empty() ? run.err.empty() : run.err.find(c.err) != std::string::npos)
+        << run.err;
+    EXPECT_EQ(run.out.empty(), !c.summary) << run.out;
+    // The file only for a gear built as asked, and no temporary file left behind.
+    std::set<fs::path> left(fs::directory_iterator(folder_), {});
+    EXPECT_EQ(left, (c.written ? std::set<fs::path>{gear, taken} : std::set<fs::path>{taken}));
+    fs::remove(gear);
+  }
+}
+
+// Ctrl-C in the rolling cut or in the replication's evaluation, counted from the build's
+// announcement: stopped within seconds, said so, no file, exit status 130.
+TEST_F(CliGearFiles, CtrlCStopsALongBuildAndWritesNoFile) {
+  // a_true, z1, and the seconds to Ctrl-C; 400 teeth cut in about a second, then replicate ~20 s.
+  const std::tuple<std::string, std::string, double> cases[] = {{"1040", "1000", 0},
+                                                                {"440", "400", 4}};
+  const std::string file = folder_ / "gear.step";
+  for (const auto& [a_true, z1, delay] : cases) {
+    SCOPED_TRACE(z1);
+    const test::InterruptedProcess run = test::RunProcessAndInterrupt(
+        KELVO_CLI, {"gear", "--out", file, "--a_true", a_true, "--z1", z1},
+        "a long build. Ctrl-C stops it.\n", delay);
+    ASSERT_TRUE(run.interrupted) << run.result.err;
+    EXPECT_LT(run.seconds_after_signal, 5.0);
+    EXPECT_EQ(run.result.exit_status, 130);
+    EXPECT_TRUE(run.result.err.ends_with("kelvo-cli: stopped; " + file + " was not written\n"))
+        << run.result.err;
+    EXPECT_EQ(run.result.out, "");
+    EXPECT_TRUE(fs::is_empty(folder_));
+  }
+}
+
+}  // namespace
+}  // namespace kelvo
