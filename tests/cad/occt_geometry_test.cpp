@@ -1,6 +1,5 @@
 // The conventions the rack cutter and the hobbing code rely on: where a cylinder ends, which
-// way an arc runs, which way Rotate3D and ArrayPolar turn, where an extrusion goes. (The rack
-// cutter's own outline is closed and extruded with the hobbed gears.)
+// way an arc runs, which way Rotate3D and ArrayPolar turn, where an extrusion goes.
 
 #include <gtest/gtest.h>
 
@@ -14,9 +13,13 @@
 namespace kelvo::cad {
 namespace {
 
-using testing::BoxCentre;
 using testing::ExpectNear;
 constexpr double kPi = std::numbers::pi;
+
+Point BoxCentre(const CadEntity& entity) {
+  const BoundingBox box = BoundingBoxOf(entity);
+  return {(box.min.x + box.max.x) / 2, (box.min.y + box.max.y) / 2, (box.min.z + box.max.z) / 2};
+}
 
 class OcctGeometryTest : public ::testing::Test {
  protected:
@@ -36,31 +39,30 @@ TEST_F(OcctGeometryTest, CylinderIsCentredOnItsCentreWithEndFacesAtHalfHeight) {
 }
 
 TEST_F(OcctGeometryTest, ArcsRunCounterClockwiseWithAnglesTakenModuloAFullTurn) {
-  const double alpha = 62.831852 / 180;  // the rack's pressure angle, computed as Kelvo does
+  const double p = 3.1415926, alpha = 62.831852 / 180;  // as the rack cutter computes them
+  const double ca = std::cos(alpha), sa = std::sin(alpha);
   struct Case {
-    std::string name;
+    const char* name;
     double start, end;
-    double min_x, max_x, min_y, max_y;  // the box of the arc on a unit circle about the origin
+    Point low, high;  // the box of the arc on a unit circle about the origin
   } const cases[] = {
       // The rack cutter's right tip arc: 70 degrees through 300 degrees, not 290 the other way.
-      {"3pi/2 to -alpha", 1.5 * 3.1415926, -alpha, 0, std::cos(alpha), -1, -std::sin(alpha)},
-      {"pi+alpha to 3pi/2", (20.0 / 180 + 1) * 3.1415926, 1.5 * 3.1415926, -std::cos(alpha), 0, -1,
-       -std::sin(alpha)},
-      {"end below start wraps", kPi / 2, 0, -1, 1, -1, 1},
-      {"negative angles, beyond a full turn", -3 * kPi, -2.5 * kPi, -1, 0, -1, 0},
+      {"3pi/2 to -alpha", 1.5 * p, -alpha, {0, -1, 0}, {ca, -sa, 0}},
+      {"pi+alpha to 3pi/2", (20.0 / 180 + 1) * p, 1.5 * p, {-ca, -1, 0}, {0, -sa, 0}},
+      {"end below start wraps", kPi / 2, 0, {-1, -1, 0}, {1, 1, 0}},
+      {"negative angles, beyond a full turn", -3 * kPi, -2.5 * kPi, {-1, -1, 0}, {0, 0, 0}},
   };
   const Point o{3, -2, 1.5};
   const double r = 0.76;
+  const auto at = [&](Point unit) { return Point{o.x + r * unit.x, o.y + r * unit.y, o.z}; };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const auto arc = space->AddArc(o, r, c.start, c.end);
-    ExpectNear(arc->StartPoint(), {o.x + r * std::cos(c.start), o.y + r * std::sin(c.start), o.z},
-               1e-12, "start");
-    ExpectNear(arc->EndPoint(), {o.x + r * std::cos(c.end), o.y + r * std::sin(c.end), o.z}, 1e-12,
-               "end");
+    ExpectNear(arc->StartPoint(), at({std::cos(c.start), std::sin(c.start), 0}), 1e-12, "start");
+    ExpectNear(arc->EndPoint(), at({std::cos(c.end), std::sin(c.end), 0}), 1e-12, "end");
     const BoundingBox box = BoundingBoxOf(*arc);  // which way round the arc went
-    ExpectNear(box.min, {o.x + r * c.min_x, o.y + r * c.min_y, o.z}, 1e-7, "min");
-    ExpectNear(box.max, {o.x + r * c.max_x, o.y + r * c.max_y, o.z}, 1e-7, "max");
+    ExpectNear(box.min, at(c.low), 1e-7, "min");
+    ExpectNear(box.max, at(c.high), 1e-7, "max");
   }
   EXPECT_THROW(space->AddArc({0, 0, 0}, 1, 1, 1 + 2 * kPi), CadError);
   EXPECT_THROW(space->AddArc({0, 0, 0}, 0, 0, 1), CadError);
@@ -68,7 +70,7 @@ TEST_F(OcctGeometryTest, ArcsRunCounterClockwiseWithAnglesTakenModuloAFullTurn) 
 
 TEST_F(OcctGeometryTest, Rotate3DTurnsByTheRightHandRuleAboutPoint1ToPoint2) {
   struct Case {
-    std::string name;
+    const char* name;
     Point start, point1, point2;
     double angle;
     Point expected;
@@ -99,16 +101,19 @@ TEST_F(OcctGeometryTest, Rotate3DTurnsByTheRightHandRuleAboutPoint1ToPoint2) {
 
 TEST_F(OcctGeometryTest, ArrayPolarTurnsCopiesCounterClockwiseInEqualSteps) {
   const double s = 10 * std::sin(kPi / 3), h = 10 * std::cos(kPi / 3);
-  const std::vector<Point> six_teeth{{h, s, 0}, {-h, s, 0}, {-10, 0, 0}, {-h, -s, 0}, {h, -s, 0}};
   struct Case {
-    std::string name;
+    const char* name;
     int count;
     double angle_to_fill;
     Point centre;
     std::vector<Point> expected;  // the copies' centres, in order
   } const cases[] = {
       // The replication's call: z objects over 2*pi - 2*pi/z, one angular pitch apart.
-      {"six teeth", 6, 5 * kPi / 3, {}, six_teeth},
+      {"six teeth",
+       6,
+       5 * kPi / 3,
+       {},
+       {{h, s, 0}, {-h, s, 0}, {-10, 0, 0}, {-h, -s, 0}, {h, -s, 0}}},
       {"clockwise", 3, -kPi, {0, 0, 0}, {{0, -10, 0}, {-10, 0, 0}}},
       {"about another centre", 3, kPi, {10, 10, 7}, {{20, 10, 0}, {10, 20, 0}}},
   };
@@ -117,17 +122,15 @@ TEST_F(OcctGeometryTest, ArrayPolarTurnsCopiesCounterClockwiseInEqualSteps) {
     const auto original = space->AddCylinder({10, 0, 0}, 1, 2);
     const std::vector<EntityRef> copies = original->ArrayPolar(c.count, c.angle_to_fill, c.centre);
     ASSERT_EQ(copies.size(), c.expected.size());
-    for (std::size_t i = 0; i < copies.size(); ++i) {
-      EXPECT_EQ(KindOf(*copies[i]), EntityKind::Solid);
+    for (std::size_t i = 0; i < copies.size(); ++i)
       ExpectNear(BoxCentre(*copies[i]), c.expected[i], 1e-9, std::to_string(i));
-    }
     ExpectNear(BoxCentre(*original), {10, 0, 0}, 1e-12, "original");
   }
   EXPECT_THROW(space->AddCylinder({10, 0, 0}, 1, 2)->ArrayPolar(1, kPi, {0, 0, 0}), CadError);
 }
 
+// Lines in any order and direction close; a loop left open or a curve used twice does not.
 TEST_F(OcctGeometryTest, RegionsNeedClosedLoopsAndExtrudeAlongZ) {
-  // Lines in any order and direction close; a loop left open or a curve used twice does not.
   const Point a{0, 0, 5}, b{4, 0, 5}, c{4, 3, 5};
   const std::vector<EntityRef> triangle{space->AddLine(c, a), space->AddLine(a, b),
                                         space->AddLine(c, b)};
