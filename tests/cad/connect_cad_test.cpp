@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "cad/cad_session.h"
@@ -22,56 +23,48 @@ namespace {
 TEST(ConnectCadTest, PrefersTheRunningInstanceThenStartsOneThenReportsOnce) {
   enum class Start { NoFactory, Starts, Throws, ThrowsNonStandard, ReturnsNothing, Windowed };
   enum class Expect { Running, Started, Earlier };
-  struct Case {
-    bool running;
-    Start start;
-    Expect connected;
-    int starts;  // by the first call; a start that failed is tried again by the second
-  } const cases[] = {
-      {true, Start::Starts, Expect::Running, 0},  // no second instance is started
-      {true, Start::NoFactory, Expect::Running, 0},
-      {false, Start::Starts, Expect::Started, 1},
-      {false, Start::NoFactory, Expect::Earlier, 0},
-      {false, Start::Throws, Expect::Earlier, 1},
-      {false, Start::ThrowsNonStandard, Expect::Earlier, 1},
-      {false, Start::ReturnsNothing, Expect::Earlier, 1},
-      {false, Start::Windowed, Expect::Earlier, 1},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << "running " << c.running << ", start " << int(c.start));
+  using enum Start;
+  using enum Expect;
+  // Whether one runs, how a start goes, what is connected, the starts by the first call (a start
+  // that failed is tried again by the second).
+  // clang-format off
+  const std::tuple<bool, Start, Expect, int> cases[] = {
+      {true, Starts, Running, 0}, {true, NoFactory, Running, 0}, {false, Starts, Started, 1},
+      {false, NoFactory, Earlier, 0}, {false, Throws, Earlier, 1}, {false, ThrowsNonStandard, Earlier, 1},
+      {false, ReturnsNothing, Earlier, 1}, {false, Windowed, Earlier, 1}};
+  // clang-format on
+  for (const auto& [running_one, start, connected, first_starts] : cases) {
+    SCOPED_TRACE(::testing::Message() << "running " << running_one << ", start " << int(start));
     std::vector<RunningCookie> cookies;
-    std::shared_ptr<CadApplication> started;
+    std::shared_ptr<CadApplication> started, running;
     int starts = 0;
     // A factory that behaves like a CAD server: what it starts registers itself as running.
     RegisterClassFactory(kCadProgId, {});
-    if (c.start != Start::NoFactory) {
+    if (start != NoFactory) {
       RegisterClassFactory(kCadProgId, [&]() -> std::shared_ptr<CadApplication> {
         ++starts;
-        if (c.start == Start::Throws) throw std::runtime_error("cannot open display");
-        if (c.start == Start::ThrowsNonStandard) throw 42;
-        if (c.start == Start::ReturnsNothing) return nullptr;
-        if (c.start == Start::Windowed) return StartWindowedCadApplication();
+        if (start == Throws) throw std::runtime_error("cannot open display");
+        if (start == ThrowsNonStandard) throw 42;
+        if (start == ReturnsNothing) return nullptr;
+        if (start == Windowed) return StartWindowedCadApplication();
         started = MakeHeadlessCadApplication();
         cookies.push_back(RegisterRunningInstance(kCadProgId, started));
         return started;
       });
     }
-    std::shared_ptr<CadApplication> running;
-    if (c.running) {
+    if (running_one) {
       running = MakeHeadlessCadApplication();
       cookies.push_back(RegisterRunningInstance(kCadProgId, running));
     }
     const std::shared_ptr<CadApplication> earlier = MakeHeadlessCadApplication();
     cadApp = earlier;
     std::vector<std::string> messages;
-    const bool failed = c.connected == Expect::Earlier;
+    const bool failed = connected == Earlier;
     // A second call attaches again to what the first one reached.
     for (int call = 1; call <= 2; ++call) {
       EXPECT_EQ(ConnectCad([&](const std::string& text) { messages.push_back(text); }), failed);
-      EXPECT_EQ(cadApp, c.connected == Expect::Running   ? running
-                        : c.connected == Expect::Started ? started
-                                                         : earlier);
-      EXPECT_EQ(starts, failed ? call * c.starts : c.starts);
+      EXPECT_EQ(cadApp, connected == Running ? running : connected == Started ? started : earlier);
+      EXPECT_EQ(starts, failed ? call * first_starts : first_starts);
       EXPECT_EQ(messages,
                 std::vector<std::string>(failed ? call : 0, std::string(kConnectCadFailedMessage)));
       if (failed) {

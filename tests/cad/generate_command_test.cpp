@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 #include <stdexcept>
+#include <utility>
 
 #include "cad/cad_session.h"
 #include "cad/connection/cad_registry.h"
@@ -43,17 +44,16 @@ class FakeWindow final : public MainWindowSeam {
   void BeginLongCommand() override { Note("begin"); }
   void EndLongCommand() override { Note("end"); }
   void ShowProgress(const std::string& caption, int, int) override {
-    if (!bar_) Note("bar");
-    bar_ = true;
+    if (!std::exchange(bar_, true)) Note("bar");
     if (throw_at_replication && caption.find("复制齿槽") != std::string::npos)
       throw std::runtime_error("window failure");
-    if (!stop_at.empty() && caption.starts_with(stop_at)) Press();
+    if (!stop_at.empty() && caption.starts_with(stop_at) && !std::exchange(pressed_, true))
+      Note("press"), stop_ = true;
   }
   void HideProgress() override { Note("nobar"), bar_ = false; }
   bool StopRequested() const override { return stop_; }
   void ClearStopRequest() override {
-    if (stop_) Note("taken");
-    stop_ = false;
+    if (std::exchange(stop_, false)) Note("taken");
   }
 
   bool both = false, throw_at_replication = false;
@@ -62,9 +62,6 @@ class FakeWindow final : public MainWindowSeam {
 
  private:
   void Note(std::string event) { events.emplace(cad_.calls().size(), std::move(event)); }
-  void Press() {
-    if (!pressed_) Note("press"), stop_ = pressed_ = true;
-  }
   const test_support::RecordingCad& cad_;
   bool bar_ = false, stop_ = false, pressed_ = false;
 };
@@ -108,7 +105,10 @@ TEST(GenerateCommandTest, RunsItsStepsInOrderAndAlwaysFindsItsWayOut) {
   const std::string start = "begin prompt hide results ", end = " show bar nobar clear end";
   // A stop ends the cut, begins no later gear, and is taken before the CAD application is
   // shown, so that an earlier gear's deferred work is still done there ("show", not "show!").
-  const std::string stopped = "AddCylinder@1 cut@1 press cut@1 nobar taken";
+  const auto stopped = [](std::string n) {
+    return " bar AddDocument@" + n + " hide AddCylinder@" + n + " cut@" + n + " press cut@" + n +
+           " nobar taken";
+  };
   std::string bad_colour = start + Gear(1) + end;
   bad_colour.replace(bad_colour.find("SetColor@1"), 10, "SetColor@1!");
   struct Case {
@@ -132,10 +132,8 @@ TEST(GenerateCommandTest, RunsItsStepsInOrderAndAlwaysFindsItsWayOut) {
       {"the window fails while cutting", false, CadOp::Move, 0,
        start + "bar AddDocument@1 hide AddCylinder@1 cut@1 nobar" + end, "", true},
       {"stop button in the small gear's replication, both ticked", true, CadOp::Move, 0,
-       start + "bar AddDocument@1 hide " + stopped + end, "小齿轮：复制齿槽 5/"},
-      {"stop button in the large gear", true, CadOp::Move, 0,
-       start + Gear(1) + " bar AddDocument@2 hide AddCylinder@2 cut@2 press cut@2 nobar taken" +
-           end,
+       "begin prompt hide results" + stopped("1") + end, "小齿轮：复制齿槽 5/"},
+      {"stop button in the large gear", true, CadOp::Move, 0, start + Gear(1) + stopped("2") + end,
        "大齿轮：滚切 2/"},
   };
   for (const Case& c : cases) {
