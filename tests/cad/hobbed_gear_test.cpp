@@ -1,16 +1,19 @@
 // Whole gears hobbed on the OpenCASCADE application, measured on the solid as a gear inspector
-// would and held against the gear-table theory.
+// would and held against the gear-table theory; and what the 3D window hears of them.
 
-#include <gtest/gtest.h>
-
+#include <TopAbs_ShapeEnum.hxx>
+#include <TopExp.hxx>
+#include <TopTools_IndexedMapOfShape.hxx>
 #include <array>
 #include <cmath>
 #include <numbers>
+#include <stdexcept>
 #include <tuple>
 #include <vector>
 
 #include "cad/cad_session.h"
 #include "cad/occt/occt_gear_measurement.h"
+#include "cad/occt/occt_observer.h"
 #include "cad/occt/occt_queries.h"
 #include "cli/gear_build.h"
 #include "geometry/gear_constants.h"
@@ -18,6 +21,7 @@
 #include "geometry/solve_gear_pair.h"
 #include "hobbing/hob_plan.h"
 #include "hobbing/rack_cutter.h"
+#include "occt_test_support.h"
 
 namespace kelvo {
 namespace {
@@ -110,25 +114,20 @@ TEST(HobbedGearTest, DefaultSmallGearIsTheReferenceSolidAndMeasuresAsTheTablesSa
 }
 
 TEST(HobbedGearTest, MoreGearsMeasureAsTheTablesSay) {
-  struct Case {
-    const char* name;
-    Inputs pair;
-    std::vector<std::int16_t> gears;
-    double fineness;
-    double root_tolerance;  // the few positions on a small gear leave a root scallop
-  } const cases[] = {
+  // The few positions on a small gear leave a root scallop: the root tolerance, last.
+  // clang-format off
+  const std::tuple<const char*, Inputs, std::vector<std::int16_t>, double, double> cases[] = {
       {"small gear finely generated", kDefaultPair, {1}, 8, 0.01},
       {"helical m3 z17 x0.2", {0, 3, 17, 40, 30, 15, 0.2}, {1}, 4, 0.02},
       {"undercut pinion z12 x-0.3", {0, 2, 12, 30, 16, 0, -0.3}, {1}, 4, 0.03},
-      // The two gears of a helical pair have opposite hands.
-      {"helical pair z20 z31", {0, 2, 20, 31, 20, 15, 0}, {1, 2}, 4, 0.02},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const Hobbed hobbed = Hob(c.pair, c.gears, c.fineness);
-    for (std::size_t i = 0; i < c.gears.size(); ++i)
-      ExpectAsTheTablesSay(hobbed, i, c.root_tolerance);
-    EXPECT_TRUE(c.gears.size() < 2 || hobbed.gear[0].helix_angle * hobbed.gear[1].helix_angle < 0)
+      {"helical pair z20 z31", {0, 2, 20, 31, 20, 15, 0}, {1, 2}, 4, 0.02}};
+  // clang-format on
+  for (const auto& [name, pair, gears, fineness, root_tolerance] : cases) {
+    SCOPED_TRACE(name);
+    const Hobbed hobbed = Hob(pair, gears, fineness);
+    for (std::size_t i = 0; i < gears.size(); ++i)
+      ExpectAsTheTablesSay(hobbed, i, root_tolerance);
+    EXPECT_TRUE(gears.size() < 2 || hobbed.gear[0].helix_angle * hobbed.gear[1].helix_angle < 0)
         << "a pair's helices run opposite hands";
   }
 }
@@ -146,12 +145,11 @@ TEST(HobbedGearTest, TheRackCutterOutlineClosesAndExtrudesToTheToothsArea) {
   const auto at = [r = p.tipRadius](cad::Point centre, double angle) {
     return cad::Point{centre.x + r * std::cos(angle), centre.y + r * std::sin(angle), 0};
   };
-  const cad::Point c[] = {p.leftTop,
-                          at(p.leftArcCentre, kLeftTipArcStart),
-                          at(p.leftArcCentre, kTipArcBottom),
-                          at(p.rightArcCentre, kTipArcBottom),
-                          at(p.rightArcCentre, kRightTipArcEnd),
-                          p.rightTop};
+  // clang-format off
+  const cad::Point c[] = {p.leftTop, at(p.leftArcCentre, kLeftTipArcStart),
+      at(p.leftArcCentre, kTipArcBottom), at(p.rightArcCentre, kTipArcBottom),
+      at(p.rightArcCentre, kRightTipArcEnd), p.rightTop};
+  // clang-format on
   double area = 0;
   for (std::size_t i = 0; i < 6; ++i)
     area += (c[i].x * c[(i + 1) % 6].y - c[(i + 1) % 6].x * c[i].y) / 2;
@@ -165,6 +163,41 @@ TEST(HobbedGearTest, TheRackCutterOutlineClosesAndExtrudesToTheToothsArea) {
   EXPECT_NEAR(cutter.box.max.z, 20, 1e-9);
   EXPECT_EQ(drawing->Entities().size(), 1u) << "the outline and the region are gone";
   cadDoc.reset(), cutterSolid.reset();
+}
+
+// The seam the 3D window follows: it must not show a half-made gear as finished, must hear of
+// the finished one, and an observer that fails or goes away must not harm the drawing.
+TEST(OcctObserverTest, HearsOfADeferredSolidOnceItIsEvaluatedAndCannotHarmTheDrawing) {
+  struct FaceCounter : cad::OcctObserver {
+    std::vector<int> faces_heard;
+    void OnEntityChanged(int, const cad::ObservedEntity& entity) override {
+      TopTools_IndexedMapOfShape faces;
+      TopExp::MapShapes(entity.shape, TopAbs_FACE, faces);
+      faces_heard.push_back(faces.Extent());
+      throw std::runtime_error("observer failure");
+    }
+  };
+  auto app = cad::MakeHeadlessCadApplication();
+  auto drawing = app->Documents().AddDrawing();
+  auto blank = drawing->ModelSpace()->AddCylinder({0, 0, 0}, 10, 6);
+  blank->Boolean(cad::BooleanOperation::Subtraction,
+                 *cad::testing::AddBox(*drawing->ModelSpace(), {-1, 7, -5}, {2, 5, 10}));
+  auto observer = std::make_shared<FaceCounter>();
+  app->SetObserver(observer);
+  app->SetVisible(false);
+  const int one_slot = cad::MeasureSolid(*blank).face_count;
+  for (const cad::EntityRef& copy : blank->ArrayPolar(6, 5 * kPi / 3, {0, 0, 0}))
+    blank->Boolean(cad::BooleanOperation::Intersection, *copy);
+  EXPECT_TRUE(observer->faces_heard.empty());
+  app->SetVisible(true);
+  ASSERT_EQ(observer->faces_heard.size(), 1u);
+  EXPECT_EQ(observer->faces_heard[0], cad::MeasureSolid(*blank).face_count);
+  EXPECT_GT(observer->faces_heard[0], one_slot);
+  EXPECT_TRUE(app->Visible());
+  EXPECT_EQ(drawing->Entities().size(), 1u);
+  observer.reset();  // held weakly by the application: nobody hears what follows
+  blank->Move({0, 0, 0}, {1, 0, 0});
+  drawing->Close();
 }
 
 }  // namespace

@@ -1,0 +1,245 @@
+// The OpenCASCADE application headless. The conventions the rack cutter and the hobbing code
+// rely on: where a cylinder and an extrusion end, which way an arc runs, which way Rotate3D and
+// ArrayPolar turn. Then handles that outlive their entities, the view, and exports written
+// under their own name only when complete.
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <numbers>
+
+#include "cad/occt/occt_export.h"
+#include "occt_test_support.h"
+
+namespace kelvo::cad {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ExpectNear;
+constexpr double kPi = std::numbers::pi;
+
+Point BoxCentre(const CadEntity& entity) {
+  const BoundingBox box = BoundingBoxOf(entity);
+  return {(box.min.x + box.max.x) / 2, (box.min.y + box.max.y) / 2, (box.min.z + box.max.z) / 2};
+}
+
+class OcctGeometryTest : public ::testing::Test {
+ protected:
+  std::shared_ptr<OcctCadApplication> app = MakeHeadlessCadApplication();
+  std::shared_ptr<CadModelSpace> space = app->Documents().Add()->ModelSpace();
+};
+
+// A cylinder is centred on its centre; a region needs a closed loop, lines in any order and
+// direction, and extrudes along Z, down for a negative height.
+TEST_F(OcctGeometryTest, CylindersAndExtrusionsEndWhereTheHobbingExpects) {
+  for (const auto& [o, r, h] :
+       {std::tuple{Point{0, 0, 0}, 22.0, 20.0}, {Point{5, -3, 7}, 1.5, 0.4}}) {
+    const SolidMeasures measures = MeasureSolid(*space->AddCylinder(o, r, h));
+    EXPECT_TRUE(measures.is_one_valid_solid);
+    EXPECT_NEAR(measures.volume, kPi * r * r * h, 1e-9 * measures.volume);
+    ExpectNear(measures.box.min, {o.x - r, o.y - r, o.z - h / 2}, 1e-7, "min");
+    ExpectNear(measures.box.max, {o.x + r, o.y + r, o.z + h / 2}, 1e-7, "max");
+  }
+  const Point a{0, 0, 5}, b{4, 0, 5}, c{4, 3, 5};
+  const std::vector<EntityRef> triangle{space->AddLine(c, a), space->AddLine(a, b),
+                                        space->AddLine(c, b)};
+  EXPECT_THROW(space->AddRegion({triangle[0], triangle[1]}), CadError);
+  EXPECT_THROW(space->AddRegion({triangle[0], triangle[1], triangle[2], triangle[0]}), CadError);
+  EXPECT_THROW(space->AddRegion({}), CadError);
+  EXPECT_EQ(space->AddRegion({space->AddCircle({0, 0, 0}, 3)}).size(), 1u);
+  const std::vector<EntityRef> regions = space->AddRegion(triangle);
+  ASSERT_EQ(regions.size(), 1u);
+  EXPECT_EQ(KindOf(*regions[0]), EntityKind::Region);
+  for (const double height : {2.0, -2.0}) {
+    const SolidMeasures solid = MeasureSolid(*space->AddExtrudedSolid(*regions[0], height, 0));
+    EXPECT_TRUE(solid.is_one_valid_solid);
+    EXPECT_NEAR(solid.volume, 6 * 2, 1e-9);
+    EXPECT_NEAR(solid.box.min.z, std::min(5.0, 5 + height), 1e-9);
+    EXPECT_NEAR(solid.box.max.z, std::max(5.0, 5 + height), 1e-9);
+  }
+  EXPECT_THROW(space->AddExtrudedSolid(*regions[0], 2, 0.1), CadError);
+  EXPECT_THROW(space->AddExtrudedSolid(*triangle[0], 2, 0), CadError);
+}
+
+TEST_F(OcctGeometryTest, ArcsRunCounterClockwiseWithAnglesTakenModuloAFullTurn) {
+  const double p = 3.1415926, alpha = 62.831852 / 180;  // as the rack cutter computes them
+  const double ca = std::cos(alpha), sa = std::sin(alpha);
+  // Start and end angles; the box of the arc on a unit circle about the origin.
+  // clang-format off
+  const std::tuple<double, double, Point, Point> cases[] = {
+      {1.5 * p, -alpha, {0, -1, 0}, {ca, -sa, 0}},  // the right tip arc: 70 degrees, not 290
+      {(20.0 / 180 + 1) * p, 1.5 * p, {-ca, -1, 0}, {0, -sa, 0}},  // the left tip arc
+      {kPi / 2, 0, {-1, -1, 0}, {1, 1, 0}},  // an end below the start wraps
+      {-3 * kPi, -2.5 * kPi, {-1, -1, 0}, {0, 0, 0}}};  // negative, beyond a full turn
+  // clang-format on
+  const Point o{3, -2, 1.5};
+  const double r = 0.76;
+  const auto at = [&](Point unit) { return Point{o.x + r * unit.x, o.y + r * unit.y, o.z}; };
+  for (const auto& [start, end, low, high] : cases) {
+    SCOPED_TRACE(start);
+    const auto arc = space->AddArc(o, r, start, end);
+    ExpectNear(arc->StartPoint(), at({std::cos(start), std::sin(start), 0}), 1e-12, "start");
+    ExpectNear(arc->EndPoint(), at({std::cos(end), std::sin(end), 0}), 1e-12, "end");
+    const BoundingBox box = BoundingBoxOf(*arc);  // which way round the arc went
+    ExpectNear(box.min, at(low), 1e-7, "min");
+    ExpectNear(box.max, at(high), 1e-7, "max");
+  }
+  EXPECT_THROW(space->AddArc({0, 0, 0}, 1, 1, 1 + 2 * kPi), CadError);
+  EXPECT_THROW(space->AddArc({0, 0, 0}, 0, 0, 1), CadError);
+}
+
+TEST_F(OcctGeometryTest, Rotate3DTurnsByTheRightHandRuleAboutPoint1ToPoint2) {
+  // Where the centre starts, the axis through point1 to point2, the angle, where it ends.
+  // clang-format off
+  const std::tuple<Point, Point, Point, double, Point> cases[] = {
+      {{10, 0, 0}, {0, 0, 0}, {0, 0, 1}, kPi / 2, {0, 10, 0}},
+      {{10, 0, 0}, {0, 0, 0}, {0, 0, 1}, -kPi / 2, {0, -10, 0}},
+      {{0, 10, 0}, {0, 0, 0}, {0, 0, -1}, kPi / 2, {10, 0, 0}},  // the blank's turn: +Y goes to +X
+      {{10, 0, 0}, {0, 0, 0}, {0, 1, 0}, kPi / 2, {0, 0, -10}},  // the cutter's tilt: +X to -Z
+      {{10, 0, 0}, {5, 0, 3}, {5, 0, 9}, kPi, {0, 0, 0}}};  // an axis off the origin
+  // clang-format on
+  int row = 0;
+  for (const auto& [start, point1, point2, angle, expected] : cases) {
+    const auto solid = space->AddCylinder(start, 1, 2);
+    solid->Rotate3D(point1, point2, angle);
+    ExpectNear(BoxCentre(*solid), expected, 1e-9, "row " + std::to_string(row++));
+  }
+  // Each motion acts on the entity where the previous ones left it.
+  const auto solid = space->AddCylinder({0, 0, 0}, 1, 2);
+  solid->Move({0, 0, 0}, {10, 0, 0});
+  solid->Rotate3D({0, 0, 0}, {0, 0, 1}, kPi / 2);
+  solid->Move({1, 1, 1}, {1, 1, 6});
+  solid->Rotate3D({0, 0, 0}, {1, 0, 0}, kPi / 2);
+  ExpectNear(BoxCentre(*solid), {0, -5, 10}, 1e-9);
+  EXPECT_THROW(solid->Rotate3D({1, 1, 1}, {1, 1, 1}, 1), CadError);
+}
+
+TEST_F(OcctGeometryTest, ArrayPolarTurnsCopiesCounterClockwiseInEqualSteps) {
+  const double s = 10 * std::sin(kPi / 3), h = 10 * std::cos(kPi / 3);
+  // Copies, the angle they fill, the centre, the copies' centres in order. The replication's
+  // call: z objects over 2*pi - 2*pi/z, one angular pitch apart.
+  // clang-format off
+  const std::tuple<int, double, Point, std::vector<Point>> cases[] = {
+      {6, 5 * kPi / 3, {}, {{h, s, 0}, {-h, s, 0}, {-10, 0, 0}, {-h, -s, 0}, {h, -s, 0}}},
+      {3, -kPi, {0, 0, 0}, {{0, -10, 0}, {-10, 0, 0}}},  // clockwise
+      {3, kPi, {10, 10, 7}, {{20, 10, 0}, {10, 20, 0}}}};
+  // clang-format on
+  for (const auto& [count, angle, centre, expected] : cases) {
+    SCOPED_TRACE(angle);
+    const auto original = space->AddCylinder({10, 0, 0}, 1, 2);
+    const std::vector<EntityRef> copies = original->ArrayPolar(count, angle, centre);
+    ASSERT_EQ(copies.size(), expected.size());
+    for (std::size_t i = 0; i < copies.size(); ++i)
+      ExpectNear(BoxCentre(*copies[i]), expected[i], 1e-9, std::to_string(i));
+    ExpectNear(BoxCentre(*original), {10, 0, 0}, 1e-12, "original");
+  }
+  EXPECT_THROW(space->AddCylinder({10, 0, 0}, 1, 2)->ArrayPolar(1, kPi, {0, 0, 0}), CadError);
+}
+
+TEST(OcctHandlesTest, DeadHandlesRaiseAndNothingElseIsTouched) {
+  enum class Death { EntityDeleted, DrawingClosed, ApplicationGone };
+  for (const Death death : {Death::EntityDeleted, Death::DrawingClosed, Death::ApplicationGone}) {
+    SCOPED_TRACE(static_cast<int>(death));
+    auto app = MakeHeadlessCadApplication();
+    auto drawing = app->Documents().AddDrawing();
+    auto space = drawing->ModelSpace();
+    const Point o{0, 0, 0};
+    const auto solid = space->AddCylinder(o, 5, 5);
+    const auto arc = space->AddArc(o, 1, 0, 1);
+    const auto circle = space->AddCircle(o, 1);
+    // A live solid in the same drawing when only the entities die, else in another drawing.
+    auto other_space = death == Death::EntityDeleted ? space : app->Documents().Add()->ModelSpace();
+    const auto other = other_space->AddCylinder(o, 2, 20);
+    if (death == Death::EntityDeleted) {
+      solid->Delete(), arc->Delete(), circle->Delete();
+    } else if (death == Death::DrawingClosed) {
+      drawing->Close();
+      drawing->Close();  // closing twice is harmless
+    } else {
+      app.reset();
+    }
+    EXPECT_THROW(solid->Move(o, {1, 0, 0}), CadError);
+    EXPECT_THROW(solid->ArrayPolar(3, 1, o), CadError);
+    EXPECT_THROW(solid->Boolean(BooleanOperation::Subtraction, *other), CadError);
+    EXPECT_THROW(other->Boolean(BooleanOperation::Subtraction, *solid), CadError);
+    EXPECT_THROW(arc->EndPoint(), CadError);
+    EXPECT_THROW(circle->SetColor(1), CadError);
+    EXPECT_THROW(MeasureSolid(*solid), CadError);
+    EXPECT_EQ(IsAlive(*other), death != Death::ApplicationGone);
+    EXPECT_EQ(drawing->IsOpen(), death == Death::EntityDeleted);
+    if (death == Death::EntityDeleted) continue;
+    EXPECT_THROW(space->AddCylinder(o, 1, 1), CadError);
+    EXPECT_THROW(drawing->SendCommand("ZOOM E "), CadError);
+  }
+}
+
+TEST(OcctViewportTest, ChangesTakeEffectWhenTheViewportIsAssignedBack) {
+  auto app = MakeHeadlessCadApplication();
+  auto drawing = app->Documents().AddDrawing();
+  ExpectNear(drawing->View().direction, {0, 0, 1}, 0);  // a new drawing looks from the top
+  // Each read gives the drawing's one viewport, so edits made on separate reads add up.
+  drawing->ActiveViewport()->SetDirection({1, 1, 1});
+  drawing->ActiveViewport()->SetCenter({0, 0, 5});
+  ExpectNear(drawing->View().direction, {0, 0, 1}, 0);
+  drawing->SetActiveViewport(drawing->ActiveViewport());
+  ExpectNear(drawing->View().direction, {1, 1, 1}, 0);
+  ExpectNear(drawing->View().center, {0, 0, 5}, 0);
+  EXPECT_THROW(drawing->ActiveViewport()->SetDirection({0, 0, 0}), CadError);
+  EXPECT_THROW(drawing->SetActiveViewport(nullptr), CadError);
+}
+
+TEST(OcctExportTest, WritesEachFormatWhenCompleteAndFailsClearlyKeepingWhatWasThere) {
+  const fs::path folder = fs::temp_directory_path() / ("kelvo-export-" + std::to_string(getpid()));
+  fs::remove_all(folder);
+  fs::create_directories(folder / "sub.step");
+  auto app = MakeHeadlessCadApplication();
+  // A notched blank and its red reference circle, like a generated gear drawing.
+  const auto gear = app->Documents().AddDrawing();
+  auto blank = gear->ModelSpace()->AddCylinder({0, 0, 0}, 22, 20);
+  blank->Boolean(BooleanOperation::Subtraction,
+                 *gear->ModelSpace()->AddCylinder({0, 22, 0}, 3, 40));
+  gear->ModelSpace()->AddCircle({0, 0, 0}, 20)->SetColor(1);
+  const double volume = MeasureSolid(*blank).volume;
+  using enum ExportFormat;
+  // clang-format off
+  for (const auto& [name, format] : {std::pair{"gear.step", Step}, {"gear.STP", Step},
+       {"gear.iges", Iges}, {"gear.igs", Iges}, {"gear.stl", Stl}, {"gear.brep", Brep}}) {
+    // clang-format on
+    SCOPED_TRACE(name);
+    EXPECT_EQ(ExportFormatFor(name), format);
+    ExportDocument(*gear, folder / name);
+    EXPECT_GT(fs::file_size(folder / name), 1000u);
+  }
+  const ImportedSolids solids = ReadStepSolids(folder / "gear.step");
+  EXPECT_EQ(solids.solid_count, 1);
+  EXPECT_NEAR(solids.volume, volume, 1e-6 * volume);
+  std::uint32_t triangles = 0;  // binary STL: an 80-byte header, the count, 50 bytes a triangle
+  std::ifstream(folder / "gear.stl", std::ios::binary)
+      .seekg(80)
+      .read(reinterpret_cast<char*>(&triangles), sizeof triangles);
+  EXPECT_GT(triangles, 100u);
+  EXPECT_EQ(fs::file_size(folder / "gear.stl"), 84u + 50u * triangles);
+
+  const auto empty = app->Documents().AddDrawing();
+  const auto curves_only = app->Documents().AddDrawing();
+  curves_only->ModelSpace()->AddCircle({0, 0, 0}, 5);
+  std::ofstream(folder / "gear.stl") << "an older file";
+  EXPECT_THROW(ExportDocument(*gear, folder / "no-such-folder" / "gear.step"), CadError);
+  EXPECT_THROW(ExportDocument(*gear, "/proc/gear.step"), CadError);  // not writable
+  EXPECT_THROW(ExportDocument(*empty, folder / "gear.step"), CadError);
+  EXPECT_THROW(ExportDocument(*curves_only, folder / "gear.stl"), CadError);
+  EXPECT_THROW(ExportDocument(*gear, folder / "gear.dwg"), CadError);
+  EXPECT_THROW(ExportDocument(*gear, folder / "sub.step"), CadError);  // a folder in the way
+  std::string content;
+  std::getline(std::ifstream(folder / "gear.stl"), content);
+  EXPECT_EQ(content, "an older file");
+  // No temporary file left behind: the six exports, the folder, nothing else.
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 7);
+  fs::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace kelvo::cad
