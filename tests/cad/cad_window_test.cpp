@@ -1,25 +1,67 @@
-// The 3D window as a gear designer meets it, its pixels read back from OpenGL on a real X display
-// (CTest runs this under xvfb-run; without one it fails rather than skips). Also the generate
-// button end to end, in generate_window_test.cpp.
+// The 3D window as a gear designer meets it, its pixels read back from OpenGL, and the generate
+// button end to end through the real widgets and the real OpenCASCADE application. CTest runs
+// this on an X display under xvfb-run; without one it fails rather than skips.
+
+#include "cad/viewer/cad_window.h"
 
 #include <gtest/gtest.h>
 
+#include <BRepClass3d_SolidClassifier.hxx>
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QImage>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 
+#include "app/main_form.h"
+#include "cad/cad_session.h"
 #include "cad/connection/cad_registry.h"
+#include "cad/connection/connect_cad.h"
+#include "cad/generate/generate_command.h"
+#include "cad/occt/occt_entity.h"
 #include "cad/viewer/drawing_view.h"
-#include "viewer_test_support.h"
+#include "cad/viewer/windowed_cad_application.h"
+#include "occt_test_support.h"
 
 namespace kelvo::cad::testing {
 namespace {
 
 namespace fs = std::filesystem;
+
+// Answers every modal message box from now on with the button labelled press (or closes it
+// when it has none such), noting what each said and the last one's buttons, sorted.
+struct BoxAnswerer {
+  explicit BoxAnswerer(const QString& press) {
+    QObject::connect(&timer, &QTimer::timeout, [this, press] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box || !box->isVisible()) return;
+      texts.append(box->text());
+      buttons.clear();
+      QAbstractButton* chosen = nullptr;
+      for (QAbstractButton* button : box->buttons())
+        buttons.append(button->text()), chosen = button->text() == press ? button : chosen;
+      buttons.sort();
+      chosen ? chosen->click() : box->reject();
+    });
+    timer.start(10);
+  }
+  QStringList texts, buttons;
+  QTimer timer;
+};
 
 int Luminance(QRgb c) {
   return (qRed(c) * 299 + qGreen(c) * 587 + qBlue(c) * 114) / 1000;
@@ -64,9 +106,10 @@ class CadWindowTest : public ::testing::Test {
   DrawingView& View(const OcctDocument& drawing) { return *window.ViewOf(drawing.Number()); }
   QImage Render(const OcctDocument& drawing) { return View(drawing).grabFramebuffer(); }
 
-  // A new drawing holding box, seen from direction, then commands.
-  std::shared_ptr<OcctDocument> BoxDrawing(Point low, Point size, Point direction,
-                                           const std::string& commands) {
+  // A new drawing holding a box (a 10 mm cube about the origin), seen from direction, then
+  // commands.
+  std::shared_ptr<OcctDocument> BoxDrawing(const std::string& commands, Point low = {-5, -5, -5},
+                                           Point size = {10, 10, 10}, Point direction = {1, 1, 1}) {
     auto drawing = instance->Occt().Documents().AddDrawing();
     AddBox(*drawing->ModelSpace(), low, size);
     auto viewport = drawing->ActiveViewport();
@@ -74,9 +117,6 @@ class CadWindowTest : public ::testing::Test {
     drawing->SetActiveViewport(viewport);
     drawing->SendCommand(commands);
     return drawing;
-  }
-  std::shared_ptr<OcctDocument> CubeDrawing(const std::string& commands) {
-    return BoxDrawing({-5, -5, -5}, {10, 10, 10}, {1, 1, 1}, commands);
   }
 
   std::shared_ptr<WindowedCadApplication> instance = StartWindowedCadApplication();
@@ -91,7 +131,7 @@ TEST_F(CadWindowTest, ShadedOrWireframeEachDrawingInItsOwnTabTheIsometricFacesLi
                                          {"ZOOM E SHADEMODE G ", true},
                                          {"ZOOM E SHADEMODE G SHADEMODE 2D ", false}}) {
     SCOPED_TRACE(commands);
-    const auto drawing = CubeDrawing(commands);
+    const auto drawing = BoxDrawing(commands);
     const QImage image = Render(*drawing);
     QPointF at[3];
     int light[3];
@@ -132,7 +172,7 @@ TEST_F(CadWindowTest, ZoomToExtentsFillsTheViewAndTheWindowShowsWhatWasBuiltWhil
        {std::tuple{Point{1, 1, 1}, Point{300, -200, 50}, Point{2, 2, 2}},
         {Point{0, 0, 1}, Point{3000, 2000, 0}, Point{800, 100, 1}}}) {
     SCOPED_TRACE(size.x);
-    const auto drawing = BoxDrawing(low, size, direction, "SHADEMODE G ");
+    const auto drawing = BoxDrawing("SHADEMODE G ", low, size, direction);
     const Drawn before = DrawnPixels(Render(*drawing));
     drawing->SendCommand("ZOOM E ");
     const QImage image = Render(*drawing);
@@ -177,7 +217,7 @@ TEST_F(CadWindowTest, NoUnexportedDrawingIsLostUnaskedAndClosingTheWindowEndsThe
         {"gear.stl", true, "放弃", 1, true},
         {"missing/gear.step", false, "放弃", 2, true}}) {
     SCOPED_TRACE(std::string(export_to) + " " + answer);
-    const auto drawing = CubeDrawing("");
+    const auto drawing = BoxDrawing("");
     const EntityRef solid = drawing->Entities().at(0).handle;
     const BoxAnswerer boxes(QString::fromUtf8(answer));
     if (*export_to) {
@@ -213,6 +253,204 @@ TEST_F(CadWindowTest, NoUnexportedDrawingIsLostUnaskedAndClosingTheWindowEndsThe
   EXPECT_THROW(instance->Documents(), CadError);
   QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(closed.isNull());
+}
+
+using Clock = std::chrono::steady_clock;
+using Texts = std::array<const char*, 7>;
+const Texts kDefault = {"60", "2", "20", "40", "20", "0", "0"};
+const Texts kSmallPair = {"24", "2", "10", "14", "20", "0", "0"};  // cheap to cut
+
+struct Click {
+  const char* name;
+  Texts inputs;
+  std::array<bool, 3> checks;  // Check_small, Check_large, Check_shade
+  const char* fineness;
+  const char* message;  // nullptr: none
+  const char* d1;       // Text_d1 afterwards
+  // Per new drawing: the teeth on its gear (0: the blank stays uncut), the reference diameter.
+  std::vector<std::pair<int, double>> gears;
+};
+
+// clang-format off
+const Click kClicks[] = {
+    {"default window", kDefault, {1, 0, 1}, "4", nullptr, "40", {{20, 40}}},
+    {"both gears", kDefault, {1, 1, 1}, "4", nullptr, "40", {{20, 40}, {40, 80}}},
+    {"shading clear", kSmallPair, {1, 0, 0}, "2", nullptr, "20", {{10, 20}}},
+    {"fineness abc", kDefault, {1, 0, 1}, "abc", nullptr, "40", {{0, 40}}},
+    {"Text_z1 21.5", {"62", "2", "21.5", "40", "20", "0", "0"}, {1, 0, 1}, "2", nullptr, "44", {{22, 44}}},
+    {"neither gear ticked", kSmallPair, {0, 0, 1}, "4", kSelectGearMessage.data(), "20", {}},
+    {"empty Text_m", {"60", "", "20", "40", "20", "0", "0"}, {1, 0, 1}, "4", kBadInputMessage.data(), "20", {}},
+};
+// clang-format on
+
+// Teeth met going once round the reference circle in the middle plane.
+int TeethOn(const CadEntity& solid, double radius) {
+  BRepClass3d_SolidClassifier classifier(ResolveEntity(solid, "count teeth").record->Located());
+  int teeth = 0;
+  for (int i = 0, was_in = 0; i <= 720; ++i) {
+    classifier.Perform(
+        gp_Pnt(radius * std::cos(M_PI * i / 360), radius * std::sin(M_PI * i / 360), 0), 1e-7);
+    const int in = classifier.State() == TopAbs_IN;
+    teeth += i > 0 && in && !was_in, was_in = in;
+  }
+  return teeth;
+}
+
+// Everything a drawing holds, to see that a later run changed nothing in it.
+std::string Contents(const OcctDocument& drawing) {
+  std::string contents = std::to_string(drawing.View().zoom_extents_requests);
+  for (const EntityInfo& entity : drawing.Entities()) {
+    contents += " " + std::to_string(entity.id) + std::string(EntityKindName(entity.kind));
+    if (entity.kind == EntityKind::Solid)
+      contents += std::to_string(MeasureSolid(*entity.handle).volume);
+  }
+  return contents;
+}
+
+std::shared_ptr<WindowedCadApplication> Running() {
+  try {
+    return std::dynamic_pointer_cast<WindowedCadApplication>(GetRunningInstance(kCadProgId));
+  } catch (const CadError&) {
+    return nullptr;
+  }
+}
+
+class GenerateWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegisterWindowedCadFactory();
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    QObject::connect(&poll, &QTimer::timeout, [this] { PressStop(); });
+    poll.start(10);
+  }
+  void TearDown() override {
+    RegisterClassFactory(kCadProgId, {});
+    if (auto running = Running()) running->Quit();
+    cadApp.reset(), cadDoc.reset(), blankSolid.reset();
+  }
+
+  // Through the native window as the user's mouse comes, past the input blocker.
+  void PressStop() {
+    if (!Bar()->isVisible() || !press_stop_at || stop_pressed ||
+        !Bar()->text().startsWith(QString::fromUtf8(press_stop_at)))
+      return;
+    QPushButton* stop = form.stopButton();
+    EXPECT_TRUE(stop->isVisible() && stop->isEnabled()) << "the stop button beside the bar";
+    QTest::mouseClick(form.windowHandle(), Qt::LeftButton, {},
+                      stop->mapTo(&form, stop->rect().center()));
+    stop_pressed = Clock::now();
+    EXPECT_TRUE(form.StopRequested());
+  }
+
+  QProgressBar* Bar() { return form.findChild<QProgressBar*>("ProgressBar1"); }
+
+  void ClickGenerate(const Click& run) {
+    for (std::size_t i = 0; i < 7; ++i)
+      form.findChild<QLineEdit*>(std::string(kInputFieldNames[i]).c_str())->setText(run.inputs[i]);
+    for (std::size_t i = 0; i < 3; ++i)
+      form.findChild<QCheckBox*>(std::string(kCheckOptionNames[i]).c_str())
+          ->setChecked(run.checks[i]);
+    form.findChild<QComboBox*>("Combo_fine")->setCurrentText(run.fineness);
+    boxes.texts.clear();
+    QTest::mouseClick(form.generateButton(), Qt::LeftButton);
+  }
+
+  // After a click: no bar, a clear status line, the CAD window shown, the drawings open before
+  // as they were and `added` new ones after them, the last current. Returns the new ones.
+  std::vector<std::shared_ptr<OcctDocument>> NewDrawings(std::size_t added) {
+    EXPECT_EQ(form.StatusText(), "");
+    EXPECT_FALSE(Bar()->isVisible() || form.stopButton()->isVisible() || form.StopRequested());
+    const std::shared_ptr<WindowedCadApplication> instance = Running();
+    EXPECT_TRUE(instance && instance->Visible() && instance->Window()->isVisible());
+    if (!instance) return {};
+    const std::vector<std::shared_ptr<OcctDocument>> open = instance->Occt().Documents().Open();
+    EXPECT_EQ(open.size(), earlier.size() + added) << "one drawing per ticked gear";
+    if (open.size() != earlier.size() + added) return {};
+    EXPECT_TRUE(open.empty() ||
+                instance->Occt().Documents().Current()->Number() == open.back()->Number());
+    for (std::size_t i = 0; i < earlier.size(); ++i)
+      EXPECT_EQ(Contents(*open[i]), earlier[i]) << open[i]->Name();
+    earlier.clear();
+    for (const auto& drawing : open)
+      earlier.push_back(Contents(*drawing));
+    return {open.end() - static_cast<std::ptrdiff_t>(added), open.end()};
+  }
+
+  MainForm form;
+  QTimer poll;
+  BoxAnswerer boxes{QStringLiteral("OK")};
+  std::vector<std::string> earlier;     // the contents of the drawings open before the click
+  const char* press_stop_at = nullptr;  // the start of the bar's caption
+  std::optional<Clock::time_point> stop_pressed;
+};
+
+// One session, as a designer's: every click must leave the earlier drawings as they were.
+TEST_F(GenerateWindowTest, BuildsEachTickedGearStopsWithinSecondsAndLeavesEarlierDrawingsAlone) {
+  for (const Click& run : kClicks) {
+    SCOPED_TRACE(run.name);
+    ClickGenerate(run);
+    EXPECT_EQ(boxes.texts,
+              run.message ? QStringList(QString::fromUtf8(run.message)) : QStringList());
+    EXPECT_EQ(form.ResultText(ResultField::d1), run.d1);
+    const auto added = NewDrawings(run.gears.size());
+    for (std::size_t g = 0; g < added.size(); ++g) {
+      const auto [teeth, reference_diameter] = run.gears[g];
+      const OcctDocument& drawing = *added[g];
+      const std::vector<EntityInfo> entities = drawing.Entities();
+      ASSERT_EQ(entities.size(), 2u) << "gear and reference circle only";
+      const SolidMeasures solid = MeasureSolid(*entities[0].handle);
+      EXPECT_TRUE(solid.is_one_valid_solid);
+      EXPECT_EQ(TeethOn(*entities[0].handle, reference_diameter / 2), teeth);
+      EXPECT_EQ(teeth == 0, std::abs(solid.volume - M_PI * 22 * 22 * 20) < 1e-3);
+      const CircleGeometry circle = CircleOf(*entities[1].handle);
+      EXPECT_NEAR(2 * circle.radius, reference_diameter, 1e-9);
+      EXPECT_EQ(circle.color, 1);
+      ExpectNear(drawing.View().direction, {1, 1, 1}, 1e-12, "view direction");
+      EXPECT_EQ(drawing.View().zoom_extents_requests, 1);
+      EXPECT_EQ(drawing.View().shade_mode,
+                run.checks[2] ? ShadeMode::Gouraud : ShadeMode::Wireframe);
+      EXPECT_TRUE(Running()->Window()->IsUnsaved(drawing.Number())) << "the designer's work";
+    }
+  }
+
+  // 400 teeth typed for 40: the stop, pressed at the start of the bar's caption, ends the build
+  // within seconds, at the rolling cut's first report or as the CAD application finishes the
+  // replication when shown again. Left in the stopped drawing: entities, and at least so much
+  // cut from the blank (one whole space is about 265 mm^3), never more than one space.
+  for (const auto& [caption, entities, removed_min] :
+       {std::tuple{"小齿轮：滚切 ", 1u, 0.0}, {"复制齿槽", 2u, 200.0}}) {
+    SCOPED_TRACE(caption);
+    press_stop_at = caption;
+    stop_pressed.reset();
+    ClickGenerate(
+        {"400 teeth", {"440", "2", "400", "40", "20", "0", "0"}, {1, 0, 1}, "4", {}, {}, {}});
+    const auto ended = Clock::now();
+    press_stop_at = nullptr;
+    ASSERT_TRUE(stop_pressed) << "ended before the stop";
+    EXPECT_LT(std::chrono::duration<double>(ended - *stop_pressed).count(), 5.0);
+    EXPECT_TRUE(boxes.texts.isEmpty());
+    const auto added = NewDrawings(1);
+    ASSERT_EQ(added.size(), 1u);
+    ASSERT_EQ(added[0]->Entities().size(), entities) << "no cutter, no copies left over";
+    const SolidMeasures blank = MeasureSolid(*added[0]->Entities()[0].handle);
+    EXPECT_TRUE(blank.is_one_valid_solid);
+    const double removed = M_PI * 402 * 402 * 20 - blank.volume;
+    EXPECT_GE(removed, removed_min - 1e-3);
+    EXPECT_LE(removed, 300);
+  }
+
+  // No CAD application to be had: the connection's message is all; results and status untouched.
+  RegisterClassFactory(kCadProgId, {});
+  Running()->Quit();
+  form.SetResultText(ResultField::d1, "earlier");
+  form.SetStatusText("earlier");
+  ClickGenerate(kClicks[0]);
+  EXPECT_EQ(boxes.texts, QStringList(QString::fromUtf8(kConnectCadFailedMessage.data(),
+                                                       kConnectCadFailedMessage.size())));
+  EXPECT_EQ(form.ResultText(ResultField::d1), "earlier");
+  EXPECT_EQ(form.StatusText(), "earlier");
+  EXPECT_FALSE(Running());
 }
 
 }  // namespace
