@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <BRepClass3d_SolidClassifier.hxx>
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
@@ -19,6 +18,7 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <chrono>
@@ -32,9 +32,10 @@
 #include "cad/connection/cad_registry.h"
 #include "cad/connection/connect_cad.h"
 #include "cad/generate/generate_command.h"
-#include "cad/occt/occt_entity.h"
+#include "cad/occt/occt_gear_measurement.h"
 #include "cad/viewer/drawing_view.h"
 #include "cad/viewer/windowed_cad_application.h"
+#include "geometry/gear_constants.h"
 #include "occt_test_support.h"
 
 namespace kelvo::cad::testing {
@@ -106,8 +107,7 @@ class CadWindowTest : public ::testing::Test {
   DrawingView& View(const OcctDocument& drawing) { return *window.ViewOf(drawing.Number()); }
   QImage Render(const OcctDocument& drawing) { return View(drawing).grabFramebuffer(); }
 
-  // A new drawing holding a box (a 10 mm cube about the origin), seen from direction, then
-  // commands.
+  // A new drawing with a box (a 10 mm cube about the origin) seen from direction, then commands.
   std::shared_ptr<OcctDocument> BoxDrawing(const std::string& commands, Point low = {-5, -5, -5},
                                            Point size = {10, 10, 10}, Point direction = {1, 1, 1}) {
     auto drawing = instance->Occt().Documents().AddDrawing();
@@ -123,7 +123,9 @@ class CadWindowTest : public ::testing::Test {
   CadWindow& window = *instance->Window();
 };
 
-TEST_F(CadWindowTest, ShadedOrWireframeEachDrawingInItsOwnTabTheIsometricFacesLitApart) {
+// One window session: shading, lighting, tabs, zoom, and the window hidden while a drawing is
+// made, then shown again with it.
+TEST_F(CadWindowTest, ShadedOrWireframeInTabsLitApartZoomedToExtentsAndShownAgain) {
   // A point inside each face seen from (1, 1, 1), +X, +Y, +Z; a wireframe's hidden edges run
   // through the centres.
   constexpr Point kFacePoints[] = {{5, 2.5, -2.5}, {2.5, 5, -2.5}, {2.5, -2.5, 5}};
@@ -163,11 +165,8 @@ TEST_F(CadWindowTest, ShadedOrWireframeEachDrawingInItsOwnTabTheIsometricFacesLi
   for (int i = 0; i < 3; ++i)
     EXPECT_EQ(Tabs().tabText(i), QStringLiteral("Drawing%1").arg(i + 1));
   EXPECT_EQ(Tabs().currentWidget(), window.ViewOf(3));
-}
 
-// Zoom to extents, then the window hidden while a drawing is made and shown again with it.
-TEST_F(CadWindowTest, ZoomToExtentsFillsTheViewAndTheWindowShowsWhatWasBuiltWhileHidden) {
-  // A tiny cube far from the origin; a wide plate off to the side, from above.
+  // Zoom to extents: a tiny cube far from the origin; a wide plate off to the side, from above.
   for (const auto& [direction, low, size] :
        {std::tuple{Point{1, 1, 1}, Point{300, -200, 50}, Point{2, 2, 2}},
         {Point{0, 0, 1}, Point{3000, 2000, 0}, Point{800, 100, 1}}}) {
@@ -205,10 +204,8 @@ TEST_F(CadWindowTest, ZoomToExtentsFillsTheViewAndTheWindowShowsWhatWasBuiltWhil
 // Closing a tab, or the window, asks before an unexported drawing goes; a drawing exported
 // since its last change closes without a word. Closing the window ends the instance.
 TEST_F(CadWindowTest, NoUnexportedDrawingIsLostUnaskedAndClosingTheWindowEndsTheInstance) {
-  const fs::path folder =
-      fs::temp_directory_path() /
-      ("kelvo-window-test-" + std::to_string(QCoreApplication::applicationPid()));
-  fs::create_directories(folder);
+  const QTemporaryDir temporary;
+  const fs::path folder = temporary.path().toStdString();
   // Exported to (empty: not), changed since, the answer, boxes (an export failure's, then the
   // question), closed.
   for (const auto& [export_to, changed, answer, boxes_shown, closed] :
@@ -236,7 +233,6 @@ TEST_F(CadWindowTest, NoUnexportedDrawingIsLostUnaskedAndClosingTheWindowEndsThe
     EXPECT_EQ(drawing->IsOpen(), !closed);
     EXPECT_EQ(IsAlive(*solid), !closed);
   }
-  fs::remove_all(folder);
 
   // Drawing1, kept above, is asked about again when the window closes.
   const EntityRef kept = instance->Occt().Documents().Current()->Entities().at(0).handle;
@@ -283,19 +279,6 @@ const Click kClicks[] = {
 };
 // clang-format on
 
-// Teeth met going once round the reference circle in the middle plane.
-int TeethOn(const CadEntity& solid, double radius) {
-  BRepClass3d_SolidClassifier classifier(ResolveEntity(solid, "count teeth").record->Located());
-  int teeth = 0;
-  for (int i = 0, was_in = 0; i <= 720; ++i) {
-    classifier.Perform(
-        gp_Pnt(radius * std::cos(M_PI * i / 360), radius * std::sin(M_PI * i / 360), 0), 1e-7);
-    const int in = classifier.State() == TopAbs_IN;
-    teeth += i > 0 && in && !was_in, was_in = in;
-  }
-  return teeth;
-}
-
 // Everything a drawing holds, to see that a later run changed nothing in it.
 std::string Contents(const OcctDocument& drawing) {
   std::string contents = std::to_string(drawing.View().zoom_extents_requests);
@@ -321,26 +304,24 @@ class GenerateWindowTest : public ::testing::Test {
     RegisterWindowedCadFactory();
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    QObject::connect(&poll, &QTimer::timeout, [this] { PressStop(); });
+    // The stop, through the native window as the user's mouse comes, past the input blocker.
+    QObject::connect(&poll, &QTimer::timeout, [this] {
+      if (!Bar()->isVisible() || !press_stop_at || stop_pressed ||
+          !Bar()->text().startsWith(QString::fromUtf8(press_stop_at)))
+        return;
+      QPushButton* stop = form.stopButton();
+      EXPECT_TRUE(stop->isVisible() && stop->isEnabled()) << "the stop button beside the bar";
+      QTest::mouseClick(form.windowHandle(), Qt::LeftButton, {},
+                        stop->mapTo(&form, stop->rect().center()));
+      stop_pressed = Clock::now();
+      EXPECT_TRUE(form.StopRequested());
+    });
     poll.start(10);
   }
   void TearDown() override {
     RegisterClassFactory(kCadProgId, {});
     if (auto running = Running()) running->Quit();
     cadApp.reset(), cadDoc.reset(), blankSolid.reset();
-  }
-
-  // Through the native window as the user's mouse comes, past the input blocker.
-  void PressStop() {
-    if (!Bar()->isVisible() || !press_stop_at || stop_pressed ||
-        !Bar()->text().startsWith(QString::fromUtf8(press_stop_at)))
-      return;
-    QPushButton* stop = form.stopButton();
-    EXPECT_TRUE(stop->isVisible() && stop->isEnabled()) << "the stop button beside the bar";
-    QTest::mouseClick(form.windowHandle(), Qt::LeftButton, {},
-                      stop->mapTo(&form, stop->rect().center()));
-    stop_pressed = Clock::now();
-    EXPECT_TRUE(form.StopRequested());
   }
 
   QProgressBar* Bar() { return form.findChild<QProgressBar*>("ProgressBar1"); }
@@ -401,7 +382,8 @@ TEST_F(GenerateWindowTest, BuildsEachTickedGearStopsWithinSecondsAndLeavesEarlie
       ASSERT_EQ(entities.size(), 2u) << "gear and reference circle only";
       const SolidMeasures solid = MeasureSolid(*entities[0].handle);
       EXPECT_TRUE(solid.is_one_valid_solid);
-      EXPECT_EQ(TeethOn(*entities[0].handle, reference_diameter / 2), teeth);
+      const double r = reference_diameter / 2, rb = r * std::cos(kNormalPressureAngle);
+      EXPECT_EQ(teeth ? InspectGear(*entities[0].handle, {r, rb, 0, 0}).teeth : 0, teeth);
       EXPECT_EQ(teeth == 0, std::abs(solid.volume - M_PI * 22 * 22 * 20) < 1e-3);
       const CircleGeometry circle = CircleOf(*entities[1].handle);
       EXPECT_NEAR(2 * circle.radius, reference_diameter, 1e-9);
