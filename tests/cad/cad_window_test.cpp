@@ -376,23 +376,20 @@ TEST_F(GenerateWindowTest, BuildsEachTickedGearStopsWithinSecondsAndLeavesEarlie
     EXPECT_EQ(form.ResultText(ResultField::d1), run.d1);
     const auto added = NewDrawings(run.gears.size());
     for (std::size_t g = 0; g < added.size(); ++g) {
-      const auto [teeth, reference_diameter] = run.gears[g];
-      const OcctDocument& drawing = *added[g];
-      const std::vector<EntityInfo> entities = drawing.Entities();
+      const auto [teeth, diameter] = run.gears[g];
+      const std::vector<EntityInfo> entities = added[g]->Entities();
       ASSERT_EQ(entities.size(), 2u) << "gear and reference circle only";
       const SolidMeasures solid = MeasureSolid(*entities[0].handle);
       EXPECT_TRUE(solid.is_one_valid_solid);
-      const double r = reference_diameter / 2, rb = r * std::cos(kNormalPressureAngle);
+      const double r = diameter / 2, rb = r * std::cos(kNormalPressureAngle);
       EXPECT_EQ(teeth ? InspectGear(*entities[0].handle, {r, rb, 0, 0}).teeth : 0, teeth);
       EXPECT_EQ(teeth == 0, std::abs(solid.volume - M_PI * 22 * 22 * 20) < 1e-3);
-      const CircleGeometry circle = CircleOf(*entities[1].handle);
-      EXPECT_NEAR(2 * circle.radius, reference_diameter, 1e-9);
-      EXPECT_EQ(circle.color, 1);
-      ExpectNear(drawing.View().direction, {1, 1, 1}, 1e-12, "view direction");
-      EXPECT_EQ(drawing.View().zoom_extents_requests, 1);
-      EXPECT_EQ(drawing.View().shade_mode,
-                run.checks[2] ? ShadeMode::Gouraud : ShadeMode::Wireframe);
-      EXPECT_TRUE(Running()->Window()->IsUnsaved(drawing.Number())) << "the designer's work";
+      EXPECT_NEAR(CircleOf(*entities[1].handle).radius, r, 1e-9);
+      const auto view = added[g]->View();
+      ExpectNear(view.direction, {1, 1, 1}, 1e-12, "view direction");
+      EXPECT_EQ(std::tuple(CircleOf(*entities[1].handle).color, view.zoom_extents_requests,
+                           view.shade_mode, Running()->Window()->IsUnsaved(added[g]->Number())),
+                std::tuple(1, 1, run.checks[2] ? ShadeMode::Gouraud : ShadeMode::Wireframe, true));
     }
   }
 

@@ -185,23 +185,20 @@ TEST(ConnectCadTest, PrefersTheRunningInstanceThenStartsOneThenReportsOnce) {
     std::shared_ptr<CadApplication> started, running;
     int starts = 0;
     // A factory that behaves like a CAD server: what it starts registers itself as running.
-    RegisterClassFactory(kCadProgId, {});
-    if (start != NoFactory) {
-      RegisterClassFactory(kCadProgId, [&]() -> std::shared_ptr<CadApplication> {
-        ++starts;
-        if (start == Throws) throw std::runtime_error("cannot open display");
-        if (start == ThrowsNonStandard) throw 42;
-        if (start == ReturnsNothing) return nullptr;
-        if (start == Windowed) return StartWindowedCadApplication();
-        started = MakeHeadlessCadApplication();
-        cookies.push_back(RegisterRunningInstance(kCadProgId, started));
-        return started;
-      });
-    }
-    if (running_one) {
-      running = MakeHeadlessCadApplication();
-      cookies.push_back(RegisterRunningInstance(kCadProgId, running));
-    }
+    RegisterClassFactory(
+        kCadProgId, start == NoFactory ? CadFactory{} : [&]() -> std::shared_ptr<CadApplication> {
+          ++starts;
+          if (start == Throws) throw std::runtime_error("cannot open display");
+          if (start == ThrowsNonStandard) throw 42;
+          if (start == ReturnsNothing) return nullptr;
+          if (start == Windowed) return StartWindowedCadApplication();
+          cookies.push_back(
+              RegisterRunningInstance(kCadProgId, started = MakeHeadlessCadApplication()));
+          return started;
+        });
+    if (running_one)
+      cookies.push_back(
+          RegisterRunningInstance(kCadProgId, running = MakeHeadlessCadApplication()));
     const std::shared_ptr<CadApplication> earlier = MakeHeadlessCadApplication();
     cadApp = earlier;
     std::vector<std::string> messages;

@@ -63,24 +63,21 @@ Hobbed Hob(Inputs inputs, std::vector<std::int16_t> gears, double fineness,
   return hobbed;
 }
 
-// What every hobbed gear must show. The cutter's flat tip cuts the root at a few positions per
-// pitch, so the root may stand a little proud; the tip arcs meet that flat 0.00003 m below
-// 1.25 m, so it may lie that much deeper.
+// The cutter's flat tip cuts the root at a few positions per pitch, so the root may stand a
+// little proud; the tip arcs meet that flat 0.00003 m below 1.25 m, so it may lie that deeper.
 void ExpectAsTheTablesSay(const Hobbed& hobbed, std::size_t i, double root_tolerance) {
   const cad::GearInspection& gear = hobbed.gear.at(i);
   const GearTheory& theory = hobbed.theory.at(i);
   EXPECT_TRUE(cad::MeasureSolid(*hobbed.build.gears[i].gear).is_one_valid_solid);
-  EXPECT_EQ(hobbed.build.gears[i].failedBooleans, 0);
-  EXPECT_EQ(gear.teeth, theory.teeth);
-  EXPECT_EQ(gear.flanks, 2 * theory.teeth);
+  EXPECT_EQ(std::tuple(gear.teeth, gear.flanks, hobbed.build.gears[i].failedBooleans),
+            std::tuple(theory.teeth, 2 * theory.teeth, 0));
   EXPECT_NEAR(gear.tip_diameter, theory.tip_diameter, 1e-5);
   EXPECT_NEAR(gear.root_diameter, theory.root_diameter, root_tolerance);
   EXPECT_GE(gear.root_diameter, theory.root_diameter - 1e-3);
   EXPECT_NEAR(gear.tooth_thickness, theory.tooth_thickness, 0.01);
   EXPECT_NEAR(gear.tooth_thickness_max - gear.tooth_thickness_min, 0, 1e-4);  // all alike
   // The flank leaves the involute only by the cusps between generating positions.
-  EXPECT_GT(gear.profile_deviation, 0.85 * theory.cusp_height);
-  EXPECT_LT(gear.profile_deviation, 1.05 * theory.cusp_height);
+  EXPECT_NEAR(gear.profile_deviation, 0.95 * theory.cusp_height, 0.1 * theory.cusp_height);
   EXPECT_NEAR(std::abs(gear.helix_angle), theory.helix_angle, 0.1 * kPi / 180);
 }
 
@@ -91,8 +88,7 @@ TEST(HobbedGearTest, DefaultSmallGearIsTheReferenceSolidAndMeasuresAsTheTablesSa
   const cad::SolidMeasures r = cad::MeasureSolid(*reference.build.gears[0].gear);
   EXPECT_NEAR(f.volume, r.volume, 1e-6 * r.volume);
   EXPECT_EQ(f.face_count, r.face_count);
-  // The fast path was taken (deferred intersections, one cut, no fallback), not a silent
-  // fallback that happens to agree.
+  // Deferred intersections, one cut, no fallback: not a silent fallback that happens to agree.
   const cad::EvaluationStats stats = fast.build.gears[0].drawing->Evaluation();
   EXPECT_EQ(std::tuple(stats.deferred_intersections, stats.one_cut_evaluations, stats.fallbacks),
             std::tuple(19, 1, 0));
@@ -193,7 +189,6 @@ TEST(OcctObserverTest, HearsOfADeferredSolidOnceItIsEvaluatedAndCannotHarmTheDra
   ASSERT_EQ(observer->faces_heard.size(), 1u);
   EXPECT_EQ(observer->faces_heard[0], cad::MeasureSolid(*blank).face_count);
   EXPECT_GT(observer->faces_heard[0], one_slot);
-  EXPECT_TRUE(app->Visible());
   EXPECT_EQ(drawing->Entities().size(), 1u);
   observer.reset();  // held weakly by the application: nobody hears what follows
   blank->Move({0, 0, 0}, {1, 0, 0});

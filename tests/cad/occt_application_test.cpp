@@ -1,6 +1,5 @@
 // The OpenCASCADE application headless: the conventions the rack cutter and the hobbing code
-// rely on, handles that outlive their entities, the view, exports written under their own name
-// only when complete, and Booleans, evaluated operation by operation or the fast way.
+// rely on, dead handles, exports, and Booleans evaluated operation by operation or the fast way.
 
 #include <unistd.h>
 
@@ -170,21 +169,6 @@ TEST(OcctHandlesTest, DeadHandlesRaiseAndNothingElseIsTouched) {
   }
 }
 
-TEST(OcctViewportTest, ChangesTakeEffectWhenTheViewportIsAssignedBack) {
-  auto app = MakeHeadlessCadApplication();
-  auto drawing = app->Documents().AddDrawing();
-  ExpectNear(drawing->View().direction, {0, 0, 1}, 0);  // a new drawing looks from the top
-  // Each read gives the drawing's one viewport, so edits made on separate reads add up.
-  drawing->ActiveViewport()->SetDirection({1, 1, 1});
-  drawing->ActiveViewport()->SetCenter({0, 0, 5});
-  ExpectNear(drawing->View().direction, {0, 0, 1}, 0);
-  drawing->SetActiveViewport(drawing->ActiveViewport());
-  ExpectNear(drawing->View().direction, {1, 1, 1}, 0);
-  ExpectNear(drawing->View().center, {0, 0, 5}, 0);
-  EXPECT_THROW(drawing->ActiveViewport()->SetDirection({0, 0, 0}), CadError);
-  EXPECT_THROW(drawing->SetActiveViewport(nullptr), CadError);
-}
-
 TEST(OcctExportTest, WritesEachFormatWhenCompleteAndFailsClearlyKeepingWhatWasThere) {
   const fs::path folder = fs::temp_directory_path() / ("kelvo-export-" + std::to_string(getpid()));
   fs::remove_all(folder);
@@ -252,10 +236,10 @@ struct Shape {
 void ExpectUnchanged(const SolidMeasures& before, const CadEntity& solid) {
   ASSERT_TRUE(IsAlive(solid));
   const SolidMeasures after = MeasureSolid(solid);
-  EXPECT_DOUBLE_EQ(after.volume, before.volume);
-  EXPECT_EQ(after.face_count, before.face_count);
-  testing::ExpectNear(after.box.min, before.box.min, 1e-12, "box min");
-  testing::ExpectNear(after.box.max, before.box.max, 1e-12, "box max");
+  EXPECT_EQ(std::tuple(after.volume, after.face_count),
+            std::tuple(before.volume, before.face_count));
+  ExpectNear(after.box.min, before.box.min, 1e-12, "box min");
+  ExpectNear(after.box.max, before.box.max, 1e-12, "box max");
 }
 
 TEST(OcctBooleanTest, ResultReplacesTheSolidOrBothStayUntouched) {
@@ -318,17 +302,14 @@ TEST(OcctBooleanTest, ResultReplacesTheSolidOrBothStayUntouched) {
 // A blank with a slot, turned about Z, then intersected with its turned copies as the hobbing's
 // replication does, a copy that fails deleted.
 TEST(FastEvaluationTest, GivesTheReferenceSolidFailuresAndDrawing) {
-  // What one slot, |x| <= 1 beyond y = 7, takes from a disc of radius 10.
-  const double slot_area = 2 * (std::sqrt(99) / 2 + 50 * std::asin(0.1)) - 2 * 7;
   struct Script {
     const char* name;
     double radius, width, depth;  // the blank and its slot
     int count;                    // copies, turned through angle
     double angle, turn = 0;
-    int failures = 0;   // Booleans the reference refuses, which both must skip alike
-    double volume = 0;  // worked out by hand, where it is
+    int failures = 0;  // Booleans the reference refuses, which both must skip alike
   } const scripts[] = {
-      {"five slots", 10, 2, 3, 5, 8 * kPi / 5, 0, 0, (kPi * 100 - 5 * slot_area) * 6},
+      {"five slots", 10, 2, 3, 5, 8 * kPi / 5},
       // Part of a turn, which a mirrored evaluation would pass on volume alone.
       {"two copies an eighth of a turn apart", 10, 2, 3, 3, kPi / 2, 0.2},
       {"removed spaces that overlap when turned", 10, 12, 3, 6, 5 * kPi / 3},
@@ -361,12 +342,9 @@ TEST(FastEvaluationTest, GivesTheReferenceSolidFailuresAndDrawing) {
     const auto [fast, fast_stats, fast_entities] = run(BooleanEvaluation::Fast);
     EXPECT_TRUE(ref.is_one_valid_solid && fast.is_one_valid_solid);
     EXPECT_NEAR(fast.volume, ref.volume, 1e-9 * ref.volume);
-    if (s.volume > 0) {
-      EXPECT_NEAR(ref.volume, s.volume, 1e-7 * ref.volume);
-    }
     EXPECT_NEAR(fast.surface_area, ref.surface_area, 1e-9 * ref.surface_area);
     // Where the material is, not only how much: a slot turned the wrong way weighs the same.
-    testing::ExpectNear(fast.centre_of_mass, ref.centre_of_mass, 1e-9, "centre of mass");
+    ExpectNear(fast.centre_of_mass, ref.centre_of_mass, 1e-9, "centre of mass");
     EXPECT_EQ(std::pair(ref_stats.failed_booleans, fast_stats.failed_booleans),
               std::pair(s.failures, s.failures));
     EXPECT_EQ(fast_entities, ref_entities);
