@@ -28,8 +28,7 @@ using test_support::CadOp;
 
 // The main window with the default inputs; what the command does to it goes into the same
 // timeline as the CAD calls (keyed by the number of CAD calls made before).
-class FakeWindow final : public MainWindowSeam {
- public:
+struct FakeWindow final : MainWindowSeam {
   explicit FakeWindow(const test_support::RecordingCad& cad) : cad_(cad) {}
   std::string InputText(InputField field) const override {
     return std::array{"60", "2", "20", "40", "20", "0", "0"}[static_cast<std::size_t>(field)];
@@ -39,9 +38,7 @@ class FakeWindow final : public MainWindowSeam {
     if (field == ResultField::d1) Note("results");
   }
   std::string FinenessText() const override { return "4"; }
-  int CheckValue(CheckOption option) const override {
-    return option != CheckOption::large_gear || both;
-  }
+  int CheckValue(CheckOption o) const override { return o != CheckOption::large_gear || both; }
   std::string StatusText() const override { return ""; }
   void SetStatusText(const std::string& text) override { Note(text.empty() ? "clear" : "prompt"); }
   void ShowMessage(const std::string& text) override {
@@ -65,8 +62,6 @@ class FakeWindow final : public MainWindowSeam {
   bool both = false, throw_at_replication = false;
   std::string stop_at;  // the caption at which the stop button is pressed
   std::multimap<std::size_t, std::string> events;
-
- private:
   void Note(std::string event) { events.emplace(cad_.calls().size(), std::move(event)); }
   const test_support::RecordingCad& cad_;
   bool bar_ = false, stop_ = false, pressed_ = false;

@@ -35,7 +35,7 @@ class OcctGeometryTest : public ::testing::Test {
 
 // A cylinder is centred on its centre; a region needs a closed loop, lines in any order and
 // direction, and extrudes along Z, down for a negative height.
-TEST_F(OcctGeometryTest, CylindersAndExtrusionsEndWhereTheHobbingExpects) {
+TEST_F(OcctGeometryTest, CylindersExtrusionsAndArcsEndWhereTheHobbingExpects) {
   for (const auto& [o, r, h] :
        {std::tuple{Point{0, 0, 0}, 22.0, 20.0}, {Point{5, -3, 7}, 1.5, 0.4}}) {
     const SolidMeasures measures = MeasureSolid(*space->AddCylinder(o, r, h));
@@ -63,14 +63,13 @@ TEST_F(OcctGeometryTest, CylindersAndExtrusionsEndWhereTheHobbingExpects) {
   }
   EXPECT_THROW(space->AddExtrudedSolid(*regions[0], 2, 0.1), CadError);
   EXPECT_THROW(space->AddExtrudedSolid(*triangle[0], 2, 0), CadError);
-}
 
-TEST_F(OcctGeometryTest, ArcsRunCounterClockwiseWithAnglesTakenModuloAFullTurn) {
+  // Arcs run counter-clockwise, their angles taken modulo a full turn.
   const double p = 3.1415926, alpha = 62.831852 / 180;  // as the rack cutter computes them
   const double ca = std::cos(alpha), sa = std::sin(alpha);
   // Start and end angles; the box of the arc on a unit circle about the origin.
   // clang-format off
-  const std::tuple<double, double, Point, Point> cases[] = {
+  const std::tuple<double, double, Point, Point> arcs[] = {
       {1.5 * p, -alpha, {0, -1, 0}, {ca, -sa, 0}},  // the right tip arc: 70 degrees, not 290
       {(20.0 / 180 + 1) * p, 1.5 * p, {-ca, -1, 0}, {0, -sa, 0}},  // the left tip arc
       {kPi / 2, 0, {-1, -1, 0}, {1, 1, 0}},  // an end below the start wraps
@@ -79,7 +78,7 @@ TEST_F(OcctGeometryTest, ArcsRunCounterClockwiseWithAnglesTakenModuloAFullTurn) 
   const Point o{3, -2, 1.5};
   const double r = 0.76;
   const auto at = [&](Point unit) { return Point{o.x + r * unit.x, o.y + r * unit.y, o.z}; };
-  for (const auto& [start, end, low, high] : cases) {
+  for (const auto& [start, end, low, high] : arcs) {
     SCOPED_TRACE(start);
     const auto arc = space->AddArc(o, r, start, end);
     ExpectNear(arc->StartPoint(), at({std::cos(start), std::sin(start), 0}), 1e-12, "start");
@@ -92,7 +91,7 @@ TEST_F(OcctGeometryTest, ArcsRunCounterClockwiseWithAnglesTakenModuloAFullTurn) 
   EXPECT_THROW(space->AddArc({0, 0, 0}, 0, 0, 1), CadError);
 }
 
-TEST_F(OcctGeometryTest, Rotate3DTurnsByTheRightHandRuleAboutPoint1ToPoint2) {
+TEST_F(OcctGeometryTest, Rotate3DAndArrayPolarTurnByTheRightHandRule) {
   // Where the centre starts, the axis through point1 to point2, the angle, where it ends.
   // clang-format off
   const std::tuple<Point, Point, Point, double, Point> cases[] = {
@@ -109,19 +108,17 @@ TEST_F(OcctGeometryTest, Rotate3DTurnsByTheRightHandRuleAboutPoint1ToPoint2) {
     ExpectNear(BoxCentre(*solid), expected, 1e-9, "row " + std::to_string(row++));
   }
   EXPECT_THROW(space->AddCylinder({0, 0, 0}, 1, 2)->Rotate3D({1, 1, 1}, {1, 1, 1}, 1), CadError);
-}
 
-TEST_F(OcctGeometryTest, ArrayPolarTurnsCopiesCounterClockwiseInEqualSteps) {
+  // ArrayPolar: copies, the angle they fill, the centre, the copies' centres in order. The
+  // replication's call: z objects over 2*pi - 2*pi/z, one angular pitch apart.
   const double s = 10 * std::sin(kPi / 3), h = 10 * std::cos(kPi / 3);
-  // Copies, the angle they fill, the centre, the copies' centres in order. The replication's
-  // call: z objects over 2*pi - 2*pi/z, one angular pitch apart.
   // clang-format off
-  const std::tuple<int, double, Point, std::vector<Point>> cases[] = {
+  const std::tuple<int, double, Point, std::vector<Point>> copies_cases[] = {
       {6, 5 * kPi / 3, {}, {{h, s, 0}, {-h, s, 0}, {-10, 0, 0}, {-h, -s, 0}, {h, -s, 0}}},
       {3, -kPi, {0, 0, 0}, {{0, -10, 0}, {-10, 0, 0}}},  // clockwise
       {3, kPi, {10, 10, 7}, {{20, 10, 0}, {10, 20, 0}}}};
   // clang-format on
-  for (const auto& [count, angle, centre, expected] : cases) {
+  for (const auto& [count, angle, centre, expected] : copies_cases) {
     SCOPED_TRACE(angle);
     const auto original = space->AddCylinder({10, 0, 0}, 1, 2);
     const std::vector<EntityRef> copies = original->ArrayPolar(count, angle, centre);
