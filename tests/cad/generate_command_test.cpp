@@ -1,6 +1,5 @@
-// The generate command against the recording CAD application and a window without widgets: the
-// order of its steps and what happens when one fails, which a real CAD application cannot be
-// made to do on purpose. Then its first step, reaching the CAD application, however it fails.
+// The generate command against a recording CAD application and a window without widgets, which
+// can fail where a real one cannot; then its first step, reaching the CAD application.
 #include "cad/generate/generate_command.h"
 
 #include <gtest/gtest.h>
@@ -26,8 +25,7 @@ namespace {
 
 using test_support::CadOp;
 
-// The main window with the default inputs; what the command does to it goes into the same
-// timeline as the CAD calls (keyed by the number of CAD calls made before).
+// The default window; its events join the CAD calls' timeline, keyed by the calls made before.
 struct FakeWindow final : MainWindowSeam {
   explicit FakeWindow(const test_support::RecordingCad& cad) : cad_(cad) {}
   std::string InputText(InputField field) const override {
@@ -162,14 +160,12 @@ TEST(ConnectCadTest, PrefersTheRunningInstanceThenStartsOneThenReportsOnce) {
   int argc = 1;
   char name[] = "generate_command_tests", *argv[] = {name};
   QApplication qt(argc, argv);
-  enum class Start { NoFactory, Starts, Throws, ThrowsNonStandard, ReturnsNothing, Windowed };
-  enum class Expect { Running, Started, Earlier };
-  using enum Start;
-  using enum Expect;
+  enum Start { NoFactory, Starts, Throws, ThrowsNonStandard, ReturnsNothing, Windowed };
+  enum Connected { Running, Started, Earlier };
   // Whether one runs, how a start goes, what is connected, the starts by the first call (a start
   // that failed is tried again by the second).
   // clang-format off
-  const std::tuple<bool, Start, Expect, int> cases[] = {
+  const std::tuple<bool, Start, Connected, int> cases[] = {
       {true, Starts, Running, 0}, {true, NoFactory, Running, 0}, {false, Starts, Started, 1},
       {false, NoFactory, Earlier, 0}, {false, Throws, Earlier, 1}, {false, ThrowsNonStandard, Earlier, 1},
       {false, ReturnsNothing, Earlier, 1}, {false, Windowed, Earlier, 1}};

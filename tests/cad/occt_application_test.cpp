@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <numbers>
 #include <optional>
 #include <tuple>
@@ -33,8 +34,7 @@ class OcctGeometryTest : public ::testing::Test {
   std::shared_ptr<CadModelSpace> space = app->Documents().Add()->ModelSpace();
 };
 
-// A cylinder is centred on its centre; a region needs a closed loop, lines in any order and
-// direction, and extrudes along Z, down for a negative height.
+// A region needs a closed loop, lines in any order and direction; a negative height goes down.
 TEST_F(OcctGeometryTest, CylindersExtrusionsAndArcsEndWhereTheHobbingExpects) {
   for (const auto& [o, r, h] :
        {std::tuple{Point{0, 0, 0}, 22.0, 20.0}, {Point{5, -3, 7}, 1.5, 0.4}}) {
@@ -171,7 +171,6 @@ TEST(OcctExportTest, WritesEachFormatWhenCompleteAndFailsClearlyKeepingWhatWasTh
   fs::remove_all(folder);
   fs::create_directories(folder / "sub.step");
   auto app = MakeHeadlessCadApplication();
-  // A notched blank and its red reference circle, like a generated gear drawing.
   const auto gear = app->Documents().AddDrawing();
   auto blank = gear->ModelSpace()->AddCylinder({0, 0, 0}, 22, 20);
   blank->Boolean(BooleanOperation::Subtraction,
@@ -208,16 +207,14 @@ TEST(OcctExportTest, WritesEachFormatWhenCompleteAndFailsClearlyKeepingWhatWasTh
   EXPECT_THROW(ExportDocument(*curves_only, folder / "gear.stl"), CadError);
   EXPECT_THROW(ExportDocument(*gear, folder / "gear.dwg"), CadError);
   EXPECT_THROW(ExportDocument(*gear, folder / "sub.step"), CadError);  // a folder in the way
-  std::string content;
-  std::getline(std::ifstream(folder / "gear.stl"), content);
-  EXPECT_EQ(content, "an older file");
+  std::ifstream older(folder / "gear.stl");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(older), {}), "an older file");
   // No temporary file left behind: the six exports, the folder, nothing else.
   EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 7);
   fs::remove_all(folder);
 }
 
-// Booleans as the hobbing code uses them: the solid becomes the result and the other solid is
-// consumed; a failed or stopped operation leaves both as they were.
+// The solid becomes the result, the other is consumed; a failure or stop leaves both as they were.
 using testing::AddBox;
 using enum BooleanOperation;
 
@@ -296,8 +293,7 @@ TEST(OcctBooleanTest, ResultReplacesTheSolidOrBothStayUntouched) {
   }
 }
 
-// A blank with a slot, turned about Z, then intersected with its turned copies as the hobbing's
-// replication does, a copy that fails deleted.
+// A slotted blank, turned, intersected with its turned copies as the replication does.
 TEST(FastEvaluationTest, GivesTheReferenceSolidFailuresAndDrawing) {
   struct Script {
     const char* name;
