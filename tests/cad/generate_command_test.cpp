@@ -1,16 +1,22 @@
-// The generate command against the recording CAD application and a window without widgets: the
-// order of its steps and what happens when one fails, which a real CAD application cannot be
-// made to do on purpose.
+// The generate command against a recording CAD application and a window without widgets, which
+// can fail where a real one cannot; then its first step, reaching the CAD application.
 #include "cad/generate/generate_command.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <map>
 #include <set>
 #include <stdexcept>
+#include <string>
+#include <tuple>
+#include <utility>
 
 #include "cad/cad_session.h"
 #include "cad/connection/cad_registry.h"
+#include "cad/connection/connect_cad.h"
+#include "cad/occt/occt_application.h"
+#include "cad/viewer/windowed_cad_application.h"
 #include "hobbing/rack_cutter.h"
 #include "hobbing/recording_cad.h"
 
@@ -19,10 +25,8 @@ namespace {
 
 using test_support::CadOp;
 
-// The main window with the default inputs; what the command does to it goes into the same
-// timeline as the CAD calls (keyed by the number of CAD calls made before).
-class FakeWindow final : public MainWindowSeam {
- public:
+// The default window; its events join the CAD calls' timeline, keyed by the calls made before.
+struct FakeWindow final : MainWindowSeam {
   explicit FakeWindow(const test_support::RecordingCad& cad) : cad_(cad) {}
   std::string InputText(InputField field) const override {
     return std::array{"60", "2", "20", "40", "20", "0", "0"}[static_cast<std::size_t>(field)];
@@ -32,9 +36,7 @@ class FakeWindow final : public MainWindowSeam {
     if (field == ResultField::d1) Note("results");
   }
   std::string FinenessText() const override { return "4"; }
-  int CheckValue(CheckOption option) const override {
-    return option != CheckOption::large_gear || both;
-  }
+  int CheckValue(CheckOption o) const override { return o != CheckOption::large_gear || both; }
   std::string StatusText() const override { return ""; }
   void SetStatusText(const std::string& text) override { Note(text.empty() ? "clear" : "prompt"); }
   void ShowMessage(const std::string& text) override {
@@ -43,28 +45,22 @@ class FakeWindow final : public MainWindowSeam {
   void BeginLongCommand() override { Note("begin"); }
   void EndLongCommand() override { Note("end"); }
   void ShowProgress(const std::string& caption, int, int) override {
-    if (!bar_) Note("bar");
-    bar_ = true;
+    if (!std::exchange(bar_, true)) Note("bar");
     if (throw_at_replication && caption.find("复制齿槽") != std::string::npos)
       throw std::runtime_error("window failure");
-    if (!stop_at.empty() && caption.starts_with(stop_at)) Press();
+    if (!stop_at.empty() && caption.starts_with(stop_at) && !std::exchange(pressed_, true))
+      Note("press"), stop_ = true;
   }
   void HideProgress() override { Note("nobar"), bar_ = false; }
   bool StopRequested() const override { return stop_; }
   void ClearStopRequest() override {
-    if (stop_) Note("taken");
-    stop_ = false;
+    if (std::exchange(stop_, false)) Note("taken");
   }
 
   bool both = false, throw_at_replication = false;
   std::string stop_at;  // the caption at which the stop button is pressed
   std::multimap<std::size_t, std::string> events;
-
- private:
   void Note(std::string event) { events.emplace(cad_.calls().size(), std::move(event)); }
-  void Press() {
-    if (!pressed_) Note("press"), stop_ = pressed_ = true;
-  }
   const test_support::RecordingCad& cad_;
   bool bar_ = false, stop_ = false, pressed_ = false;
 };
@@ -108,7 +104,10 @@ TEST(GenerateCommandTest, RunsItsStepsInOrderAndAlwaysFindsItsWayOut) {
   const std::string start = "begin prompt hide results ", end = " show bar nobar clear end";
   // A stop ends the cut, begins no later gear, and is taken before the CAD application is
   // shown, so that an earlier gear's deferred work is still done there ("show", not "show!").
-  const std::string stopped = "AddCylinder@1 cut@1 press cut@1 nobar taken";
+  const auto stopped = [](std::string n) {
+    return " bar AddDocument@" + n + " hide AddCylinder@" + n + " cut@" + n + " press cut@" + n +
+           " nobar taken";
+  };
   std::string bad_colour = start + Gear(1) + end;
   bad_colour.replace(bad_colour.find("SetColor@1"), 10, "SetColor@1!");
   struct Case {
@@ -132,10 +131,8 @@ TEST(GenerateCommandTest, RunsItsStepsInOrderAndAlwaysFindsItsWayOut) {
       {"the window fails while cutting", false, CadOp::Move, 0,
        start + "bar AddDocument@1 hide AddCylinder@1 cut@1 nobar" + end, "", true},
       {"stop button in the small gear's replication, both ticked", true, CadOp::Move, 0,
-       start + "bar AddDocument@1 hide " + stopped + end, "小齿轮：复制齿槽 5/"},
-      {"stop button in the large gear", true, CadOp::Move, 0,
-       start + Gear(1) + " bar AddDocument@2 hide AddCylinder@2 cut@2 press cut@2 nobar taken" +
-           end,
+       "begin prompt hide results" + stopped("1") + end, "小齿轮：复制齿槽 5/"},
+      {"stop button in the large gear", true, CadOp::Move, 0, start + Gear(1) + stopped("2") + end,
        "大齿轮：滚切 2/"},
   };
   for (const Case& c : cases) {
@@ -154,6 +151,65 @@ TEST(GenerateCommandTest, RunsItsStepsInOrderAndAlwaysFindsItsWayOut) {
     cad::RegisterClassFactory(cad::kCadProgId, {});
     cadApp.reset(), cadDoc.reset(), blankSolid.reset(), cutterSolid.reset();
   }
+}
+
+TEST(ConnectCadTest, PrefersTheRunningInstanceThenStartsOneThenReportsOnce) {
+  using namespace cad;
+  // The windowed start must fail cleanly where there is no X display for its 3D view.
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  int argc = 1;
+  char name[] = "generate_command_tests", *argv[] = {name};
+  QApplication qt(argc, argv);
+  enum Start { NoFactory, Starts, Throws, ThrowsNonStandard, ReturnsNothing, Windowed };
+  enum Connected { Running, Started, Earlier };
+  // Whether one runs, how a start goes, what is connected, the starts by the first call (a start
+  // that failed is tried again by the second).
+  // clang-format off
+  const std::tuple<bool, Start, Connected, int> cases[] = {
+      {true, Starts, Running, 0}, {true, NoFactory, Running, 0}, {false, Starts, Started, 1},
+      {false, NoFactory, Earlier, 0}, {false, Throws, Earlier, 1}, {false, ThrowsNonStandard, Earlier, 1},
+      {false, ReturnsNothing, Earlier, 1}, {false, Windowed, Earlier, 1}};
+  // clang-format on
+  for (const auto& [running_one, start, connected, first_starts] : cases) {
+    SCOPED_TRACE(::testing::Message() << "running " << running_one << ", start " << int(start));
+    std::vector<RunningCookie> cookies;
+    std::shared_ptr<CadApplication> started, running;
+    int starts = 0;
+    // A factory that behaves like a CAD server: what it starts registers itself as running.
+    RegisterClassFactory(
+        kCadProgId, start == NoFactory ? CadFactory{} : [&]() -> std::shared_ptr<CadApplication> {
+          ++starts;
+          if (start == Throws) throw std::runtime_error("cannot open display");
+          if (start == ThrowsNonStandard) throw 42;
+          if (start == ReturnsNothing) return nullptr;
+          if (start == Windowed) return StartWindowedCadApplication();
+          cookies.push_back(
+              RegisterRunningInstance(kCadProgId, started = MakeHeadlessCadApplication()));
+          return started;
+        });
+    if (running_one)
+      cookies.push_back(
+          RegisterRunningInstance(kCadProgId, running = MakeHeadlessCadApplication()));
+    const std::shared_ptr<CadApplication> earlier = MakeHeadlessCadApplication();
+    cadApp = earlier;
+    std::vector<std::string> messages;
+    const bool failed = connected == Earlier;
+    // A second call attaches again to what the first one reached.
+    for (int call = 1; call <= 2; ++call) {
+      EXPECT_EQ(ConnectCad([&](const std::string& text) { messages.push_back(text); }), failed);
+      EXPECT_EQ(cadApp, connected == Running ? running : connected == Started ? started : earlier);
+      EXPECT_EQ(starts, failed ? call * first_starts : first_starts);
+      EXPECT_EQ(messages,
+                std::vector<std::string>(failed ? call : 0, std::string(kConnectCadFailedMessage)));
+      if (failed) {
+        EXPECT_THROW(GetRunningInstance(kCadProgId), CadError) << "nothing half-started";
+      }
+    }
+    for (RunningCookie cookie : cookies)
+      RevokeRunningInstance(cookie);
+  }
+  RegisterClassFactory(kCadProgId, {});
+  cadApp.reset();
 }
 
 }  // namespace

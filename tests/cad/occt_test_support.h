@@ -18,11 +18,6 @@ inline void ExpectNear(const Point& actual, const Point& expected, double tolera
   EXPECT_NEAR(actual.z, expected.z, tolerance) << what;
 }
 
-inline Point BoxCentre(const CadEntity& entity) {
-  const BoundingBox box = BoundingBoxOf(entity);
-  return {(box.min.x + box.max.x) / 2, (box.min.y + box.max.y) / 2, (box.min.z + box.max.z) / 2};
-}
-
 // An axis-parallel box made as the rack cutter is: a loop of lines, a region, an extrusion.
 inline std::shared_ptr<Cad3DSolid> AddBox(CadModelSpace& space, Point low, Point size) {
   const Point a = low, b{low.x + size.x, low.y, low.z};
@@ -35,16 +30,6 @@ inline std::shared_ptr<Cad3DSolid> AddBox(CadModelSpace& space, Point low, Point
     used->Delete();
   region->Delete();
   return solid;
-}
-
-// The solid as it was measured before: volume, faces and box.
-inline void ExpectUnchanged(const SolidMeasures& before, const CadEntity& solid) {
-  ASSERT_TRUE(IsAlive(solid));
-  const SolidMeasures after = MeasureSolid(solid);
-  EXPECT_DOUBLE_EQ(after.volume, before.volume);
-  EXPECT_EQ(after.face_count, before.face_count);
-  ExpectNear(after.box.min, before.box.min, 1e-12, "box min");
-  ExpectNear(after.box.max, before.box.max, 1e-12, "box max");
 }
 
 }  // namespace kelvo::cad::testing

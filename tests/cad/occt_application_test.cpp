@@ -1,0 +1,349 @@
+// The OpenCASCADE application headless: the conventions the rack cutter and the hobbing code
+// rely on, dead handles, exports, and Booleans evaluated operation by operation or the fast way.
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <numbers>
+#include <optional>
+#include <tuple>
+
+#include "cad/occt/occt_evaluation.h"
+#include "cad/occt/occt_export.h"
+#include "occt_test_support.h"
+
+namespace kelvo::cad {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ExpectNear;
+constexpr double kPi = std::numbers::pi;
+
+Point BoxCentre(const CadEntity& entity) {
+  const BoundingBox box = BoundingBoxOf(entity);
+  return {(box.min.x + box.max.x) / 2, (box.min.y + box.max.y) / 2, (box.min.z + box.max.z) / 2};
+}
+
+class OcctGeometryTest : public ::testing::Test {
+ protected:
+  std::shared_ptr<OcctCadApplication> app = MakeHeadlessCadApplication();
+  std::shared_ptr<CadModelSpace> space = app->Documents().Add()->ModelSpace();
+};
+
+// A region needs a closed loop, lines in any order and direction; a negative height goes down.
+TEST_F(OcctGeometryTest, CylindersExtrusionsAndArcsEndWhereTheHobbingExpects) {
+  for (const auto& [o, r, h] :
+       {std::tuple{Point{0, 0, 0}, 22.0, 20.0}, {Point{5, -3, 7}, 1.5, 0.4}}) {
+    const SolidMeasures measures = MeasureSolid(*space->AddCylinder(o, r, h));
+    EXPECT_TRUE(measures.is_one_valid_solid);
+    EXPECT_NEAR(measures.volume, kPi * r * r * h, 1e-9 * measures.volume);
+    ExpectNear(measures.box.min, {o.x - r, o.y - r, o.z - h / 2}, 1e-7, "min");
+    ExpectNear(measures.box.max, {o.x + r, o.y + r, o.z + h / 2}, 1e-7, "max");
+  }
+  const Point a{0, 0, 5}, b{4, 0, 5}, c{4, 3, 5};
+  const std::vector<EntityRef> triangle{space->AddLine(c, a), space->AddLine(a, b),
+                                        space->AddLine(c, b)};
+  EXPECT_THROW(space->AddRegion({triangle[0], triangle[1]}), CadError);
+  EXPECT_THROW(space->AddRegion({triangle[0], triangle[1], triangle[2], triangle[0]}), CadError);
+  EXPECT_THROW(space->AddRegion({}), CadError);
+  EXPECT_EQ(space->AddRegion({space->AddCircle({0, 0, 0}, 3)}).size(), 1u);
+  const std::vector<EntityRef> regions = space->AddRegion(triangle);
+  ASSERT_EQ(regions.size(), 1u);
+  EXPECT_EQ(KindOf(*regions[0]), EntityKind::Region);
+  for (const double height : {2.0, -2.0}) {
+    const SolidMeasures solid = MeasureSolid(*space->AddExtrudedSolid(*regions[0], height, 0));
+    EXPECT_TRUE(solid.is_one_valid_solid);
+    EXPECT_NEAR(solid.volume, 6 * 2, 1e-9);
+    EXPECT_NEAR(solid.box.min.z, std::min(5.0, 5 + height), 1e-9);
+    EXPECT_NEAR(solid.box.max.z, std::max(5.0, 5 + height), 1e-9);
+  }
+  EXPECT_THROW(space->AddExtrudedSolid(*regions[0], 2, 0.1), CadError);
+  EXPECT_THROW(space->AddExtrudedSolid(*triangle[0], 2, 0), CadError);
+
+  // Arcs run counter-clockwise, their angles taken modulo a full turn.
+  const double p = 3.1415926, alpha = 62.831852 / 180;  // as the rack cutter computes them
+  const double ca = std::cos(alpha), sa = std::sin(alpha);
+  // Start and end angles; the box of the arc on a unit circle about the origin.
+  // clang-format off
+  const std::tuple<double, double, Point, Point> arcs[] = {
+      {1.5 * p, -alpha, {0, -1, 0}, {ca, -sa, 0}},  // the right tip arc: 70 degrees, not 290
+      {(20.0 / 180 + 1) * p, 1.5 * p, {-ca, -1, 0}, {0, -sa, 0}},  // the left tip arc
+      {kPi / 2, 0, {-1, -1, 0}, {1, 1, 0}},  // an end below the start wraps
+      {-3 * kPi, -2.5 * kPi, {-1, -1, 0}, {0, 0, 0}}};  // negative, beyond a full turn
+  // clang-format on
+  const Point o{3, -2, 1.5};
+  const double r = 0.76;
+  const auto at = [&](Point unit) { return Point{o.x + r * unit.x, o.y + r * unit.y, o.z}; };
+  for (const auto& [start, end, low, high] : arcs) {
+    SCOPED_TRACE(start);
+    const auto arc = space->AddArc(o, r, start, end);
+    ExpectNear(arc->StartPoint(), at({std::cos(start), std::sin(start), 0}), 1e-12, "start");
+    ExpectNear(arc->EndPoint(), at({std::cos(end), std::sin(end), 0}), 1e-12, "end");
+    const BoundingBox box = BoundingBoxOf(*arc);  // which way round the arc went
+    ExpectNear(box.min, at(low), 1e-7, "min");
+    ExpectNear(box.max, at(high), 1e-7, "max");
+  }
+  EXPECT_THROW(space->AddArc({0, 0, 0}, 1, 1, 1 + 2 * kPi), CadError);
+  EXPECT_THROW(space->AddArc({0, 0, 0}, 0, 0, 1), CadError);
+}
+
+TEST_F(OcctGeometryTest, Rotate3DAndArrayPolarTurnByTheRightHandRule) {
+  // Where the centre starts, the axis through point1 to point2, the angle, where it ends.
+  // clang-format off
+  const std::tuple<Point, Point, Point, double, Point> cases[] = {
+      {{10, 0, 0}, {0, 0, 0}, {0, 0, 1}, kPi / 2, {0, 10, 0}},
+      {{10, 0, 0}, {0, 0, 0}, {0, 0, 1}, -kPi / 2, {0, -10, 0}},
+      {{0, 10, 0}, {0, 0, 0}, {0, 0, -1}, kPi / 2, {10, 0, 0}},  // the blank's turn: +Y goes to +X
+      {{10, 0, 0}, {0, 0, 0}, {0, 1, 0}, kPi / 2, {0, 0, -10}},  // the cutter's tilt: +X to -Z
+      {{10, 0, 0}, {5, 0, 3}, {5, 0, 9}, kPi, {0, 0, 0}}};  // an axis off the origin
+  // clang-format on
+  int row = 0;
+  for (const auto& [start, point1, point2, angle, expected] : cases) {
+    const auto solid = space->AddCylinder(start, 1, 2);
+    solid->Rotate3D(point1, point2, angle);
+    ExpectNear(BoxCentre(*solid), expected, 1e-9, "row " + std::to_string(row++));
+  }
+  EXPECT_THROW(space->AddCylinder({0, 0, 0}, 1, 2)->Rotate3D({1, 1, 1}, {1, 1, 1}, 1), CadError);
+
+  // ArrayPolar: copies, the angle they fill, the centre, the copies' centres in order. The
+  // replication's call: z objects over 2*pi - 2*pi/z, one angular pitch apart.
+  const double s = 10 * std::sin(kPi / 3), h = 10 * std::cos(kPi / 3);
+  // clang-format off
+  const std::tuple<int, double, Point, std::vector<Point>> copies_cases[] = {
+      {6, 5 * kPi / 3, {}, {{h, s, 0}, {-h, s, 0}, {-10, 0, 0}, {-h, -s, 0}, {h, -s, 0}}},
+      {3, -kPi, {0, 0, 0}, {{0, -10, 0}, {-10, 0, 0}}},  // clockwise
+      {3, kPi, {10, 10, 7}, {{20, 10, 0}, {10, 20, 0}}}};
+  // clang-format on
+  for (const auto& [count, angle, centre, expected] : copies_cases) {
+    SCOPED_TRACE(angle);
+    const auto original = space->AddCylinder({10, 0, 0}, 1, 2);
+    const std::vector<EntityRef> copies = original->ArrayPolar(count, angle, centre);
+    ASSERT_EQ(copies.size(), expected.size());
+    for (std::size_t i = 0; i < copies.size(); ++i)
+      ExpectNear(BoxCentre(*copies[i]), expected[i], 1e-9, std::to_string(i));
+    ExpectNear(BoxCentre(*original), {10, 0, 0}, 1e-12, "original");
+  }
+  EXPECT_THROW(space->AddCylinder({10, 0, 0}, 1, 2)->ArrayPolar(1, kPi, {0, 0, 0}), CadError);
+}
+
+TEST(OcctHandlesTest, DeadHandlesRaiseAndNothingElseIsTouched) {
+  enum class Death { EntityDeleted, DrawingClosed, ApplicationGone };
+  using enum Death;
+  for (const Death death : {EntityDeleted, DrawingClosed, ApplicationGone}) {
+    SCOPED_TRACE(static_cast<int>(death));
+    auto app = MakeHeadlessCadApplication();
+    auto drawing = app->Documents().AddDrawing();
+    auto space = drawing->ModelSpace();
+    const Point o{0, 0, 0};
+    const auto solid = space->AddCylinder(o, 5, 5);
+    const auto arc = space->AddArc(o, 1, 0, 1);
+    const auto circle = space->AddCircle(o, 1);
+    // A live solid in the same drawing when only the entities die, else in another drawing.
+    auto other_space = death == EntityDeleted ? space : app->Documents().Add()->ModelSpace();
+    const auto other = other_space->AddCylinder(o, 2, 20);
+    if (death == EntityDeleted)
+      solid->Delete(), arc->Delete(), circle->Delete();
+    else if (death == DrawingClosed)
+      drawing->Close(), drawing->Close();  // closing twice is harmless
+    else
+      app.reset();
+    EXPECT_THROW(solid->Move(o, {1, 0, 0}), CadError);
+    EXPECT_THROW(solid->ArrayPolar(3, 1, o), CadError);
+    EXPECT_THROW(solid->Boolean(BooleanOperation::Subtraction, *other), CadError);
+    EXPECT_THROW(other->Boolean(BooleanOperation::Subtraction, *solid), CadError);
+    EXPECT_THROW(arc->EndPoint(), CadError);
+    EXPECT_THROW(circle->SetColor(1), CadError);
+    EXPECT_THROW(MeasureSolid(*solid), CadError);
+    EXPECT_EQ(IsAlive(*other), death != ApplicationGone);
+    EXPECT_EQ(drawing->IsOpen(), death == EntityDeleted);
+    if (death == EntityDeleted) continue;
+    EXPECT_THROW(space->AddCylinder(o, 1, 1), CadError);
+    EXPECT_THROW(drawing->SendCommand("ZOOM E "), CadError);
+  }
+}
+
+TEST(OcctExportTest, WritesEachFormatWhenCompleteAndFailsClearlyKeepingWhatWasThere) {
+  const fs::path folder = fs::temp_directory_path() / ("kelvo-export-" + std::to_string(getpid()));
+  fs::remove_all(folder);
+  fs::create_directories(folder / "sub.step");
+  auto app = MakeHeadlessCadApplication();
+  const auto gear = app->Documents().AddDrawing();
+  auto blank = gear->ModelSpace()->AddCylinder({0, 0, 0}, 22, 20);
+  blank->Boolean(BooleanOperation::Subtraction,
+                 *gear->ModelSpace()->AddCylinder({0, 22, 0}, 3, 40));
+  gear->ModelSpace()->AddCircle({0, 0, 0}, 20)->SetColor(1);
+  const double volume = MeasureSolid(*blank).volume;
+  using enum ExportFormat;
+  // clang-format off
+  for (const auto& [name, format] : {std::pair{"gear.step", Step}, {"gear.STP", Step},
+       {"gear.iges", Iges}, {"gear.igs", Iges}, {"gear.stl", Stl}, {"gear.brep", Brep}}) {
+    // clang-format on
+    SCOPED_TRACE(name);
+    EXPECT_EQ(ExportFormatFor(name), format);
+    ExportDocument(*gear, folder / name);
+    EXPECT_GT(fs::file_size(folder / name), 1000u);
+  }
+  const ImportedSolids solids = ReadStepSolids(folder / "gear.step");
+  EXPECT_EQ(solids.solid_count, 1);
+  EXPECT_NEAR(solids.volume, volume, 1e-6 * volume);
+  std::uint32_t triangles = 0;  // binary STL: an 80-byte header, the count, 50 bytes a triangle
+  std::ifstream(folder / "gear.stl", std::ios::binary)
+      .seekg(80)
+      .read(reinterpret_cast<char*>(&triangles), sizeof triangles);
+  EXPECT_GT(triangles, 100u);
+  EXPECT_EQ(fs::file_size(folder / "gear.stl"), 84u + 50u * triangles);
+
+  const auto empty = app->Documents().AddDrawing();
+  const auto curves_only = app->Documents().AddDrawing();
+  curves_only->ModelSpace()->AddCircle({0, 0, 0}, 5);
+  std::ofstream(folder / "gear.stl") << "an older file";
+  EXPECT_THROW(ExportDocument(*gear, folder / "no-such-folder" / "gear.step"), CadError);
+  EXPECT_THROW(ExportDocument(*gear, "/proc/gear.step"), CadError);  // not writable
+  EXPECT_THROW(ExportDocument(*empty, folder / "gear.step"), CadError);
+  EXPECT_THROW(ExportDocument(*curves_only, folder / "gear.stl"), CadError);
+  EXPECT_THROW(ExportDocument(*gear, folder / "gear.dwg"), CadError);
+  EXPECT_THROW(ExportDocument(*gear, folder / "sub.step"), CadError);  // a folder in the way
+  std::ifstream older(folder / "gear.stl");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(older), {}), "an older file");
+  // No temporary file left behind: the six exports, the folder, nothing else.
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 7);
+  fs::remove_all(folder);
+}
+
+// The solid becomes the result, the other is consumed; a failure or stop leaves both as they were.
+using testing::AddBox;
+using enum BooleanOperation;
+
+// A cylinder (a: centre; b.x, b.y: radius, height) or a box (a: low corner, b: size).
+struct Shape {
+  bool box;
+  Point a, b;
+  std::shared_ptr<Cad3DSolid> Add(CadModelSpace& space) const {
+    return box ? AddBox(space, a, b) : space.AddCylinder(a, b.x, b.y);
+  }
+};
+
+void ExpectUnchanged(const SolidMeasures& before, const CadEntity& solid) {
+  ASSERT_TRUE(IsAlive(solid));
+  const SolidMeasures after = MeasureSolid(solid);
+  EXPECT_EQ(std::tuple(after.volume, after.face_count),
+            std::tuple(before.volume, before.face_count));
+  ExpectNear(after.box.min, before.box.min, 1e-12, "box min");
+  ExpectNear(after.box.max, before.box.max, 1e-12, "box max");
+}
+
+TEST(OcctBooleanTest, ResultReplacesTheSolidOrBothStayUntouched) {
+  const Shape big{false, {}, {10, 10, 0}}, thin{false, {}, {5, 20, 0}};
+  const Shape small{false, {}, {5, 10, 0}}, apart{false, {20, 0, 0}, {5, 10, 0}};
+  const Shape plate{true, {-10, -10, -5}, {20, 20, 10}}, slot{true, {-1, 7, -5}, {2, 5, 10}};
+  using enum BooleanEvaluation;
+  struct Case {
+    const char* name;
+    Shape solid, other;
+    BooleanOperation operation;
+    double volume;                                  // 0: the operation must fail
+    std::optional<BooleanEvaluation> stopped = {};  // a stop asked for before the work starts
+  } const cases[] = {
+      {"coaxial subtraction", big, thin, Subtraction, kPi * (100 - 25) * 10},
+      {"coaxial intersection", big, thin, Intersection, kPi * 25 * 10},
+      {"union", big, thin, Union, kPi * (100 * 10 + 25 * 10)},
+      {"corner notch", plate, {true, {5, 5, -10}, {10, 10, 20}}, Subtraction, 4000 - 25 * 10},
+      {"disjoint intersection is empty", small, apart, Intersection, 0},
+      {"splitting in two", plate, {true, {-1, -20, -10}, {2, 40, 20}}, Subtraction, 0},
+      {"removing everything", small, {false, {}, {6, 12, 0}}, Subtraction, 0},
+      {"disjoint union is two solids", small, apart, Union, 0},
+      {"stopped, fast", big, slot, Subtraction, 0, Fast},
+      {"stopped, operation by operation", big, slot, Subtraction, 0, OperationByOperation},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto app = MakeHeadlessCadApplication();
+    if (c.stopped) app->SetBooleanEvaluation(*c.stopped);
+    auto drawing = app->Documents().AddDrawing();
+    const auto solid = c.solid.Add(*drawing->ModelSpace());
+    const auto other = c.other.Add(*drawing->ModelSpace());
+    const SolidMeasures before_solid = MeasureSolid(*solid), before_other = MeasureSolid(*other);
+    if (c.volume > 0) {
+      solid->Boolean(c.operation, *other);
+      const SolidMeasures result = MeasureSolid(*solid);
+      EXPECT_TRUE(result.is_one_valid_solid);
+      EXPECT_NEAR(result.volume, c.volume, 1e-9 * c.volume);
+      EXPECT_FALSE(IsAlive(*other));
+      EXPECT_THROW(other->Move({0, 0, 0}, {1, 0, 0}), CadError);
+      EXPECT_EQ(drawing->Entities().size(), 1u);
+      continue;
+    }
+    if (c.stopped) {
+      app->SetEvaluationHooks({{}, [] { return true; }});
+      EXPECT_THROW(solid->Boolean(c.operation, *other), EvaluationStopped);
+      app->SetEvaluationHooks({});
+      EXPECT_EQ(drawing->Evaluation().failed_booleans, 0);
+    } else {
+      EXPECT_THROW(solid->Boolean(c.operation, *other), CadError);
+    }
+    ExpectUnchanged(before_solid, *solid);
+    ExpectUnchanged(before_other, *other);
+    EXPECT_EQ(drawing->Entities().size(), 2u);
+    other->Move({0, 0, 0}, {0, 0, 100});  // both still work as solids afterwards
+    EXPECT_NEAR(MeasureSolid(*other).box.min.z, before_other.box.min.z + 100, 1e-9);
+  }
+}
+
+// A slotted blank, turned, intersected with its turned copies as the replication does.
+TEST(FastEvaluationTest, GivesTheReferenceSolidFailuresAndDrawing) {
+  struct Script {
+    const char* name;
+    double radius, width, depth;  // the blank and its slot
+    int count;                    // copies, turned through angle
+    double angle, turn = 0;
+    int failures = 0;  // Booleans the reference refuses, which both must skip alike
+  } const scripts[] = {
+      {"five slots", 10, 2, 3, 5, 8 * kPi / 5},
+      // Part of a turn, which a mirrored evaluation would pass on volume alone.
+      {"two copies an eighth of a turn apart", 10, 2, 3, 3, kPi / 2, 0.2},
+      {"removed spaces that overlap when turned", 10, 12, 3, 6, 5 * kPi / 3},
+      // Thousands of teeth: one slot weighs less than the volumes can tell, yet each must be cut.
+      {"slots too small for the volumes to see", 3000, 1, 1, 4, 1.5 * kPi},
+      // A slot through all but the rim: with its half-turned copy nothing holds the halves.
+      {"an intersection that would split the blank is skipped", 10, 2, 19, 2, kPi, 0, 1},
+  };
+  for (const Script& s : scripts) {
+    SCOPED_TRACE(s.name);
+    auto run = [&](BooleanEvaluation evaluation) {
+      auto app = MakeHeadlessCadApplication();
+      app->SetBooleanEvaluation(evaluation);
+      auto drawing = app->Documents().AddDrawing();
+      const auto space = drawing->ModelSpace();
+      auto blank = space->AddCylinder({0, 0, 0}, s.radius, 6);
+      blank->Boolean(Subtraction, *AddBox(*space, {-s.width / 2, s.radius - s.depth, -5},
+                                          {s.width, s.depth + 2, 10}));
+      if (s.turn != 0) blank->Rotate3D({0, 0, 0}, {0, 0, 1}, s.turn);
+      for (const EntityRef& copy : blank->ArrayPolar(s.count, s.angle, {0, 0, 0})) {
+        try {
+          blank->Boolean(Intersection, *copy);
+        } catch (const CadError&) {
+          copy->Delete();
+        }
+      }
+      return std::tuple{MeasureSolid(*blank), drawing->Evaluation(), drawing->Entities().size()};
+    };
+    const auto [ref, ref_stats, ref_entities] = run(BooleanEvaluation::OperationByOperation);
+    const auto [fast, fast_stats, fast_entities] = run(BooleanEvaluation::Fast);
+    EXPECT_TRUE(ref.is_one_valid_solid && fast.is_one_valid_solid);
+    EXPECT_NEAR(fast.volume, ref.volume, 1e-9 * ref.volume);
+    EXPECT_NEAR(fast.surface_area, ref.surface_area, 1e-9 * ref.surface_area);
+    // Where the material is, not only how much: a slot turned the wrong way weighs the same.
+    ExpectNear(fast.centre_of_mass, ref.centre_of_mass, 1e-9, "centre of mass");
+    EXPECT_EQ(std::pair(ref_stats.failed_booleans, fast_stats.failed_booleans),
+              std::pair(s.failures, s.failures));
+    EXPECT_EQ(fast_entities, ref_entities);
+    EXPECT_EQ(ref_stats.deferred_intersections, 0);
+  }
+}
+
+}  // namespace
+}  // namespace kelvo::cad
