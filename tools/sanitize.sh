@@ -6,9 +6,11 @@
 KELVO_SANITIZE_FLAGS="-fsanitize=address,undefined,float-cast-overflow -fno-sanitize-recover=all"
 KELVO_SANITIZE_FLAGS+=" -fno-omit-frame-pointer"
 
-# kelvo_sanitize_build BUILD_DIR
+# kelvo_sanitize_build BUILD_DIR [extra cmake arguments...]
 kelvo_sanitize_build() {
-  kelvo_build "$1" -DKELVO_BUILD_BENCH=OFF -DCMAKE_CXX_FLAGS="$KELVO_SANITIZE_FLAGS" \
+  local dir=$1
+  shift
+  kelvo_build "$dir" "$@" -DKELVO_BUILD_BENCH=OFF -DCMAKE_CXX_FLAGS="$KELVO_SANITIZE_FLAGS" \
     -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
     -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined"
 }

@@ -1,11 +1,21 @@
-# Shared by ./run and ./test: installs the Debian packages Kelvo needs that are missing,
-# then configures and builds. Sourced, not run.
+# Shared by ./run, ./test and ./package: installs the Debian packages Kelvo needs that are
+# missing, then configures and builds. Sourced, not run.
 
+# What building the two programs needs.
+KELVO_BUILD_PACKAGES=(
+  make g++ cmake qt6-base-dev libqt6opengl6-dev libocct-visualization-dev
+  libocct-data-exchange-dev libtbb-dev libfontconfig-dev libcli11-dev nlohmann-json3-dev
+)
+
+# Everything ./run and ./test build (tests and benchmarks too), and what the window and the
+# tests need to run: an X server for the tests, OpenGL, the Song font the window is drawn with.
 KELVO_PACKAGES=(
-  g++ cmake qt6-base-dev libqt6opengl6-dev libocct-visualization-dev libocct-data-exchange-dev
-  libtbb-dev libfontconfig-dev libgtest-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
+  "${KELVO_BUILD_PACKAGES[@]}" libgtest-dev libbenchmark-dev
   xvfb xauth x11-utils libgl1-mesa-dri fonts-arphic-uming
 )
+
+# The Debian package of ./package: CPack's DEB generator runs file and dpkg-shlibdeps.
+KELVO_PACKAGING_PACKAGES=(dpkg-dev file)
 
 # The fuzz targets of ./test: clang with libFuzzer and its sanitizer runtimes.
 KELVO_FUZZ_PACKAGES=(clang-14 libfuzzer-14-dev libclang-rt-14-dev)

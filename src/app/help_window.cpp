@@ -12,7 +12,8 @@ QString NotFoundPage(const QUrl& url) {
   return QStringLiteral(
              "<html><head><title>Kelvo 帮助</title></head><body>"
              "<h3>找不到帮助文件</h3><p>无法打开：%1</p>"
-             "<p>帮助文件应当位于程序所在文件夹的 help 子文件夹中。</p></body></html>")
+             "<p>帮助文件应当位于程序所在文件夹的 help 子文件夹中，"
+             "安装后的程序则在安装目录的 share/kelvo/help 文件夹中。</p></body></html>")
       .arg(where.toHtmlEscaped());
 }
 

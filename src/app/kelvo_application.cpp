@@ -10,6 +10,9 @@ namespace kelvo {
 
 void SetUpKelvoApplication() {
   QApplication::setApplicationName(QStringLiteral("Kelvo"));
+  // The installed desktop entry kelvo.desktop, whose name and icon the desktop shows for our
+  // windows.
+  QGuiApplication::setDesktopFileName(QStringLiteral("kelvo"));
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
   InstallSongFontSubstitutes();
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/kelvo/kelvo_icon.xpm")));

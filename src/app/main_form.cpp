@@ -4,7 +4,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDir>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
@@ -19,6 +18,7 @@
 #include "app/calculate_command.h"
 #include "app/help_window.h"
 #include "app/input_blocker.h"
+#include "app/user_guide_location.h"
 #include "app/window_fonts.h"
 #include "cad/generate/generate_command.h"
 
@@ -188,8 +188,7 @@ MainForm::MainForm(const QString& help_path, QWidget* parent)
 MainForm::~MainForm() = default;
 
 QString MainForm::DefaultHelpPath() {
-  return QDir(QCoreApplication::applicationDirPath())
-      .filePath(QStringLiteral("help/kelvoHelp.html"));
+  return UserGuidePath(QCoreApplication::applicationDirPath());
 }
 
 void MainForm::CreateControls() {

@@ -28,7 +28,8 @@ class MainForm final : public QWidget, public MainWindowSeam {
   Q_OBJECT
 
  public:
-  // help_path: the user guide that F1 opens; by default help/kelvoHelp.html beside the program.
+  // help_path: the user guide that F1 opens; by default help/kelvoHelp.html beside the program,
+  // or the installed guide (UserGuidePath).
   explicit MainForm(const QString& help_path = DefaultHelpPath(), QWidget* parent = nullptr);
   ~MainForm() override;
 

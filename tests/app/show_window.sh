@@ -5,6 +5,9 @@
 set -euo pipefail
 kelvo=$1 grab=$2 out=$3
 title='齿轮滚齿仿真分析及三维造型 (For Autocad2000)'
+# xwininfo shows a Chinese title only in a UTF-8 locale; in the C locale of a bare machine it
+# prints a conversion failure instead.
+xwininfo() { LC_ALL=C.UTF-8 command xwininfo "$@"; }
 
 "$kelvo" &
 pid=$!

@@ -258,7 +258,10 @@ const std::tuple<const char*, Texts, Checks, const char*, const char*, const cha
 std::string Contents(const OcctDocument& drawing) {
   std::string contents = std::to_string(drawing.View().zoom_extents_requests);
   for (const EntityInfo& entity : drawing.Entities()) {
-    contents += " " + std::to_string(entity.id) + std::string(EntityKindName(entity.kind));
+    // Appended piece by piece: GCC 12 at -O3 misreads " " + std::string as an overlapping copy.
+    contents += ' ';
+    contents += std::to_string(entity.id);
+    contents += EntityKindName(entity.kind);
     if (entity.kind == EntityKind::Solid)
       contents += std::to_string(MeasureSolid(*entity.handle).volume);
   }

@@ -75,7 +75,7 @@ class HobbingTest : public ::testing::Test {
   std::vector<CadCall> CallsOn(int id, CadOp op, double operation = 0) const {
     std::vector<CadCall> found;
     for (const CadCall& call : cad.calls())
-      if (call.op == op && call.target == id && (!operation || call.numbers[0] == operation))
+      if (call.op == op && call.target == id && (operation == 0 || call.numbers[0] == operation))
         found.push_back(call);
     return found;
   }

@@ -1,10 +1,18 @@
 #!/usr/bin/env python3
-"""Draws Kelvo's window icon: a 32 x 32 spur gear in the 16-colour VGA palette, as XPM.
+"""Draws Kelvo's gear icon: the window's 32 x 32 XPM in the 16-colour VGA palette, and the same
+gear as SVG for the desktop's menus.
 
-Run it to redraw kelvo_icon.xpm; the XPM is what the program ships.
+Run it to redraw the icons; the program ships the XPM, the installation the SVG and PNGs made
+from it (rsvg-convert, from librsvg2-bin):
     python3 draw_gear_icon.py > kelvo_icon.xpm
+    python3 draw_gear_icon.py --svg > ../../../packaging/icons/kelvo.svg
+    for size in 32 64 128; do
+      rsvg-convert -w $size -h $size ../../../packaging/icons/kelvo.svg \
+        > ../../../packaging/icons/kelvo-$size.png
+    done
 """
 import math
+import sys
 
 SIZE = 32
 TEETH = 9
@@ -61,7 +69,63 @@ def pixel(x, y):
     return "@"
 
 
+ROTATION = 0.12  # the gear's turn against the edge function's angle, as inside() reads it
+FLANK_START, FLANK_END, TIP_END, SPACE_START = 0.0, 0.12, 0.42, 0.54
+
+
+def svg_point(radius, theta):
+    angle = theta - ROTATION
+    centre = SIZE / 2
+    return f"{centre + radius * math.cos(angle):.3f},{centre + radius * math.sin(angle):.3f}"
+
+
+def svg_outline():
+    """The gear's outline as in edge_radius(): straight flanks, tip and root as arcs."""
+    pitch = 2 * math.pi / TEETH
+    parts = [f"M {svg_point(ROOT, 0)}"]
+    for tooth in range(TEETH):
+        start = tooth * pitch
+        parts.append(f"L {svg_point(TIP, start + FLANK_END * pitch)}")
+        parts.append(f"A {TIP} {TIP} 0 0 1 {svg_point(TIP, start + TIP_END * pitch)}")
+        parts.append(f"L {svg_point(ROOT, start + SPACE_START * pitch)}")
+        parts.append(f"A {ROOT} {ROOT} 0 0 1 {svg_point(ROOT, start + pitch)}")
+    return " ".join(parts) + " Z"
+
+
+def svg_circle(radius):
+    centre = SIZE / 2
+    return (f"M {centre + radius:.3f},{centre} A {radius} {radius} 0 1 1 {centre - radius:.3f},"
+            f"{centre} A {radius} {radius} 0 1 1 {centre + radius:.3f},{centre} Z")
+
+
+def print_svg():
+    """The XPM's gear at any size: body, a rim lit from the upper left and shaded opposite, the
+    hub ring, the bore with its ring, and a black outline, all inside the gear's edge."""
+    gear = f"{svg_outline()} {svg_circle(BORE)}"
+    centre = SIZE / 2
+    print(f"""<svg xmlns="http://www.w3.org/2000/svg" width="128" height="128" viewBox="0 0 {SIZE} {SIZE}">
+  <title>Kelvo</title>
+  <defs>
+    <clipPath id="gear"><path clip-rule="evenodd" d="{gear}"/></clipPath>
+    <linearGradient id="light" gradientUnits="userSpaceOnUse" x1="0" y1="0" x2="{SIZE}" y2="{SIZE}">
+      <stop offset="0.5" stop-color="{PALETTE['#']}"/>
+      <stop offset="0.5" stop-color="{PALETTE['+']}"/>
+    </linearGradient>
+  </defs>
+  <g clip-path="url(#gear)">
+    <path fill="{PALETTE['@']}" fill-rule="evenodd" d="{gear}"/>
+    <path fill="none" stroke="url(#light)" stroke-width="5" d="{svg_outline()}"/>
+    <circle cx="{centre}" cy="{centre}" r="{HUB}" fill="none" stroke="{PALETTE['+']}" stroke-width="1.1"/>
+    <circle cx="{centre}" cy="{centre}" r="{BORE + 0.8:.1f}" fill="none" stroke="{PALETTE['+']}" stroke-width="1.6"/>
+    <path fill="none" stroke="{PALETTE['.']}" stroke-width="2" stroke-linejoin="round" d="{gear}"/>
+  </g>
+</svg>""")
+
+
 def main():
+    if sys.argv[1:] == ["--svg"]:
+        print_svg()
+        return
     rows = ["".join(pixel(x, y) for x in range(SIZE)) for y in range(SIZE)]
     print("/* XPM */")
     print("static const char *const kelvo_icon[] = {")

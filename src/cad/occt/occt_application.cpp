@@ -18,8 +18,9 @@ void Replay(const OcctApplicationState& application,
   for (const std::shared_ptr<OcctDocumentState>& document : application.documents) {
     const int number = document->number;
     tell([&](OcctObserver& o) { o.OnDocumentAdded(number, document->name); });
-    for (const auto& [id, record] : document->entities) {
-      tell([&](OcctObserver& o) { o.OnEntityAdded(number, Observe(id, record)); });
+    // Not a structured binding: Clang 14 cannot capture one in a lambda.
+    for (const auto& entity : document->entities) {
+      tell([&](OcctObserver& o) { o.OnEntityAdded(number, Observe(entity.first, entity.second)); });
     }
     const ViewState& view = document->view;
     tell([&](OcctObserver& o) { o.OnViewportAssigned(number, view); });

@@ -79,7 +79,12 @@ fs::path MakeTemporaryFile(const fs::path& target) {
                                ? folder.string() + " is not a folder"
                                : "the folder " + folder.string() + " does not exist");
   }
-  std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+  // A hidden name, appended piece by piece: GCC 12 at -O3 misreads "." + std::string as an
+  // overlapping copy (-Wrestrict).
+  std::string hidden_name(1, '.');
+  hidden_name += target.filename().string();
+  hidden_name += ".XXXXXX";
+  std::string pattern = (folder / hidden_name).string();
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   const int descriptor = ::mkstemp(name.data());
