@@ -29,6 +29,7 @@ using test_support::CadOp;
 struct FakeWindow final : MainWindowSeam {
   explicit FakeWindow(const test_support::RecordingCad& cad) : cad_(cad) {}
   std::string InputText(InputField field) const override {
+    if (field == InputField::m) return module;
     return std::array{"60", "2", "20", "40", "20", "0", "0"}[static_cast<std::size_t>(field)];
   }
   std::string ResultText(ResultField) const override { return ""; }
@@ -58,6 +59,7 @@ struct FakeWindow final : MainWindowSeam {
   }
 
   bool both = false, throw_at_replication = false;
+  std::string module = "2";
   std::string stop_at;  // the caption at which the stop button is pressed
   std::multimap<std::size_t, std::string> events;
   void Note(std::string event) { events.emplace(cad_.calls().size(), std::move(event)); }
@@ -113,15 +115,21 @@ TEST(GenerateCommandTest, RunsItsStepsInOrderAndAlwaysFindsItsWayOut) {
   struct Case {
     const char* name;
     bool both;
-    CadOp fail;
-    int nth;  // the nth call of fail fails; 0: none does
+    CadOp fail = CadOp::Move;
+    int nth = 0;  // the nth call of fail fails; 0: none does
     std::string timeline;
     std::string stop_at = {};
     bool window_throws = false;
+    const char* module = "2";
   } const cases[] = {
       {"default window", false, CadOp::Move, 0, start + Gear(1) + end},
       {"hiding the CAD application fails", false, CadOp::SetVisible, 1,
        "begin prompt hide! msg:bad" + end},
+      // A negative module solves to negative diameters; no gear is made of it.
+      {.name = "module -2",
+       .both = true,
+       .timeline = "begin prompt hide msg:bad" + end,
+       .module = "-2"},
       {"a failing step is skipped, the next runs", false, CadOp::SetColor, 1, bad_colour},
       // The second gear's drawing or blank cannot be made: nothing lands in the first drawing.
       {"no second drawing", true, CadOp::AddDocument, 2,
@@ -142,6 +150,7 @@ TEST(GenerateCommandTest, RunsItsStepsInOrderAndAlwaysFindsItsWayOut) {
     if (c.nth) cad.FailCall(c.fail, c.nth);
     FakeWindow window(cad);
     window.both = c.both, window.throw_at_replication = c.window_throws, window.stop_at = c.stop_at;
+    window.module = c.module;
     if (c.window_throws) {
       EXPECT_THROW(mainForm_cmd3D_Click(window), std::runtime_error);
     } else {
