@@ -108,6 +108,13 @@ class CadViewport {
   virtual void SetCenter(const Point& center) = 0;
 };
 
+// What a drawing lacks of what was asked for in it. The 3D window shows it beside the drawing's
+// name and asks before such a drawing is exported.
+enum class Shortfall {
+  Incomplete,  // steps failed and were skipped ("不完整")
+  Unfinished,  // a stop ended the work on it early ("未完成")
+};
+
 class CadDocument {
  public:
   virtual ~CadDocument() = default;
@@ -118,6 +125,9 @@ class CadDocument {
   virtual void SetActiveViewport(const std::shared_ptr<CadViewport>& viewport) = 0;
   // Runs a command as typed at the command line; the trailing blank ends it ("ZOOM E ").
   virtual void SendCommand(const std::string& command) = 0;
+  // Marks the drawing as lacking part of what was asked for in it, and adds what, one line in
+  // the designer's words, to its log.
+  virtual void MarkShortfall(Shortfall shortfall, const std::string& what) = 0;
 };
 
 class CadDocuments {

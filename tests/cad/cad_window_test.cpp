@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -232,6 +233,30 @@ TEST_F(CadWindowTest, NoUnexportedDrawingIsLostUnaskedAndClosingTheWindowEndsThe
   EXPECT_THROW(instance->Documents(), CadError);
   QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(closed.isNull());
+}
+
+// A drawing that lacks part of what was asked for says so in its tab and log, and is exported
+// only when the designer says so again.
+TEST_F(CadWindowTest, ADrawingThatLacksPartOfItsModelSaysSoAndIsExportedOnlyOnRequest) {
+  const QTemporaryDir temporary;
+  const fs::path file = fs::path(temporary.path().toStdString()) / "gear.step";
+  const auto drawing = BoxDrawing("");
+  const int tab = Tabs().indexOf(window.ViewOf(drawing->Number()));
+  drawing->MarkShortfall(Shortfall::Incomplete, "第 5 个切削位置的布尔运算失败，已跳过");
+  EXPECT_EQ(Tabs().tabText(tab), QStringLiteral("Drawing1（不完整）"));
+  drawing->MarkShortfall(Shortfall::Unfinished, "已停止");
+  EXPECT_EQ(Tabs().tabText(tab), QStringLiteral("Drawing1（不完整）（未完成）"));
+  EXPECT_TRUE(window.windowTitle().endsWith(QStringLiteral("[Drawing1（不完整）（未完成）]")));
+  const QString log = window.findChild<QPlainTextEdit*>("commandLog")->toPlainText();
+  EXPECT_TRUE(log.endsWith(QStringLiteral("第 5 个切削位置的布尔运算失败，已跳过\n已停止")));
+  for (const auto& [answer, written] : {std::pair{"取消", false}, {"仍然导出", true}}) {
+    const BoxAnswerer boxes(QString::fromUtf8(answer));
+    EXPECT_EQ(window.ExportDrawing(drawing->Number(), file), written);
+    ASSERT_EQ(boxes.texts.size(), 1);
+    EXPECT_TRUE(boxes.texts[0].startsWith(QStringLiteral("图形 Drawing1 不完整")));
+    EXPECT_EQ(boxes.buttons, QStringList({"仍然导出", "取消"}));
+    EXPECT_EQ(fs::exists(file), written);
+  }
 }
 
 using Clock = std::chrono::steady_clock;

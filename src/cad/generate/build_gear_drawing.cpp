@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "cad/cad_session.h"
+#include "cad/generate/shortfall_texts.h"
 #include "geometry/gear_pair_data.h"
 #include "hobbing/checked_arithmetic.h"
 #include "hobbing/hob_gear.h"
@@ -27,6 +28,25 @@ std::shared_ptr<cad::CadModelSpace> ModelSpaceOf(const std::shared_ptr<cad::CadD
 double FinenessOf(std::optional<double> fineness) {
   if (!fineness) throw HobbingError("the fineness is no number");
   return *fineness;
+}
+
+// The drawing says itself what of the gear asked for it lacks, so that a gear with a skipped
+// step is never taken for a finished one. Marking is no step of the gear: if even that fails,
+// the drawing stays as it is.
+void Mark(const std::shared_ptr<cad::CadDocument>& drawing, cad::Shortfall shortfall,
+          const std::string& what) {
+  try {
+    if (drawing) drawing->MarkShortfall(shortfall, what);
+  } catch (const cad::CadError&) {
+  }
+}
+
+void MarkSkipped(const std::shared_ptr<cad::CadDocument>& drawing,
+                 const std::vector<SkippedStatement>& skipped, std::int16_t z) {
+  for (const SkippedStatement& statement : skipped) {
+    if (statement.step == "hide the CAD application" || CostsTheGearNothing(statement, z)) continue;
+    Mark(drawing, cad::Shortfall::Incomplete, SkippedStepText(statement));
+  }
 }
 
 }  // namespace
@@ -56,11 +76,27 @@ GearDrawing BuildGearDrawing(std::int16_t gearNo, std::optional<double> fineness
   });
   result.gear = blankSolid;
 
+  const std::int16_t z = small ? gearPair.z1 : gearPair.z2;
   std::vector<SkippedStatement> cut;
-  skip.Run("hob the gear", [&] {
-    Deref(blankSolid, "blank solid");
-    cut = HobGear(FinenessOf(fineness), gearNo, progress);
-  });
+  std::optional<GearCutStopped> stopped_after_the_cut;
+  try {
+    skip.Run("hob the gear", [&] {
+      Deref(blankSolid, "blank solid");
+      cut = HobGear(FinenessOf(fineness), gearNo, progress);
+    });
+  } catch (const GearCutStopped& stop) {
+    cut = stop.skipped;
+    if (!stop.reached.Finished()) {
+      // The gear keeps what was cut so far, without its reference circle and view.
+      MarkSkipped(result.drawing, skip.skipped(), z);
+      MarkSkipped(result.drawing, cut, z);
+      Mark(result.drawing, cad::Shortfall::Unfinished, StoppedBuildText(stop.reached));
+      throw;
+    }
+    // Too late to take anything from this gear: it is finished as usual, and the stop then
+    // ends the build.
+    stopped_after_the_cut = stop;
+  }
 
   std::shared_ptr<cad::CadCircle> circle;
   finish.Run("add the reference circle",
@@ -85,6 +121,8 @@ GearDrawing BuildGearDrawing(std::int16_t gearNo, std::optional<double> fineness
   result.skipped = skip.skipped();
   result.skipped.insert(result.skipped.end(), cut.begin(), cut.end());
   result.skipped.insert(result.skipped.end(), finish.skipped().begin(), finish.skipped().end());
+  MarkSkipped(result.drawing, result.skipped, z);
+  if (stopped_after_the_cut) throw *stopped_after_the_cut;
   return result;
 }
 

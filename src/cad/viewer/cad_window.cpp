@@ -89,6 +89,9 @@ class CadWindow::Follower final : public OcctObserver {
   void OnCommandLine(int document, const std::string& line) override {
     window_.AddLogLine(document, QString::fromStdString(line));
   }
+  void OnShortfall(int document, const DrawingShortfalls& shortfalls) override {
+    window_.ShowShortfalls(document, shortfalls);
+  }
 
  private:
   CadWindow& window_;
@@ -200,8 +203,9 @@ bool CadWindow::IsUnsaved(int number) const {
 
 void CadWindow::CurrentChanged() {
   const Sheet* sheet = CurrentSheet();
-  setWindowTitle(sheet ? kWindowTitle + QStringLiteral(" - [") + sheet->name + QStringLiteral("]")
-                       : kWindowTitle);
+  setWindowTitle(sheet
+                     ? kWindowTitle + QStringLiteral(" - [") + TitleOf(*sheet) + QStringLiteral("]")
+                     : kWindowTitle);
   log_->setPlainText(sheet ? sheet->log.join(QLatin1Char('\n')) : QString());
   log_->moveCursor(QTextCursor::End);
   for (QAction* action : drawing_actions_)
@@ -239,6 +243,7 @@ bool CadWindow::ExportDrawing(int number, const std::filesystem::path& path) {
   Sheet* sheet = SheetOf(number);
   std::shared_ptr<OcctDocument> document = DocumentOf(number);
   if (!sheet || !document) return false;
+  if (!ExportDespiteShortfalls(*sheet)) return false;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   try {
     ExportDocument(*document, path);
@@ -251,6 +256,22 @@ bool CadWindow::ExportDrawing(int number, const std::filesystem::path& path) {
   sheet->unsaved = false;
   AppendLog(sheet, QStringLiteral("已导出 ") + QFile::decodeName(path.c_str()));
   return true;
+}
+
+bool CadWindow::ExportDespiteShortfalls(const Sheet& sheet) {
+  if (!sheet.shortfalls.Any()) return true;
+  QStringList lacks;
+  if (sheet.shortfalls.incomplete) lacks << QStringLiteral("不完整：有步骤失败，已被跳过");
+  if (sheet.shortfalls.unfinished) lacks << QStringLiteral("未完成：生成被中途停止");
+  const QString text = QStringLiteral(
+                           "图形 %1 %2，其中的模型不是所要求的样子（详见命令行记录）。\n"
+                           "仍要导出吗？")
+                           .arg(sheet.name, lacks.join(QStringLiteral("；")));
+  enum : std::size_t { kExport, kCancel };
+  return Ask(this, text,
+             {{QStringLiteral("仍然导出"), QMessageBox::AcceptRole},
+              {QStringLiteral("取消"), QMessageBox::RejectRole}},
+             kCancel) == kExport;
 }
 
 bool CadWindow::ExportCurrentDrawing() {
@@ -393,6 +414,21 @@ void CadWindow::SetShadeMode(int number, ShadeMode mode) {
 
 void CadWindow::AddLogLine(int number, const QString& line) {
   if (Sheet* sheet = SheetOf(number)) AppendLog(sheet, line);
+}
+
+QString CadWindow::TitleOf(const Sheet& sheet) {
+  QString title = sheet.name;
+  if (sheet.shortfalls.incomplete) title += QStringLiteral("（不完整）");
+  if (sheet.shortfalls.unfinished) title += QStringLiteral("（未完成）");
+  return title;
+}
+
+void CadWindow::ShowShortfalls(int number, const DrawingShortfalls& shortfalls) {
+  Sheet* sheet = SheetOf(number);
+  if (!sheet) return;
+  sheet->shortfalls = shortfalls;
+  tabs_->setTabText(static_cast<int>(sheet - sheets_.data()), TitleOf(*sheet));
+  if (sheet == CurrentSheet()) CurrentChanged();
 }
 
 }  // namespace kelvo::cad

@@ -69,6 +69,7 @@ class CadWindow final : public QMainWindow {
     QWidget* page = nullptr;      // the tab's widget: the view, or a note when it cannot draw
     DrawingView* view = nullptr;  // null when the view could not be made
     bool unsaved = false;
+    DrawingShortfalls shortfalls;  // what the drawing lacks of what was asked for in it
     QStringList log;
   };
 
@@ -94,6 +95,11 @@ class CadWindow final : public QMainWindow {
   void ZoomExtents(int number);
   void SetShadeMode(int number, ShadeMode mode);
   void AddLogLine(int number, const QString& line);
+  void ShowShortfalls(int number, const DrawingShortfalls& shortfalls);
+  // The name, and what the drawing lacks: "Drawing2（不完整）".
+  static QString TitleOf(const Sheet& sheet);
+  // Whether the user still wants a drawing that lacks part of what was asked for exported.
+  bool ExportDespiteShortfalls(const Sheet& sheet);
 
   OcctCadApplication& application_;
   std::function<void()> on_closed_;
