@@ -317,6 +317,16 @@ class GenerateWindowTest : public ::testing::Test {
   }
 
   QProgressBar* Bar() { return form.findChild<QProgressBar*>("ProgressBar1"); }
+  // The drawing's tab title: its name and what it lacks.
+  static QString TabTitle(const OcctDocument& drawing) {
+    auto* tabs = Instance()->Window()->findChild<QTabWidget*>("drawingTabs");
+    return tabs->tabText(tabs->indexOf(Instance()->Window()->ViewOf(drawing.Number())));
+  }
+  static bool SaysItStopped(const OcctDocument& drawing) {
+    const std::vector<std::string> log = drawing.CommandLog();
+    return std::any_of(log.begin(), log.end(),
+                       [](const std::string& line) { return line.starts_with("已停止："); });
+  }
   // The CAD application the last click connected to.
   static WindowedCadApplication* Instance() {
     return dynamic_cast<WindowedCadApplication*>(cadApp.get());
@@ -377,6 +387,9 @@ TEST_F(GenerateWindowTest, BuildsEachTickedGearStopsWithinSecondsAndLeavesEarlie
       EXPECT_TRUE(solid.is_one_valid_solid);
       const double r = diameter / 2, rb = r * std::cos(kNormalPressureAngle);
       EXPECT_EQ(teeth ? InspectGear(*entities[0].handle, {r, rb, 0, 0}).teeth : 0, teeth);
+      // The uncut blank of a fineness that is no number is no gear, and says so.
+      EXPECT_EQ(TabTitle(*added[g]), QString::fromStdString(added[g]->Name()) +
+                                         (teeth == 0 ? QStringLiteral("（不完整）") : ""));
       EXPECT_EQ(teeth == 0, std::abs(solid.volume - M_PI * 22 * 22 * 20) < 1e-3);
       EXPECT_NEAR(CircleOf(*entities[1].handle).radius, r, 1e-9);
       const auto view = added[g]->View();
@@ -405,7 +418,31 @@ TEST_F(GenerateWindowTest, BuildsEachTickedGearStopsWithinSecondsAndLeavesEarlie
     EXPECT_TRUE(blank.is_one_valid_solid);
     const double removed = M_PI * 402 * 402 * 20 - blank.volume;
     EXPECT_TRUE(removed > removed_min - 1e-3 && removed < 300) << removed;
+    EXPECT_EQ(TabTitle(*added[0]), QString::fromStdString(added[0]->Name()) + "（未完成）");
+    EXPECT_TRUE(SaysItStopped(*added[0]));
   }
+
+  // The pair 140/2/40/100: when the 3D window is shown again, the replications of both gears are
+  // evaluated side by side, the 100-tooth wheel's for longer. A stop there is the wheel's, the
+  // gear being built; the pinion, whose every step had run, is the one a build without a stop
+  // makes.
+  const Texts pair = {"140", "2", "40", "100", "20", "0", "0"};
+  press_stop_at = nullptr;
+  ClickGenerate(pair, {1, 0, 1}, "4");
+  const auto unstopped = NewDrawings(1);
+  ASSERT_EQ(unstopped.size(), 1u);
+  const double pinion = MeasureSolid(*unstopped[0]->Entities().at(0).handle).volume;
+  press_stop_at = "复制齿槽", stop_pressed.reset();
+  ClickGenerate(pair, {1, 1, 1}, "4");
+  ASSERT_TRUE(stop_pressed) << "ended before the stop";
+  const auto both = NewDrawings(2);
+  ASSERT_EQ(both.size(), 2u);
+  const EntityRef finished = both[0]->Entities().at(0).handle;
+  EXPECT_EQ(InspectGear(*finished, {40, 40 * std::cos(kNormalPressureAngle), 0, 0}).teeth, 40);
+  EXPECT_NEAR(MeasureSolid(*finished).volume, pinion, 1e-9 * pinion);
+  EXPECT_EQ(TabTitle(*both[0]), QString::fromStdString(both[0]->Name()));
+  EXPECT_EQ(TabTitle(*both[1]), QString::fromStdString(both[1]->Name()) + "（未完成）");
+  EXPECT_TRUE(SaysItStopped(*both[1]) && !SaysItStopped(*both[0]));
 
   // No CAD application to be had: the connection's message is all; results and status untouched.
   RegisterClassFactory(kCadProgId, {});

@@ -345,5 +345,44 @@ TEST(FastEvaluationTest, GivesTheReferenceSolidFailuresAndDrawing) {
   }
 }
 
+// A stop ends the deferred work of the drawing being worked on, the newest; an older drawing's
+// solid had every step run before it and is completed. A stop with nothing to drop claims none.
+TEST(FastEvaluationTest, AStopTakesNothingFromAnOlderDrawing) {
+  // The blank slotted once and intersected with its four turned copies, deferred.
+  const auto slotted = [](OcctCadApplication& app, bool replicate) {
+    auto drawing = app.Documents().AddDrawing();
+    auto blank = drawing->ModelSpace()->AddCylinder({0, 0, 0}, 10, 6);
+    blank->Boolean(Subtraction, *AddBox(*drawing->ModelSpace(), {-1, 7, -5}, {2, 5, 10}));
+    if (replicate) {
+      for (const EntityRef& copy : blank->ArrayPolar(5, 8 * kPi / 5, {0, 0, 0}))
+        blank->Boolean(Intersection, *copy);
+    }
+    return std::pair(drawing, blank);
+  };
+  auto reference = MakeHeadlessCadApplication();
+  const double complete = MeasureSolid(*slotted(*reference, true).second).volume;
+  for (const bool newest_waits : {true, false}) {
+    SCOPED_TRACE(newest_waits ? "the newest drawing waits too" : "only the older one waits");
+    auto app = MakeHeadlessCadApplication();
+    const auto [older, finished] = slotted(*app, true);
+    const auto [newest, stopped] = slotted(*app, newest_waits);
+    const double one_slot = MeasureSolid(*slotted(*reference, false).second).volume;
+    app->SetEvaluationHooks({{}, [] { return true; }});
+    if (newest_waits) {
+      EXPECT_THROW(app->Evaluate(), EvaluationStopped);
+    } else {
+      EXPECT_NO_THROW(app->Evaluate());
+    }
+    app->SetEvaluationHooks({});
+    EXPECT_NEAR(MeasureSolid(*finished).volume, complete, 1e-9 * complete);
+    EXPECT_NEAR(MeasureSolid(*stopped).volume, one_slot, 1e-9 * one_slot);
+    EXPECT_EQ(std::pair(older->Shortfalls().unfinished, newest->Shortfalls().unfinished),
+              std::pair(false, newest_waits));
+    EXPECT_EQ(newest->Evaluation().dropped_by_stop, newest_waits ? 4 : 0);
+    const std::vector<std::string> log = newest->CommandLog();
+    EXPECT_EQ(!log.empty() && log.back().starts_with("已停止：还有 4 次"), newest_waits);
+  }
+}
+
 }  // namespace
 }  // namespace kelvo::cad
