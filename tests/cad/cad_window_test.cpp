@@ -21,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <Standard_Failure.hxx>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -32,6 +33,7 @@
 #include "cad/connection/cad_registry.h"
 #include "cad/connection/connect_cad.h"
 #include "cad/generate/generate_command.h"
+#include "cad/occt/occt_deferred_faults.h"
 #include "cad/occt/occt_gear_measurement.h"
 #include "cad/viewer/drawing_view.h"
 #include "cad/viewer/windowed_cad_application.h"
@@ -443,6 +445,30 @@ TEST_F(GenerateWindowTest, BuildsEachTickedGearStopsWithinSecondsAndLeavesEarlie
   EXPECT_EQ(TabTitle(*both[0]), QString::fromStdString(both[0]->Name()));
   EXPECT_EQ(TabTitle(*both[1]), QString::fromStdString(both[1]->Name()) + "（未完成）");
   EXPECT_TRUE(SaysItStopped(*both[1]) && !SaysItStopped(*both[0]));
+
+  // OpenCASCADE failing in the replication's one cut and in the intersection with the third
+  // turned copy: that space is left out, and the drawing says so in its tab and log.
+  SetDeferredFaultForTesting([](DeferredStage stage) {
+    static int intersections = 0;
+    if (stage == DeferredStage::OneCut ||
+        (stage == DeferredStage::OneIntersection && ++intersections == 3)) {
+      throw Standard_Failure("struck by the test");
+    }
+  });
+  ClickGenerate(kSmallPair, {1, 0, 1}, "2");
+  SetDeferredFaultForTesting(nullptr);
+  const auto skipped = NewDrawings(1);
+  ASSERT_EQ(skipped.size(), 1u);
+  EXPECT_EQ(TabTitle(*skipped[0]).toStdString(), skipped[0]->Name() + "（不完整）");
+  EXPECT_TRUE(Instance()
+                  ->Window()
+                  ->findChild<QPlainTextEdit*>("commandLog")
+                  ->toPlainText()
+                  .contains(QStringLiteral("与第 3 个转动副本的求交运算失败，已跳过")));
+  EXPECT_EQ(InspectGear(*skipped[0]->Entities().at(0).handle,
+                        {10, 10 * std::cos(kNormalPressureAngle), 0, 0})
+                .teeth,
+            9);
 
   // No CAD application to be had: the connection's message is all; results and status untouched.
   RegisterClassFactory(kCadProgId, {});
