@@ -9,12 +9,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QImage>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QProgressBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
@@ -445,6 +447,44 @@ TEST_F(GenerateWindowTest, BuildsEachTickedGearStopsWithinSecondsAndLeavesEarlie
   EXPECT_EQ(TabTitle(*both[0]), QString::fromStdString(both[0]->Name()));
   EXPECT_EQ(TabTitle(*both[1]), QString::fromStdString(both[1]->Name()) + "（未完成）");
   EXPECT_TRUE(SaysItStopped(*both[1]) && !SaysItStopped(*both[0]));
+
+  // A long export (the default gear as STEP, about two seconds) runs beside the 3D window, which
+  // keeps painting; 取消 in its progress box ends it promptly and leaves no file at all.
+  CadWindow& cad_window = *Instance()->Window();
+  const auto gear = Instance()->Occt().Documents().Open().at(0);
+  DrawingView& view = *cad_window.ViewOf(gear->Number());
+  cad_window.findChild<QTabWidget*>("drawingTabs")->setCurrentWidget(&view);
+  struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+      paints += event->type() == QEvent::Paint;
+      return false;
+    }
+  } counter;
+  view.installEventFilter(&counter);
+  const QTemporaryDir folder;
+  std::optional<Clock::time_point> cancelled;
+  QTimer watcher;
+  QObject::connect(&watcher, &QTimer::timeout, [&] {
+    auto* progress = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+    if (!progress || cancelled) return;
+    view.update();
+    if (counter.paints < 3) return;
+    EXPECT_EQ(progress->windowTitle(), "Kelvo");
+    EXPECT_TRUE(progress->labelText().contains(QString::fromStdString(gear->Name())));
+    cancelled = Clock::now();
+    for (QPushButton* button : progress->findChildren<QPushButton*>())
+      if (button->text() == "取消") button->click();
+  });
+  watcher.start(10);
+  EXPECT_FALSE(
+      cad_window.ExportDrawing(gear->Number(), folder.filePath("gear.step").toStdString()));
+  ASSERT_TRUE(cancelled) << "no progress box with the window painting; " << counter.paints
+                         << " paints";
+  EXPECT_LT(std::chrono::duration<double>(Clock::now() - *cancelled).count(), 1.5);
+  EXPECT_TRUE(QDir(folder.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+      << "no file, no temporary";
+  view.removeEventFilter(&counter);
 
   // OpenCASCADE failing in the replication's one cut and in the intersection with the third
   // turned copy: that space is left out, and the drawing says so in its tab and log.

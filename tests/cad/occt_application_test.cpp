@@ -214,6 +214,33 @@ TEST(OcctExportTest, WritesEachFormatWhenCompleteAndFailsClearlyKeepingWhatWasTh
   fs::remove_all(folder);
 }
 
+// An export cancelled before it starts or at its first report of progress, in each format, and
+// one that could not write its file: no file, no temporary, and an older file stays.
+TEST(OcctExportTest, ACancelledExportLeavesNoFileAndNoTemporary) {
+  const fs::path folder = fs::temp_directory_path() / ("kelvo-cancel-" + std::to_string(getpid()));
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  auto app = MakeHeadlessCadApplication();
+  const auto drawing = app->Documents().AddDrawing();
+  drawing->ModelSpace()->AddCylinder({0, 0, 0}, 22, 20);
+  for (const char* name : {"gear.step", "gear.iges", "gear.stl", "gear.brep"}) {
+    for (const bool at_first_report : {false, true}) {
+      SCOPED_TRACE(std::string(name) + (at_first_report ? ", at the first report" : ""));
+      std::ofstream(folder / name) << "an older file";
+      const PreparedExport prepared = PrepareExport(*drawing, folder / name);
+      bool reported = false;
+      const ExportProgress cancel{[&](double) { reported = true; },
+                                  [&] { return !at_first_report || reported; }};
+      EXPECT_THROW(prepared.Write(cancel), ExportCancelled);
+      std::ifstream older(folder / name);
+      EXPECT_EQ(std::string(std::istreambuf_iterator<char>(older), {}), "an older file");
+      EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 1) << "a temporary left";
+      fs::remove(folder / name);
+    }
+  }
+  fs::remove_all(folder);
+}
+
 // The solid becomes the result, the other is consumed; a failure or stop leaves both as they were.
 using testing::AddBox;
 using enum BooleanOperation;

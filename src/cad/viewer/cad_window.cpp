@@ -15,12 +15,14 @@
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <optional>
 #include <utility>
 
 #include "cad/occt/occt_application.h"
 #include "cad/occt/occt_export.h"
 #include "cad/occt/occt_observer.h"
 #include "cad/viewer/drawing_view.h"
+#include "cad/viewer/export_with_progress.h"
 
 namespace kelvo::cad {
 namespace {
@@ -244,17 +246,36 @@ bool CadWindow::ExportDrawing(int number, const std::filesystem::path& path) {
   std::shared_ptr<OcctDocument> document = DocumentOf(number);
   if (!sheet || !document) return false;
   if (!ExportDespiteShortfalls(*sheet)) return false;
+  const QString file = QFile::decodeName(path.c_str());
+  const QString name = sheet->name;
+  std::optional<PreparedExport> prepared;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   try {
-    ExportDocument(*document, path);
+    prepared.emplace(PrepareExport(*document, path));
   } catch (const CadError& error) {
     QApplication::restoreOverrideCursor();
     ShowError(QStringLiteral("导出失败：") + QString::fromStdString(error.what()));
     return false;
   }
   QApplication::restoreOverrideCursor();
-  sheet->unsaved = false;
-  AppendLog(sheet, QStringLiteral("已导出 ") + QFile::decodeName(path.c_str()));
+  // The window keeps painting while the file is written; nothing may close it meanwhile.
+  exporting_ = true;
+  const ExportEnd end = WriteWithProgress(this, *prepared, name);
+  exporting_ = false;
+  switch (end.kind) {
+    case ExportEnd::Cancelled:
+      if ((sheet = SheetOf(number))) AppendLog(sheet, QStringLiteral("已取消导出 ") + file);
+      return false;
+    case ExportEnd::Failed:
+      ShowError(QStringLiteral("导出失败：") + QString::fromStdString(end.error));
+      return false;
+    case ExportEnd::Written:
+      break;
+  }
+  if ((sheet = SheetOf(number))) {
+    sheet->unsaved = false;
+    AppendLog(sheet, QStringLiteral("已导出 ") + file);
+  }
   return true;
 }
 
@@ -296,7 +317,7 @@ bool CadWindow::ExportWithDialog(int number) {
 
 bool CadWindow::CloseDrawing(int number) {
   const Sheet* sheet = SheetOf(number);
-  if (!sheet) return false;
+  if (!sheet || exporting_) return false;
   if (sheet->unsaved) {
     const QString text =
         QStringLiteral("图形 %1 尚未导出，关闭后其中的模型将丢失。\n是否先导出？").arg(sheet->name);
@@ -320,6 +341,10 @@ bool CadWindow::CloseDrawing(int number) {
 }
 
 void CadWindow::closeEvent(QCloseEvent* event) {
+  if (exporting_) {
+    event->ignore();
+    return;
+  }
   QStringList unsaved;
   for (const Sheet& sheet : sheets_) {
     if (sheet.unsaved) unsaved.append(sheet.name);

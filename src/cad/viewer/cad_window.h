@@ -50,8 +50,10 @@ class CadWindow final : public QMainWindow {
   bool IsUnsaved(int number) const;
 
   // Writes the drawing to path, the format chosen by the extension (.step/.stp, .iges/.igs,
-  // .stl, .brep). On success the drawing counts as saved; on failure the user is told why and
-  // false is returned.
+  // .stl, .brep), on a thread of its own while the windows keep painting and a progress box
+  // offers to cancel (export_with_progress.h). A drawing that lacks part of its model is
+  // written only if the user says so again. On success the drawing counts as saved; on failure
+  // the user is told why and false is returned; cancelled, false and no file.
   bool ExportDrawing(int number, const std::filesystem::path& path);
   // Asks for a file name and exports the current drawing; false if cancelled or failed.
   bool ExportCurrentDrawing();
@@ -110,6 +112,7 @@ class CadWindow final : public QMainWindow {
   QLineEdit* command_line_ = nullptr;
   QString export_folder_;
   QList<QAction*> drawing_actions_;  // enabled only while a drawing is open
+  bool exporting_ = false;           // the window, and its drawings, stay open meanwhile
 };
 
 }  // namespace kelvo::cad
