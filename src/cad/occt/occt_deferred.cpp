@@ -98,8 +98,12 @@ void RunJobs(const std::vector<DeferredJob*>& jobs, const EvaluationHooks& hooks
       if (!finished[i]) what = jobs[i]->Progress()->What();
     }
     lock.unlock();
-    if (hooks.stop_requested && !stop.load() && hooks.stop_requested()) stop = true;
-    if (hooks.progress) hooks.progress(what, done / static_cast<double>(jobs.size()));
+    // The workers must be waited for whatever the hooks do: one that fails goes unheard.
+    try {
+      if (hooks.stop_requested && !stop.load() && hooks.stop_requested()) stop = true;
+      if (hooks.progress) hooks.progress(what, done / static_cast<double>(jobs.size()));
+    } catch (...) {
+    }
     lock.lock();
   }
   lock.unlock();

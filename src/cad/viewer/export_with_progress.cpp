@@ -9,6 +9,7 @@
 #include <cmath>
 #include <exception>
 #include <limits>
+#include <system_error>
 #include <thread>
 
 #include "cad/occt/occt_export.h"
@@ -27,16 +28,24 @@ ExportEnd WriteWithProgress(QWidget* parent, const PreparedExport& prepared, con
   std::atomic<bool> cancelled{false};
   std::atomic<bool> finished{false};
   ExportEnd end;
-  std::thread writer([&] {
+  const auto write = [&] {
     try {
       prepared.Write({[&](double share) { done = share; }, [&] { return cancelled.load(); }});
     } catch (const ExportCancelled&) {
       end.kind = ExportEnd::Cancelled;
     } catch (const std::exception& error) {
       end = {ExportEnd::Failed, error.what()};
+    } catch (...) {
+      end = {ExportEnd::Failed, "unknown failure"};
     }
     finished = true;
-  });
+  };
+  std::thread writer;
+  try {
+    writer = std::thread(write);
+  } catch (const std::system_error&) {
+    write();  // no thread to be had: written here, the window waiting
+  }
 
   QProgressDialog box(QStringLiteral("正在导出 %1……").arg(name), QStringLiteral("取消"), 0, kSteps,
                       parent);
@@ -67,7 +76,7 @@ ExportEnd WriteWithProgress(QWidget* parent, const PreparedExport& prepared, con
     if (!boxed && !cancelled && since.hasExpired(kShowAfterMs)) box.show();
     if (!cancelled) box.setValue(static_cast<int>(std::lround(done * kSteps)));
   }
-  writer.join();
+  if (writer.joinable()) writer.join();
   return end;
 }
 
