@@ -49,6 +49,37 @@ void MarkSkipped(const std::shared_ptr<cad::CadDocument>& drawing,
   }
 }
 
+std::int16_t TeethOf(std::int16_t gearNo) {
+  return gearNo == 1 ? gearPair.z1 : gearPair.z2;
+}
+
+// The cut, under the build's skip regime. A stop that took something from the gear marks the
+// drawing and passes on at once; one that came after the last copy is handed back in too_late,
+// to pass on once the drawing is finished.
+std::vector<SkippedStatement> Hob(SkipOnFailure& skip, std::optional<double> fineness,
+                                  std::int16_t gearNo, const HobProgress& progress,
+                                  const std::shared_ptr<cad::CadDocument>& drawing,
+                                  std::optional<GearCutStopped>& too_late) {
+  std::vector<SkippedStatement> cut;
+  try {
+    skip.Run("hob the gear", [&] {
+      Deref(blankSolid, "blank solid");
+      cut = HobGear(FinenessOf(fineness), gearNo, progress);
+    });
+  } catch (const GearCutStopped& stop) {
+    if (stop.reached.Finished()) {
+      too_late = stop;
+      return stop.skipped;
+    }
+    // The gear keeps what was cut so far, without its reference circle and view.
+    MarkSkipped(drawing, skip.skipped(), TeethOf(gearNo));
+    MarkSkipped(drawing, stop.skipped, TeethOf(gearNo));
+    Mark(drawing, cad::Shortfall::Unfinished, StoppedBuildText(stop.reached));
+    throw;
+  }
+  return cut;
+}
+
 }  // namespace
 
 GearDrawing BuildGearDrawing(std::int16_t gearNo, std::optional<double> fineness, bool shade,
@@ -76,27 +107,9 @@ GearDrawing BuildGearDrawing(std::int16_t gearNo, std::optional<double> fineness
   });
   result.gear = blankSolid;
 
-  const std::int16_t z = small ? gearPair.z1 : gearPair.z2;
-  std::vector<SkippedStatement> cut;
-  std::optional<GearCutStopped> stopped_after_the_cut;
-  try {
-    skip.Run("hob the gear", [&] {
-      Deref(blankSolid, "blank solid");
-      cut = HobGear(FinenessOf(fineness), gearNo, progress);
-    });
-  } catch (const GearCutStopped& stop) {
-    cut = stop.skipped;
-    if (!stop.reached.Finished()) {
-      // The gear keeps what was cut so far, without its reference circle and view.
-      MarkSkipped(result.drawing, skip.skipped(), z);
-      MarkSkipped(result.drawing, cut, z);
-      Mark(result.drawing, cad::Shortfall::Unfinished, StoppedBuildText(stop.reached));
-      throw;
-    }
-    // Too late to take anything from this gear: it is finished as usual, and the stop then
-    // ends the build.
-    stopped_after_the_cut = stop;
-  }
+  std::optional<GearCutStopped> too_late;
+  const std::vector<SkippedStatement> cut =
+      Hob(skip, fineness, gearNo, progress, result.drawing, too_late);
 
   std::shared_ptr<cad::CadCircle> circle;
   finish.Run("add the reference circle",
@@ -121,8 +134,9 @@ GearDrawing BuildGearDrawing(std::int16_t gearNo, std::optional<double> fineness
   result.skipped = skip.skipped();
   result.skipped.insert(result.skipped.end(), cut.begin(), cut.end());
   result.skipped.insert(result.skipped.end(), finish.skipped().begin(), finish.skipped().end());
-  MarkSkipped(result.drawing, result.skipped, z);
-  if (stopped_after_the_cut) throw *stopped_after_the_cut;
+  MarkSkipped(result.drawing, result.skipped, TeethOf(gearNo));
+  // A stop too late to take anything from this gear still ends the build.
+  if (too_late) throw *too_late;
   return result;
 }
 
