@@ -1,6 +1,7 @@
 // The calculate button with seven arbitrary texts in the input fields: either the seven result
 // fields get well-formed texts of the pair the texts describe and gearPair becomes that pair,
-// or the one message shows, nothing is written and gearPair keeps every byte it had.
+// or the one message shows, nothing is written and gearPair keeps every byte it had. Texts that
+// read as a module at or below 0, fewer than one tooth or a negative face width are no pair.
 //
 // Input: the seven texts in the window's order (a_true, m, z1, z2, b, beta, x1), separated by
 // newlines; missing ones are empty, the last takes the rest.
@@ -101,6 +102,8 @@ std::optional<kelvo::GearPairData> ExpectedPair(const std::array<std::string, 7>
   if (!teeth1 || !teeth2) return std::nullopt;
   const double beta = *degrees * 3.1415926 / 180;
   if (!std::isfinite(beta)) return std::nullopt;
+  // No gear has a module at or below 0, fewer than one tooth or a negative face width.
+  if (*m <= 0 || *teeth1 < 1 || *teeth2 < 1 || *b < 0) return std::nullopt;
   return kelvo::SolveGearPair(*a_true, *m, *teeth1, *teeth2, *b, beta, *x1).pair;
 }
 

@@ -7,6 +7,17 @@
 #include "geometry/solve_gear_pair.h"
 
 namespace kelvo {
+namespace {
+
+// The solver computes whatever the arithmetic allows: a module of -2 gives diameters of -40 and
+// -80, a tooth count of -23 a shift sum of 49.764, all looking like a pair. No gear has a module
+// at or below 0, fewer than one tooth or a negative face width. A helix angle of either sign
+// (the hand) and a negative shift have meanings, and so has a face width of 0 (a pair on paper).
+bool CanBeAGearPair(double m, std::int16_t z1, std::int16_t z2, double b) {
+  return m > 0 && z1 >= 1 && z2 >= 1 && b >= 0;
+}
+
+}  // namespace
 
 std::optional<GearPairData> SolvePairFromTexts(const GearPairTexts& texts) {
   const std::optional<double> x1 = TextToDouble(texts.x1);
@@ -25,6 +36,7 @@ std::optional<GearPairData> SolvePairFromTexts(const GearPairTexts& texts) {
   if (!m) return std::nullopt;
   const std::optional<double> a_true = TextToDouble(texts.a_true);
   if (!a_true) return std::nullopt;
+  if (!CanBeAGearPair(*m, *z1, *z2, *b)) return std::nullopt;
   return SolveGearPair(*a_true, *m, *z1, *z2, *b, beta, *x1).pair;
 }
 

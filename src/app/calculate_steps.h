@@ -25,7 +25,9 @@ struct GearPairTexts {
 
 // Converts the texts (x1 first, a_true last; the first bad text ends it) and solves the pair.
 // No value when a text is no number, a number of teeth leaves the 16-bit range, the helix
-// angle's conversion to radians overflows, or the solver fails.
+// angle's conversion to radians overflows, the numbers can be no gear pair (a module at or
+// below 0, fewer than one tooth on either gear, a negative face width), or the solver fails.
+// The window's calculate and generate commands and kelvo-cli all take their pair from here.
 std::optional<GearPairData> SolvePairFromTexts(const GearPairTexts& texts);
 
 // One of the seven results the window shows, in the order they are written.

@@ -108,6 +108,13 @@ class CadViewport {
   virtual void SetCenter(const Point& center) = 0;
 };
 
+// What a drawing lacks of what was asked for in it. The 3D window shows it beside the drawing's
+// name and asks before such a drawing is exported.
+enum class Shortfall {
+  Incomplete,  // steps failed and were skipped ("不完整")
+  Unfinished,  // a stop ended the work on it early ("未完成")
+};
+
 class CadDocument {
  public:
   virtual ~CadDocument() = default;
@@ -118,6 +125,9 @@ class CadDocument {
   virtual void SetActiveViewport(const std::shared_ptr<CadViewport>& viewport) = 0;
   // Runs a command as typed at the command line; the trailing blank ends it ("ZOOM E ").
   virtual void SendCommand(const std::string& command) = 0;
+  // Marks the drawing as lacking part of what was asked for in it, and adds what, one line in
+  // the designer's words, to its log.
+  virtual void MarkShortfall(Shortfall shortfall, const std::string& what) = 0;
 };
 
 class CadDocuments {
@@ -131,7 +141,9 @@ class CadDocuments {
 // Long work inside the application (an implementation may defer the expensive part of its
 // Booleans and evaluate it when the shapes are first needed) can be followed and stopped
 // through these. Both are called on the thread that drives the application, a few times a
-// second while it waits, never from a worker thread.
+// second while it waits, never from a worker thread. A stop ends the work on the newest
+// drawing, the one being worked on; deferred work of older drawings is finished work, which a
+// stop never takes from them.
 struct EvaluationHooks {
   // What the evaluation is doing and the share of it done, 0 to 1.
   std::function<void(std::string_view what, double done)> progress;
@@ -139,9 +151,10 @@ struct EvaluationHooks {
   std::function<bool()> stop_requested;
 };
 
-// Raised by the operation during which a stop was requested. It is no CadError: the hobbing
-// sequence's skip-and-continue regime lets it through, so the whole build stops. What was made
-// before the stop stays; a Boolean that was stopped half way leaves its solids as they were.
+// Raised by the operation during which a stop was requested, when the stop took something from
+// what was asked. It is no CadError: the hobbing sequence's skip-and-continue regime lets it
+// through, so the whole build stops. What was made before the stop stays; a Boolean that was
+// stopped half way leaves its solids as they were.
 class EvaluationStopped : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;

@@ -17,6 +17,7 @@
 #include "cli/interrupt.h"
 #include "cli/pair_options.h"
 #include "cli/progress_line.h"
+#include "hobbing/hob_gear.h"
 #include "hobbing/hob_plan.h"
 
 namespace kelvo::cli {
@@ -28,9 +29,7 @@ std::vector<std::string> Shortcomings(const GearBuild& build, std::int16_t z,
                                       const cad::SolidMeasures& solid) {
   std::vector<SkippedStatement> failed;
   for (const SkippedStatement& statement : build.skipped) {
-    // A gear of one tooth has no turned copies to make; the CAD application refuses an array of
-    // one object, which takes nothing from the gear.
-    if (z <= 1 && statement.statement == "array the blank") continue;
+    if (CostsTheGearNothing(statement, z)) continue;
     failed.push_back(statement);
   }
   constexpr std::size_t kListed = 5;

@@ -73,10 +73,18 @@ class ConstructionSolids {
   std::size_t used_ = 0;
 };
 
-// The hobbing sequence itself; HobGear adds the clean-up of a cut that ends early.
-std::vector<SkippedStatement> Cut(double fineness, std::int16_t gearNo, const HobProgress& progress,
-                                  ConstructionSolids& construction) {
+// How far a cut has come: what a cut that ends early leaves behind and reports.
+struct CutState {
   SkipOnFailure skip;
+  HobProgressReport report;
+  ConstructionSolids construction;
+};
+
+// The hobbing sequence itself; HobGear adds the clean-up of a cut that ends early.
+void Cut(double fineness, std::int16_t gearNo, const HobProgress& progress, CutState& state) {
+  SkipOnFailure& skip = state.skip;
+  HobProgressReport& report = state.report;
+  ConstructionSolids& construction = state.construction;
   const std::int16_t z = gearNo == 1 ? gearPair.z1 : gearPair.z2;
 
   double stepsPerPitch = 0;
@@ -93,7 +101,6 @@ std::vector<SkippedStatement> Cut(double fineness, std::int16_t gearNo, const Ho
   skip.Run("roll angle", [&] { rollAngle = RollAngle(z, stepsPerPitch); });
   skip.Run("position count", [&] { positionCount = PositionCount(halfTravel, rollStep); });
 
-  HobProgressReport report;
   report.positionCount = positionCount;
   report.intersectionCount = std::max(z - 1, 0);
   Report(progress, report);
@@ -135,22 +142,29 @@ std::vector<SkippedStatement> Cut(double fineness, std::int16_t gearNo, const Ho
   }
 
   skip.Run("delete the cutter", [&] { Deref(cutterSolid, "cutter solid").Delete(); });
-  return skip.skipped();
 }
 
 }  // namespace
 
 std::vector<SkippedStatement> HobGear(double fineness, std::int16_t gearNo,
                                       const HobProgress& progress) {
-  ConstructionSolids construction;
+  CutState state;
+  // Only what is no failure of a statement ends the cut early: a stop asked for by the designer
+  // (from the progress callback or from inside a long Boolean), or the machine running out.
   try {
-    return Cut(fineness, gearNo, progress, construction);
+    Cut(fineness, gearNo, progress, state);
+  } catch (const cad::EvaluationStopped& stop) {
+    state.construction.DeleteWithTheCutter();
+    throw GearCutStopped(stop.what(), state.report, state.skip.skipped());
   } catch (...) {
-    // Only what is no failure of a statement gets here: a stop asked for by the designer
-    // (from the progress callback or from inside a long Boolean), or the machine running out.
-    construction.DeleteWithTheCutter();
+    state.construction.DeleteWithTheCutter();
     throw;
   }
+  return state.skip.skipped();
+}
+
+bool CostsTheGearNothing(const SkippedStatement& skipped, std::int16_t z) {
+  return z <= 1 && skipped.step == "array the blank";
 }
 
 }  // namespace kelvo

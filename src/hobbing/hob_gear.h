@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
+#include "cad/cad_application.h"
 #include "hobbing/hob_progress.h"
 #include "hobbing/skip_on_failure.h"
 
@@ -22,9 +24,27 @@ namespace kelvo {
 // set, hears how far the cut has come.
 //
 // A stop (cad::EvaluationStopped, raised by a long Boolean or by progress) is no failure of a
-// statement: it ends the cut after the CAD operation that was running and passes on to the
-// caller. The blank keeps what was cut so far; the cutter and the unused copies are deleted.
+// statement: it ends the cut after the CAD operation that was running and reaches the caller
+// as GearCutStopped. The blank keeps what was cut so far; the cutter and the unused copies are
+// deleted.
 std::vector<SkippedStatement> HobGear(double fineness, std::int16_t gearNo,
                                       const HobProgress& progress = {});
+
+// The stop that ended a cut, with how far the cut had come (a report whose Finished() holds:
+// the stop came after the last copy, too late to take anything from the gear) and the
+// statements skipped before it.
+class GearCutStopped : public cad::EvaluationStopped {
+ public:
+  GearCutStopped(const std::string& what, const HobProgressReport& cut_so_far,
+                 std::vector<SkippedStatement> skipped_so_far)
+      : cad::EvaluationStopped(what), reached(cut_so_far), skipped(std::move(skipped_so_far)) {}
+
+  HobProgressReport reached;
+  std::vector<SkippedStatement> skipped;
+};
+
+// Whether a skipped statement leaves the gear as it would have been: a gear of one tooth has no
+// copies to make, and the CAD application refuses the polar array of one object.
+bool CostsTheGearNothing(const SkippedStatement& skipped, std::int16_t z);
 
 }  // namespace kelvo

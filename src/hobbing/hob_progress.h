@@ -12,6 +12,11 @@ struct HobProgressReport {
   std::int32_t positionCount = 0;  // generating positions of the rolling cut
   int intersectionsDone = 0;       // copies of the blank intersected, or skipped
   int intersectionCount = 0;       // z - 1 until the polar array has run, then its copies
+
+  // Every position and every copy has had its turn: nothing of the cut is left to do.
+  bool Finished() const {
+    return positionsDone >= positionCount && intersectionsDone >= intersectionCount;
+  }
 };
 
 // Called by HobGear when it starts cutting and after every position and every intersection.

@@ -13,8 +13,10 @@ namespace kelvo {
 
 // A statement of the hobbing sequence that failed and was passed over.
 struct SkippedStatement {
-  std::string statement;  // what it was meant to do, with its position or copy number
-  std::string reason;     // the failure, as the CAD layer or the arithmetic reported it
+  std::string statement;    // what it was meant to do, with its position or copy number
+  std::string reason;       // the failure, as the CAD layer or the arithmetic reported it
+  std::string step;         // the statement without its number: "cut at position"
+  std::int64_t number = 0;  // the position or copy number; 0 for a statement not repeated
 };
 
 // Runs the statements of a hobbing sequence one by one. A statement that fails, through a
@@ -54,7 +56,7 @@ class SkipOnFailure {
       statement += ' ';
       statement += std::to_string(number);
     }
-    skipped_.push_back({std::move(statement), reason});
+    skipped_.push_back({std::move(statement), reason, std::string(what), number});
   }
 
   std::vector<SkippedStatement> skipped_;

@@ -268,6 +268,39 @@ TEST_F(WindowTest, CalculateFillsTheResultsAndBadTextGivesOneMessageAndChangesNo
   }
 }
 
+// Numbers no gear can have fail like text that is no number, before anything is written; the
+// signs that mean something (a left-hand helix, a negative shift) and a face width of 0 solve.
+TEST_F(WindowTest, CalculateRefusesModulesTeethAndWidthsNoGearCanHave) {
+  const Texts helical = {"100", "2", "23", "73", "30", "15", "0.3"};
+  const QString message = "Kelvo|" + QString::fromUtf8(kBadInputMessage.data()) + "|OK";
+  // clang-format off
+  const std::tuple<InputField, const char*, bool> cases[] = {
+      {InputField::m, "-2", false}, {InputField::m, "0", false}, {InputField::m, "-0", false},
+      {InputField::m, "-1e-300", false}, {InputField::z1, "-23", false},
+      {InputField::z1, "0.4", false},  // rounds to no tooth
+      {InputField::z2, "0", false}, {InputField::z2, "-23", false},  // z1 + z2 = 0
+      {InputField::b, "-5", false}, {InputField::b, "-1e-9", false},
+      {InputField::beta, "-15", true}, {InputField::x1, "-0.3", true},
+      {InputField::b, "0", true}, {InputField::b, "-0", true}, {InputField::z1, "0.6", true},
+  };
+  // clang-format on
+  ModalWatcher messages;
+  for (const auto& [field, text, solves] : cases) {
+    SCOPED_TRACE(std::string(kInputFieldNames[static_cast<std::size_t>(field)]) + " " + text);
+    gearPair = {};
+    for (std::size_t i = 0; i < 7; ++i) {
+      const bool changed = i == static_cast<std::size_t>(field);
+      Find<QLineEdit>(kInputFieldNames[i])->setText(changed ? text : helical[i]);
+      Find<QLineEdit>(kResultFields[i].name)->setText("earlier");
+    }
+    messages.seen.clear();
+    QTest::mouseClick(Find("cmdCalculate"), Qt::LeftButton);
+    EXPECT_EQ(messages.seen, solves ? QStringList() : QStringList(message));
+    EXPECT_EQ(Find<QLineEdit>("Text_d1")->text() == "earlier", !solves);
+    EXPECT_EQ(gearPair.m, solves ? 2.0 : 0.0) << "no record reaches gearPair";
+  }
+}
+
 // One help window, at the guide's start on every F1, though the reader wandered off (followed
 // a link, scrolled) or closed it in between; the main window stays as it was. A guide that is
 // missing is reported in the help window alone.

@@ -29,7 +29,7 @@ using test_support::CadOp;
 struct FakeWindow final : MainWindowSeam {
   explicit FakeWindow(const test_support::RecordingCad& cad) : cad_(cad) {}
   std::string InputText(InputField field) const override {
-    return std::array{"60", "2", "20", "40", "20", "0", "0"}[static_cast<std::size_t>(field)];
+    return inputs[static_cast<std::size_t>(field)];
   }
   std::string ResultText(ResultField) const override { return ""; }
   void SetResultText(ResultField field, const std::string&) override {
@@ -58,6 +58,7 @@ struct FakeWindow final : MainWindowSeam {
   }
 
   bool both = false, throw_at_replication = false;
+  std::array<const char*, 7> inputs = {"60", "2", "20", "40", "20", "0", "0"};
   std::string stop_at;  // the caption at which the stop button is pressed
   std::multimap<std::size_t, std::string> events;
   void Note(std::string event) { events.emplace(cad_.calls().size(), std::move(event)); }
@@ -81,6 +82,9 @@ std::string Timeline(const test_support::RecordingCad& cad, const FakeWindow& wi
     if (call.op == CadOp::ModelSpace) continue;
     std::string item = kOwn.count(call.op) ? test_support::OpName(call.op) : "cut";
     if (call.op == CadOp::SetVisible) item = call.numbers[0] != 0 ? "show" : "hide";
+    if (call.op == CadOp::MarkShortfall)
+      item = (call.numbers[0] == double(cad::Shortfall::Incomplete) ? "不完整:" : "未完成:") +
+             call.text;
     if (call.op == CadOp::SendCommand) item = call.text.substr(0, call.text.find(' '));
     if (call.op != CadOp::SetVisible) {
       item += '@';
@@ -92,11 +96,17 @@ std::string Timeline(const test_support::RecordingCad& cad, const FakeWindow& wi
   return line;
 }
 
-std::string Gear(int drawing, std::string blank = "AddCylinder@# cut@#") {
-  const std::string pattern =
-      "bar AddDocument@# hide " + blank +
+// One gear's drawing; marks: what the drawing says it lacks, once it is finished.
+std::string Gear(int drawing, std::string blank = "AddCylinder@# cut@#", std::string marks = "") {
+  std::string pattern = "bar AddDocument@# hide " + blank;
+  pattern +=
       " AddCircle@# SetColor@# ActiveViewport@# SetDirection@# ActiveViewport@# SetCenter@#"
-      " ActiveViewport@# SetActiveViewport@# ZOOM@# SHADEMODE@# nobar";
+      " ActiveViewport@# SetActiveViewport@# ZOOM@# SHADEMODE@# ";
+  if (!marks.empty()) {
+    pattern += marks;
+    pattern += ' ';
+  }
+  pattern += "nobar";
   // Built by appending: GCC 12 at -O3 misreads string::replace here as an overlapping copy.
   const std::string number = std::to_string(drawing);
   std::string steps;
@@ -112,37 +122,63 @@ std::string Gear(int drawing, std::string blank = "AddCylinder@# cut@#") {
 TEST(GenerateCommandTest, RunsItsStepsInOrderAndAlwaysFindsItsWayOut) {
   // Showing the CAD application again finishes its deferred work, which the bar follows.
   const std::string start = "begin prompt hide results ", end = " show bar nobar clear end";
-  // A stop ends the cut, begins no later gear, and is taken before the CAD application is
-  // shown, so that an earlier gear's deferred work is still done there ("show", not "show!").
-  const auto stopped = [](std::string n) {
+  // A stop ends the cut, the drawing saying what the gear lacks, begins no later gear, and is
+  // taken before the CAD application is shown, so that an earlier gear's deferred work is still
+  // done there ("show", not "show!").
+  const auto stopped = [](std::string n, std::string lacks) {
     return " bar AddDocument@" + n + " hide AddCylinder@" + n + " cut@" + n + " press cut@" + n +
-           " nobar taken";
+           " 未完成:已停止：" + lacks + "，分度圆和视图也未设置@" + n + " nobar taken";
   };
-  std::string bad_colour = start + Gear(1) + end;
+  std::string bad_colour =
+      start + Gear(1, "AddCylinder@# cut@#", "不完整:未能把分度圆设为红色@1") + end;
   bad_colour.replace(bad_colour.find("SetColor@1"), 10, "SetColor@1!");
   struct Case {
     const char* name;
     bool both;
-    CadOp fail;
-    int nth;  // the nth call of fail fails; 0: none does
+    CadOp fail = CadOp::Move;
+    int nth = 0;  // the nth call of fail fails; 0: none does
     std::string timeline;
     std::string stop_at = {};
     bool window_throws = false;
+    std::array<const char*, 7> inputs = {"60", "2", "20", "40", "20", "0", "0"};
   } const cases[] = {
       {"default window", false, CadOp::Move, 0, start + Gear(1) + end},
       {"hiding the CAD application fails", false, CadOp::SetVisible, 1,
        "begin prompt hide! msg:bad" + end},
+      // A negative module solves to negative diameters; no gear is made of it.
+      {.name = "module -2",
+       .both = true,
+       .timeline = "begin prompt hide msg:bad" + end,
+       .inputs = {"60", "-2", "20", "40", "20", "0", "0"}},
       {"a failing step is skipped, the next runs", false, CadOp::SetColor, 1, bad_colour},
+      {"a failing cut: the drawing says which", false, CadOp::Boolean, 5,
+       start +
+           Gear(1, "AddCylinder@1 cut@1 cut@1! cut@1",
+                "不完整:第 5 个切削位置的布尔运算失败，已跳过@1") +
+           end},
+      {.name = "one tooth: the polar array of one takes nothing from the gear",
+       .both = false,
+       .timeline = start + Gear(1) + end,
+       .inputs = {"41", "2", "1", "40", "20", "0", "0"}},
+      // Too late to take anything from the small gear, which is finished; no large gear begun.
+      {.name = "stop button after the small gear's last copy, both ticked",
+       .both = true,
+       .timeline = start + Gear(1, "AddCylinder@1 cut@1 press cut@1") + " taken" + end,
+       .stop_at = "小齿轮：复制齿槽 19/19"},
       // The second gear's drawing or blank cannot be made: nothing lands in the first drawing.
       {"no second drawing", true, CadOp::AddDocument, 2,
        start + Gear(1) + " bar AddDocument@2! hide nobar" + end},
       {"no second blank", true, CadOp::AddCylinder, 2,
-       start + Gear(1) + " " + Gear(2, "AddCylinder@2!") + end},
+       start + Gear(1) + " " +
+           Gear(2, "AddCylinder@2!", "不完整:未能生成毛坯@2 不完整:未进行滚切，图形中只有毛坯@2") +
+           end},
       {"the window fails while cutting", false, CadOp::Move, 0,
        start + "bar AddDocument@1 hide AddCylinder@1 cut@1 nobar" + end, "", true},
       {"stop button in the small gear's replication, both ticked", true, CadOp::Move, 0,
-       "begin prompt hide results" + stopped("1") + end, "小齿轮：复制齿槽 5/"},
-      {"stop button in the large gear", true, CadOp::Move, 0, start + Gear(1) + stopped("2") + end,
+       "begin prompt hide results" + stopped("1", "齿槽只复制了 5/19 个") + end,
+       "小齿轮：复制齿槽 5/"},
+      {"stop button in the large gear", true, CadOp::Move, 0,
+       start + Gear(1) + stopped("2", "滚切只完成了 2/19 个切削位置，其余齿槽未复制") + end,
        "大齿轮：滚切 2/"},
   };
   for (const Case& c : cases) {
@@ -152,6 +188,7 @@ TEST(GenerateCommandTest, RunsItsStepsInOrderAndAlwaysFindsItsWayOut) {
     if (c.nth) cad.FailCall(c.fail, c.nth);
     FakeWindow window(cad);
     window.both = c.both, window.throw_at_replication = c.window_throws, window.stop_at = c.stop_at;
+    window.inputs = c.inputs;
     if (c.window_throws) {
       EXPECT_THROW(mainForm_cmd3D_Click(window), std::runtime_error);
     } else {

@@ -1,15 +1,22 @@
 // Whole gears hobbed on OCCT, measured as an inspector would against the gear-table theory.
 
+#include <unistd.h>
+
+#include <BRep_Tool.hxx>
 #include <TopExp.hxx>
+#include <TopExp_Explorer.hxx>
 #include <TopTools_IndexedMapOfShape.hxx>
+#include <TopoDS.hxx>
 #include <array>
 #include <cmath>
+#include <filesystem>
 #include <numbers>
 #include <stdexcept>
 #include <tuple>
 #include <vector>
 
 #include "cad/cad_session.h"
+#include "cad/occt/occt_export.h"
 #include "cad/occt/occt_gear_measurement.h"
 #include "cad/occt/occt_observer.h"
 #include "cad/occt/occt_queries.h"
@@ -188,6 +195,35 @@ TEST(OcctObserverTest, HearsOfADeferredSolidOnceItIsEvaluatedAndCannotHarmTheDra
   observer.reset();  // held weakly by the application: nobody hears what follows
   blank->Move({0, 0, 0}, {1, 0, 0});
   drawing->Close();
+}
+
+// The 3D window draws the very shapes the observer hears of, meshing them as it draws. An
+// export, written beside it on a thread of its own, meshes and translates copies and leaves
+// those shapes alone, so the two never write into one face at once.
+TEST(OcctObserverTest, AnExportMeshesCopiesNeverTheShapesTheWindowDraws) {
+  struct Keeper : cad::OcctObserver {
+    TopoDS_Shape shape;
+    void OnEntityAdded(int, const cad::ObservedEntity& entity) override { shape = entity.shape; }
+    void OnEntityChanged(int, const cad::ObservedEntity& entity) override { shape = entity.shape; }
+  };
+  auto app = cad::MakeHeadlessCadApplication();
+  auto keeper = std::make_shared<Keeper>();
+  app->SetObserver(keeper);
+  auto drawing = app->Documents().AddDrawing();
+  auto blank = drawing->ModelSpace()->AddCylinder({0, 0, 0}, 10, 6);
+  blank->Boolean(cad::BooleanOperation::Subtraction,
+                 *cad::testing::AddBox(*drawing->ModelSpace(), {-1, 7, -5}, {2, 5, 10}));
+  const std::filesystem::path file =
+      std::filesystem::temp_directory_path() / ("kelvo-mesh-" + std::to_string(getpid()) + ".stl");
+  cad::ExportDocument(*drawing, file);
+  EXPECT_GT(std::filesystem::file_size(file), 1000u);
+  std::filesystem::remove(file);
+  int faces = 0;
+  for (TopExp_Explorer face(keeper->shape, TopAbs_FACE); face.More(); face.Next(), ++faces) {
+    TopLoc_Location location;
+    EXPECT_TRUE(BRep_Tool::Triangulation(TopoDS::Face(face.Current()), location).IsNull());
+  }
+  EXPECT_EQ(faces, 7);
 }
 
 }  // namespace

@@ -214,6 +214,33 @@ TEST(OcctExportTest, WritesEachFormatWhenCompleteAndFailsClearlyKeepingWhatWasTh
   fs::remove_all(folder);
 }
 
+// An export cancelled before it starts or at its first report of progress, in each format, and
+// one that could not write its file: no file, no temporary, and an older file stays.
+TEST(OcctExportTest, ACancelledExportLeavesNoFileAndNoTemporary) {
+  const fs::path folder = fs::temp_directory_path() / ("kelvo-cancel-" + std::to_string(getpid()));
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  auto app = MakeHeadlessCadApplication();
+  const auto drawing = app->Documents().AddDrawing();
+  drawing->ModelSpace()->AddCylinder({0, 0, 0}, 22, 20);
+  for (const char* name : {"gear.step", "gear.iges", "gear.stl", "gear.brep"}) {
+    for (const bool at_first_report : {false, true}) {
+      SCOPED_TRACE(std::string(name) + (at_first_report ? ", at the first report" : ""));
+      std::ofstream(folder / name) << "an older file";
+      const PreparedExport prepared = PrepareExport(*drawing, folder / name);
+      bool reported = false;
+      const ExportProgress cancel{[&](double) { reported = true; },
+                                  [&] { return !at_first_report || reported; }};
+      EXPECT_THROW(prepared.Write(cancel), ExportCancelled);
+      std::ifstream older(folder / name);
+      EXPECT_EQ(std::string(std::istreambuf_iterator<char>(older), {}), "an older file");
+      EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 1) << "a temporary left";
+      fs::remove(folder / name);
+    }
+  }
+  fs::remove_all(folder);
+}
+
 // The solid becomes the result, the other is consumed; a failure or stop leaves both as they were.
 using testing::AddBox;
 using enum BooleanOperation;
@@ -342,6 +369,45 @@ TEST(FastEvaluationTest, GivesTheReferenceSolidFailuresAndDrawing) {
               std::pair(s.failures, s.failures));
     EXPECT_EQ(fast_entities, ref_entities);
     EXPECT_EQ(ref_stats.deferred_intersections, 0);
+  }
+}
+
+// A stop ends the deferred work of the drawing being worked on, the newest; an older drawing's
+// solid had every step run before it and is completed. A stop with nothing to drop claims none.
+TEST(FastEvaluationTest, AStopTakesNothingFromAnOlderDrawing) {
+  // The blank slotted once and intersected with its four turned copies, deferred.
+  const auto slotted = [](OcctCadApplication& app, bool replicate) {
+    auto drawing = app.Documents().AddDrawing();
+    auto blank = drawing->ModelSpace()->AddCylinder({0, 0, 0}, 10, 6);
+    blank->Boolean(Subtraction, *AddBox(*drawing->ModelSpace(), {-1, 7, -5}, {2, 5, 10}));
+    if (replicate) {
+      for (const EntityRef& copy : blank->ArrayPolar(5, 8 * kPi / 5, {0, 0, 0}))
+        blank->Boolean(Intersection, *copy);
+    }
+    return std::pair(drawing, blank);
+  };
+  auto reference = MakeHeadlessCadApplication();
+  const double complete = MeasureSolid(*slotted(*reference, true).second).volume;
+  for (const bool newest_waits : {true, false}) {
+    SCOPED_TRACE(newest_waits ? "the newest drawing waits too" : "only the older one waits");
+    auto app = MakeHeadlessCadApplication();
+    const auto [older, finished] = slotted(*app, true);
+    const auto [newest, stopped] = slotted(*app, newest_waits);
+    const double one_slot = MeasureSolid(*slotted(*reference, false).second).volume;
+    app->SetEvaluationHooks({{}, [] { return true; }});
+    if (newest_waits) {
+      EXPECT_THROW(app->Evaluate(), EvaluationStopped);
+    } else {
+      EXPECT_NO_THROW(app->Evaluate());
+    }
+    app->SetEvaluationHooks({});
+    EXPECT_NEAR(MeasureSolid(*finished).volume, complete, 1e-9 * complete);
+    EXPECT_NEAR(MeasureSolid(*stopped).volume, one_slot, 1e-9 * one_slot);
+    EXPECT_EQ(std::pair(older->Shortfalls().unfinished, newest->Shortfalls().unfinished),
+              std::pair(false, newest_waits));
+    EXPECT_EQ(newest->Evaluation().dropped_by_stop, newest_waits ? 4 : 0);
+    const std::vector<std::string> log = newest->CommandLog();
+    EXPECT_EQ(!log.empty() && log.back().starts_with("已停止：还有 4 次"), newest_waits);
   }
 }
 

@@ -72,6 +72,42 @@ TEST(CliSolve, OptionsTakeTheFieldTextsAsTypedAndFailuresSayWhy) {
   }
 }
 
+// A module, a number of teeth or a face width no gear can have fails solve and gear alike, with
+// the window's message and no file; a left-hand helix, a negative shift and a face width of 0
+// solve.
+TEST(CliSolve, ModulesTeethAndWidthsNoGearCanHaveFailSolveAndGear) {
+  const std::string file =
+      fs::temp_directory_path() / ("kelvo-cli-bad-" + std::to_string(getpid()) + ".step");
+  const std::tuple<std::vector<std::string>, bool> cases[] = {
+      {{"--m", "-2"}, false},
+      {{"--m", "-1e-300"}, false},
+      {{"--z1", "-23"}, false},
+      {{"--z1", "0.4"}, false},
+      {{"--z2", "-20"}, false},  // z1 + z2 = 0
+      {{"--z2", "-1"}, false},
+      {{"--b", "-5"}, false},
+      {{"--b", "-1e-9"}, false},
+      {{"--beta", "-15"}, true},
+      {{"--x1", "-0.3", "--a_true", "59"}, true},
+      {{"--b", "0"}, true},
+  };
+  for (const auto& [options, solves] : cases) {
+    SCOPED_TRACE(::testing::PrintToString(options));
+    std::vector<std::string> solve = {"solve"}, gear = {"gear", "--out", file};
+    solve.insert(solve.end(), options.begin(), options.end());
+    gear.insert(gear.end(), options.begin(), options.end());
+    const test::ProcessResult solved = test::RunProcess(KELVO_CLI, solve);
+    EXPECT_EQ(solved.exit_status, solves ? 0 : 1);
+    if (solves) continue;
+    EXPECT_EQ(std::tuple(solved.out, solved.err),
+              std::tuple("", "输入参数不合理，无法计算出结果！\n"));
+    const test::ProcessResult built = test::RunProcess(KELVO_CLI, gear);
+    EXPECT_EQ(std::tuple(built.exit_status, built.out, built.err),
+              std::tuple(1, "", "输入参数不合理，无法计算出结果！\n"));
+    EXPECT_FALSE(fs::exists(file));
+  }
+}
+
 // A folder of its own for the files a test writes, removed afterwards.
 class CliGearFiles : public ::testing::Test {
  protected:
@@ -125,8 +161,8 @@ TEST_F(CliGearFiles, BadInputAtEveryEdgeGivesAClearMessageAndNoFile) {
   const Case cases[] = {
       {{"--z1", "32767"}, 1, no_pair},  // z1 + z2 beyond 16 bits
       {{"--m", "1e300"}, 1, no_pair},
-      {{"--b", "-5"}, 1,
-       "kelvo-cli: could not make the blank: AddCylinder: the height must be positive, not -5\n"},
+      {{"--b", "0"}, 1,
+       "kelvo-cli: could not make the blank: AddCylinder: the height must be positive, not 0\n"},
       // The pair solves, but no cutter can be made for a face width beyond any modeller.
       {{"--b", "1e300"}, 1, "kelvo-cli: gear 1 came out incomplete, so " + gear +
                             " was not written:\n  make the rack cutter failed: ", true},

@@ -233,6 +233,8 @@ TEST_F(HobbingTest, AFailingCallIsSkippedButAStopEndsTheCut) {
       {"stopped inside the cut at position 5", {{CadOp::Boolean, 5}}, kStopped, 4, 0},
       {"stopped before the replication", {}, kStopped, 18, 0, 0, 0, 18},
       {"stopped inside intersection 7", {{CadOp::Boolean, 18 + 7}}, kStopped, 18, 6},
+      // After the last copy: nothing is left to take from the gear, as the stop says.
+      {"stopped at the last report", {}, kStopped, 18, 19, 0, 0, 1 + 18 + 1 + 19 - 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -245,7 +247,14 @@ TEST_F(HobbingTest, AFailingCallIsSkippedButAStopEndsTheCut) {
       if (reports++ == c.stopAtReport) throw cad::EvaluationStopped("the stop button");
     };
     if (c.skipped == kStopped) {
-      EXPECT_THROW(HobGear(4, 1, progress), cad::EvaluationStopped);
+      try {
+        HobGear(4, 1, progress);
+        ADD_FAILURE() << "not stopped";
+      } catch (const GearCutStopped& stop) {
+        const HobProgressReport& reached = stop.reached;
+        EXPECT_EQ(std::tuple(reached.positionsDone, reached.intersectionsDone, reached.Finished()),
+                  std::tuple(c.cuts, c.intersections, c.cuts == 18 && c.intersections == 19));
+      }
       EXPECT_EQ(CallsOn(blank, CadOp::Boolean).size(), c.cuts + c.intersections + c.calls.size())
           << "none after the stop";
     } else {

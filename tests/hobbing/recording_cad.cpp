@@ -116,6 +116,9 @@ class FakeDrawing final : public cad::CadDocument,
   void SendCommand(const std::string& command) override {
     Log({.op = CadOp::SendCommand, .text = command});
   }
+  void MarkShortfall(cad::Shortfall shortfall, const std::string& what) override {
+    Log({.op = CadOp::MarkShortfall, .numbers = {double(shortfall)}, .text = what});
+  }
   Point Direction() const override { return direction_; }
   void SetDirection(const Point& direction) override {
     Log({.op = CadOp::SetDirection, .points = {direction}});

@@ -17,7 +17,7 @@ namespace kelvo::test_support {
   X(AddDocument) X(SetVisible) X(ModelSpace) X(ActiveViewport) X(SetActiveViewport)            \
   X(SetDirection) X(SetCenter) X(SendCommand) X(AddCylinder) X(AddCircle) X(AddArc) X(AddLine) \
   X(AddRegion) X(AddExtrudedSolid) X(StartPoint) X(EndPoint) X(SetColor) X(Move) X(Copy)       \
-  X(Rotate3D) X(ArrayPolar) X(Delete) X(Boolean)
+  X(Rotate3D) X(ArrayPolar) X(Delete) X(Boolean) X(MarkShortfall)
 // clang-format on
 #define KELVO_CAD_OP_ENUM(op) op,
 enum class CadOp { KELVO_CAD_OPS(KELVO_CAD_OP_ENUM) };
@@ -30,7 +30,7 @@ struct CadCall {
   int target = 0;                    // the entity it was called on, 0 for none
   std::vector<cad::Point> points{};  // points passed, in order
   std::vector<double> numbers{};     // radii, angles, heights, counts, operation codes
-  std::string text{};                // SendCommand
+  std::string text{};                // SendCommand, MarkShortfall
   std::vector<int> results{};        // entities made
   bool failed = false;               // raised (injected, or refused like a CAD would)
 };

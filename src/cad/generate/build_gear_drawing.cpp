@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "cad/cad_session.h"
+#include "cad/generate/shortfall_texts.h"
 #include "geometry/gear_pair_data.h"
 #include "hobbing/checked_arithmetic.h"
 #include "hobbing/hob_gear.h"
@@ -27,6 +28,56 @@ std::shared_ptr<cad::CadModelSpace> ModelSpaceOf(const std::shared_ptr<cad::CadD
 double FinenessOf(std::optional<double> fineness) {
   if (!fineness) throw HobbingError("the fineness is no number");
   return *fineness;
+}
+
+// The drawing says itself what of the gear asked for it lacks, so that a gear with a skipped
+// step is never taken for a finished one. Marking is no step of the gear: if even that fails,
+// the drawing stays as it is.
+void Mark(const std::shared_ptr<cad::CadDocument>& drawing, cad::Shortfall shortfall,
+          const std::string& what) {
+  try {
+    if (drawing) drawing->MarkShortfall(shortfall, what);
+  } catch (const cad::CadError&) {
+  }
+}
+
+void MarkSkipped(const std::shared_ptr<cad::CadDocument>& drawing,
+                 const std::vector<SkippedStatement>& skipped, std::int16_t z) {
+  for (const SkippedStatement& statement : skipped) {
+    if (statement.step == "hide the CAD application" || CostsTheGearNothing(statement, z)) continue;
+    Mark(drawing, cad::Shortfall::Incomplete, SkippedStepText(statement));
+  }
+}
+
+std::int16_t TeethOf(std::int16_t gearNo) {
+  return gearNo == 1 ? gearPair.z1 : gearPair.z2;
+}
+
+// The cut, under the build's skip regime. A stop that took something from the gear marks the
+// drawing and passes on at once; one that came after the last copy is handed back in too_late,
+// to pass on once the drawing is finished.
+std::vector<SkippedStatement> Hob(SkipOnFailure& skip, std::optional<double> fineness,
+                                  std::int16_t gearNo, const HobProgress& progress,
+                                  const std::shared_ptr<cad::CadDocument>& drawing,
+                                  std::optional<GearCutStopped>& too_late) {
+  std::vector<SkippedStatement> cut;
+  try {
+    skip.Run("hob the gear", [&] {
+      Deref(blankSolid, "blank solid");
+      cut = HobGear(FinenessOf(fineness), gearNo, progress);
+    });
+  } catch (const GearCutStopped& stop) {
+    if (stop.reached.Finished()) {
+      too_late = stop;
+      return stop.skipped;
+    }
+    // The gear keeps what was cut so far, without its reference circle and view.
+    MarkSkipped(drawing, skip.skipped(), TeethOf(gearNo));
+    MarkSkipped(drawing, stop.skipped, TeethOf(gearNo));
+    Mark(drawing, cad::Shortfall::Unfinished, StoppedBuildText(stop.reached));
+    throw;
+  }
+  return cut;
 }
 
 }  // namespace
@@ -56,11 +107,9 @@ GearDrawing BuildGearDrawing(std::int16_t gearNo, std::optional<double> fineness
   });
   result.gear = blankSolid;
 
-  std::vector<SkippedStatement> cut;
-  skip.Run("hob the gear", [&] {
-    Deref(blankSolid, "blank solid");
-    cut = HobGear(FinenessOf(fineness), gearNo, progress);
-  });
+  std::optional<GearCutStopped> too_late;
+  const std::vector<SkippedStatement> cut =
+      Hob(skip, fineness, gearNo, progress, result.drawing, too_late);
 
   std::shared_ptr<cad::CadCircle> circle;
   finish.Run("add the reference circle",
@@ -85,6 +134,9 @@ GearDrawing BuildGearDrawing(std::int16_t gearNo, std::optional<double> fineness
   result.skipped = skip.skipped();
   result.skipped.insert(result.skipped.end(), cut.begin(), cut.end());
   result.skipped.insert(result.skipped.end(), finish.skipped().begin(), finish.skipped().end());
+  MarkSkipped(result.drawing, result.skipped, TeethOf(gearNo));
+  // A stop too late to take anything from this gear still ends the build.
+  if (too_late) throw *too_late;
   return result;
 }
 

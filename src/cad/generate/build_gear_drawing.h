@@ -28,11 +28,17 @@ struct GearDrawing {
 //
 // fineness is the model fineness read from its text; none (text that is no number) leaves the
 // blank uncut.
-// Every step that fails is skipped and the next one runs; nothing is reported but the returned
-// list. A drawing or blank that could not be made leaves cadDoc or blankSolid empty, never on
-// an earlier gear's, and the steps that need it are skipped: an earlier drawing is never
-// touched. Needs no window, so the command line builds gears with it too; progress, when set,
-// hears how far the cut has come.
+// Every step that fails is skipped and the next one runs, and the drawing is marked incomplete
+// (cad::Shortfall::Incomplete), with a line of its log for each step that failed; the returned
+// list holds them too. A drawing or blank that could not be made leaves cadDoc or blankSolid
+// empty, never on an earlier gear's, and the steps that need it are skipped: an earlier
+// drawing is never touched. Needs no window, so the command line builds gears with it too;
+// progress, when set, hears how far the cut has come.
+//
+// A stop during the cut (GearCutStopped) ends the build of this gear: the drawing keeps the
+// blank as cut so far, is marked unfinished and says in its log what the gear lacks, and the
+// stop passes on. A stop that comes after the last copy took nothing from the gear: the drawing
+// is finished and marked as usual before the stop passes on.
 GearDrawing BuildGearDrawing(std::int16_t gearNo, std::optional<double> fineness, bool shade,
                              const HobProgress& progress = {});
 

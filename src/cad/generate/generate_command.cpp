@@ -143,8 +143,8 @@ void mainForm_cmd3D_Click(MainWindowSeam& window) {
     if (large) BuildWithProgress(window, 2);
   } catch (const cad::EvaluationStopped&) {
     // The stop has been acted on. A gear finished before it is finished as usual when the
-    // CAD application is shown again (its replication may still be waiting there), and a new
-    // press may stop that too.
+    // CAD application is shown again (its replication may still be waiting there); a new press
+    // may stop only the last gear's.
     window.ClearStopRequest();
   }
 }

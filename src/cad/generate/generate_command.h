@@ -25,9 +25,10 @@ inline constexpr std::string_view kSelectGearMessage = "请选择要生成的齿
 //
 // The stop button beside the bar (MainWindowSeam::StopRequested) ends the build after the CAD
 // operation that is running: the gear being cut keeps what was cut so far, without cutter or
-// unused copies, and no later gear is begun; the drawings made before stay as they are. A
-// press while the CAD application finishes deferred work on being shown ends that work; the
-// solids keep what was evaluated before it.
+// unused copies, its drawing is marked unfinished and says what it lacks, and no later gear is
+// begun; the drawings made before stay as they are. A press while the CAD application finishes
+// deferred work on being shown ends that work on the last gear only: an earlier gear, whose
+// every step had run, is finished all the same.
 void mainForm_cmd3D_Click(MainWindowSeam& window);
 
 }  // namespace kelvo

@@ -22,12 +22,20 @@ bool DeferIntersection(OcctDocumentState& document, OcctEntityRecord& solid,
 
 // Applies the deferred intersections of one entity, of a drawing, or of every drawing of an
 // application, then tells the observer of the solids that changed. The OpenCASCADE work runs
-// on worker threads, one solid per core at a time, while the calling thread reports progress
-// and passes on a stop; drawings, logs and the observer are touched on the calling thread only.
-// Never raises CadError: an intersection that fails is skipped and counted, as in the
-// operation-by-operation order. Raises EvaluationStopped when the application's stop hook
-// asks for it; each solid then keeps what was applied, and its drawing's log says how many
-// intersections were dropped.
+// on worker threads (occt_deferred_job.h), one solid per core at a time, while the calling
+// thread reports progress and passes on a stop; drawings, logs and the observer are touched on
+// the calling thread only, and a solid changes only when its whole outcome is applied.
+//
+// Never raises CadError. A failure of any kind in the one cut makes the intersections one at a
+// time; one that fails there is skipped, counted and named in the drawing's log, as in the
+// operation-by-operation order, and the drawing is marked incomplete. A job that breaks beyond
+// that is done again one at a time; if that breaks too, the solid stays exactly as it was, its
+// intersections deferred still, and the failure is counted and marked the same way.
+//
+// A stop (the application's stop hook) ends only the work on the application's newest drawing,
+// the one being worked on: its solid keeps what was applied, the rest is dropped, the drawing is
+// marked unfinished and says how much was dropped, and EvaluationStopped is raised. The deferred
+// work of every older drawing goes on to completion. A stop that drops nothing raises nothing.
 void EvaluateDeferred(OcctDocumentState& document, EntityId id);
 void EvaluateDocument(OcctDocumentState& document);
 void EvaluateApplication(const OcctApplicationState& application);

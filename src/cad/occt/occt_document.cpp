@@ -35,6 +35,14 @@ void OcctDocument::SendCommand(const std::string& command) {
   Guarded(kOperation, [&] { RunCommandLine(*LiveDocument(state_, kOperation), command); });
 }
 
+void OcctDocument::MarkShortfall(Shortfall shortfall, const std::string& what) {
+  cad::MarkShortfall(*LiveDocument(state_, "MarkShortfall"), shortfall, what);
+}
+
+DrawingShortfalls OcctDocument::Shortfalls() const {
+  return LiveDocument(state_, "Shortfalls")->shortfalls;
+}
+
 void OcctDocument::Evaluate() {
   constexpr std::string_view kOperation = "Evaluate";
   Guarded(kOperation, [&] { EvaluateDocument(*LiveDocument(state_, kOperation)); });

@@ -29,6 +29,10 @@ class OcctDocument final : public CadDocument {
   // intersections only take material from inside the blank's cylinder, so the extents a
   // zoom goes by do not wait for them.
   void SendCommand(const std::string& command) override;
+  // CadError only when the drawing is closed.
+  void MarkShortfall(Shortfall shortfall, const std::string& what) override;
+  // What the drawing lacks of what was asked for in it, as marked so far.
+  DrawingShortfalls Shortfalls() const;
 
   // Applies every deferred intersection of the drawing now (occt_evaluation.h); CadError only
   // when the drawing is closed, EvaluationStopped on a stop.

@@ -2,6 +2,9 @@
 
 #include <Standard_Failure.hxx>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <new>
 #include <sstream>
@@ -40,6 +43,15 @@ void RethrowAsCadError(std::string_view operation) {
   } catch (...) {
     ThrowCadError(operation, "unknown failure inside OpenCASCADE");
   }
+}
+
+void LogTechnicalDetail(std::string_view line) {
+  static const bool wanted = [] {
+    const char* value = std::getenv("KELVO_LOG");
+    return value != nullptr && std::strcmp(value, "1") == 0;
+  }();
+  // One call writes the whole line, so lines of several threads do not mix.
+  if (wanted) std::fprintf(stderr, "kelvo: %.*s\n", static_cast<int>(line.size()), line.data());
 }
 
 void RequireFinite(std::string_view operation, std::string_view what, double value) {

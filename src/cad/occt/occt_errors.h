@@ -28,6 +28,11 @@ auto Guarded(std::string_view operation, Body&& body) -> decltype(body()) {
   }
 }
 
+// Technical detail of a failure that was dealt with (a fallback taken, a step skipped), for
+// whoever looks into it: on standard error when KELVO_LOG=1, nowhere else. A drawing's own log
+// holds only what the designer needs to know, in the designer's words.
+void LogTechnicalDetail(std::string_view line);
+
 // Argument checks shared by the operations; each raises CadError("<operation>: <what> ...").
 void RequireFinite(std::string_view operation, std::string_view what, double value);
 void RequireFinite(std::string_view operation, std::string_view what, const Point& point);

@@ -24,7 +24,8 @@
 // The one cut is checked (one valid solid, and the volume the set algebra predicts); if a
 // check fails, the cut is redone without OpenCASCADE's glue option, and at worst the
 // intersections are made one at a time as asked, where one that fails is skipped and the rest
-// applied, as the operation-by-operation evaluation does.
+// applied, as the operation-by-operation evaluation does. Any exception counts as a failed
+// check there, an OpenCASCADE one or exhausted memory alike, on whichever thread it happens.
 
 namespace kelvo::cad {
 
@@ -38,9 +39,11 @@ struct EvaluationStats {
   int deferred_intersections = 0;  // intersections recorded for a later evaluation
   int one_cut_evaluations = 0;     // deferred sets evaluated as one checked cut
   int fallbacks = 0;               // one cut that failed a check and was evaluated more safely
-  int failed_booleans = 0;         // Booleans that failed: at the call, or deferred and skipped
-  int dropped_by_stop = 0;         // deferred intersections dropped because of a stop
-  double seconds = 0;              // spent evaluating deferred work
+  // Booleans that failed: at the call, or deferred and skipped, or deferred and not evaluated
+  // because the whole evaluation broke (those stay deferred)
+  int failed_booleans = 0;
+  int dropped_by_stop = 0;  // deferred intersections dropped because of a stop
+  double seconds = 0;       // spent evaluating deferred work
 };
 
 }  // namespace kelvo::cad

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <BRepBuilderAPI_Copy.hxx>
 #include <BRepMesh_IncrementalMesh.hxx>
 #include <BRepTools.hxx>
 #include <BRep_Builder.hxx>
@@ -13,6 +14,8 @@
 #include <Message.hxx>
 #include <Message_Messenger.hxx>
 #include <Message_Printer.hxx>
+#include <Message_ProgressIndicator.hxx>
+#include <Message_ProgressScope.hxx>
 #include <STEPControl_Reader.hxx>
 #include <STEPControl_Writer.hxx>
 #include <StlAPI_Writer.hxx>
@@ -22,6 +25,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -54,6 +58,26 @@ void QuietTranslators() {
     return true;
   }();
   (void)quiet;
+}
+
+// OpenCASCADE's progress indicator for a writer: it passes the share written and asks whether
+// the export was cancelled, on the writing thread.
+class WriterProgress final : public Message_ProgressIndicator {
+ public:
+  explicit WriterProgress(const ExportProgress& hooks) : hooks_(hooks) {}
+
+  Standard_Boolean UserBreak() override { return hooks_.cancelled && hooks_.cancelled(); }
+  void Show(const Message_ProgressScope& /*scope*/, const Standard_Boolean /*force*/) override {
+    if (hooks_.progress) hooks_.progress(GetPosition());
+  }
+
+ private:
+  const ExportProgress& hooks_;
+};
+
+// Where a writer takes no progress range, the export is cancelled between its stages.
+void EndIfCancelled(WriterProgress& progress) {
+  if (progress.UserBreak()) throw ExportCancelled("Export: cancelled");
 }
 
 // The shapes a format takes, in one compound; how many went in.
@@ -99,10 +123,18 @@ fs::path MakeTemporaryFile(const fs::path& target) {
   return fs::path(name.data());
 }
 
-void WriteStep(const TopoDS_Shape& shape, const std::string& product, const fs::path& file) {
+// Each writer gets the range of the whole export: the stages with a progress range share it,
+// in proportion to the time they take (measured on a gear of 400 teeth), and the export is
+// cancelled between them. The last stage of STEP and IGES, writing the text, takes no range.
+void WriteStep(const TopoDS_Shape& shape, const std::string& product, const fs::path& file,
+               const Message_ProgressRange& range, WriterProgress& progress) {
+  Message_ProgressScope scope(range, "STEP", 10);
   STEPControl_Writer writer;
   Interface_Static::SetCVal("write.step.product.name", product.c_str());
-  if (writer.Transfer(shape, STEPControl_AsIs) != IFSelect_RetDone) {
+  const IFSelect_ReturnStatus transferred =
+      writer.Transfer(shape, STEPControl_AsIs, Standard_True, scope.Next(8));
+  EndIfCancelled(progress);
+  if (transferred != IFSelect_RetDone) {
     ThrowCadError(kExport, "the STEP translator could not take the drawing");
   }
   if (writer.Write(file.c_str()) != IFSelect_RetDone) {
@@ -110,41 +142,55 @@ void WriteStep(const TopoDS_Shape& shape, const std::string& product, const fs::
   }
 }
 
-void WriteIges(const TopoDS_Shape& shape, const fs::path& file) {
+void WriteIges(const TopoDS_Shape& shape, const fs::path& file, const Message_ProgressRange& range,
+               WriterProgress& progress) {
+  Message_ProgressScope scope(range, "IGES", 10);
   IGESControl_Controller::Init();
   IGESControl_Writer writer("MM", 1);  // 1: solids as B-rep entities, not trimmed surfaces
-  if (!writer.AddShape(shape))
-    ThrowCadError(kExport, "the IGES translator could not take the drawing");
+  const bool added = writer.AddShape(shape, scope.Next(5));
+  EndIfCancelled(progress);
+  if (!added) ThrowCadError(kExport, "the IGES translator could not take the drawing");
   writer.ComputeModel();
+  EndIfCancelled(progress);
   if (!writer.Write(file.c_str())) ThrowCadError(kExport, "the IGES writer failed");
 }
 
-void WriteStl(const TopoDS_Shape& shape, const fs::path& file) {
-  BRepMesh_IncrementalMesh mesh(shape, kStlChordHeight, Standard_False, kStlAngle, Standard_False);
+void WriteStl(const TopoDS_Shape& shape, const fs::path& file, const Message_ProgressRange& range,
+              WriterProgress& progress) {
+  Message_ProgressScope scope(range, "STL", 10);
+  IMeshTools_Parameters parameters;
+  parameters.Deflection = kStlChordHeight;
+  parameters.Angle = kStlAngle;
+  BRepMesh_IncrementalMesh mesh(shape, parameters, scope.Next(9));
+  EndIfCancelled(progress);
   if (!mesh.IsDone()) ThrowCadError(kExport, "the solids could not be triangulated");
   StlAPI_Writer writer;
   writer.ASCIIMode() = Standard_False;
-  if (!writer.Write(shape, file.c_str())) ThrowCadError(kExport, "the STL writer failed");
+  const bool written = writer.Write(shape, file.c_str(), scope.Next(1));
+  EndIfCancelled(progress);
+  if (!written) ThrowCadError(kExport, "the STL writer failed");
 }
 
-void WriteBrep(const TopoDS_Shape& shape, const fs::path& file) {
-  if (!BRepTools::Write(shape, file.c_str(), Standard_False, Standard_False,
-                        TopTools_FormatVersion_CURRENT)) {
-    ThrowCadError(kExport, "the BREP writer failed");
-  }
+void WriteBrep(const TopoDS_Shape& shape, const fs::path& file, const Message_ProgressRange& range,
+               WriterProgress& progress) {
+  const bool written = BRepTools::Write(shape, file.c_str(), Standard_False, Standard_False,
+                                        TopTools_FormatVersion_CURRENT, range);
+  EndIfCancelled(progress);
+  if (!written) ThrowCadError(kExport, "the BREP writer failed");
 }
 
 void WriteFormat(ExportFormat format, const TopoDS_Shape& shape, const std::string& product,
-                 const fs::path& file) {
+                 const fs::path& file, WriterProgress& progress) {
+  const Message_ProgressRange range = progress.Start();
   switch (format) {
     case ExportFormat::Step:
-      return WriteStep(shape, product, file);
+      return WriteStep(shape, product, file, range, progress);
     case ExportFormat::Iges:
-      return WriteIges(shape, file);
+      return WriteIges(shape, file, range, progress);
     case ExportFormat::Stl:
-      return WriteStl(shape, file);
+      return WriteStl(shape, file, range, progress);
     case ExportFormat::Brep:
-      return WriteBrep(shape, file);
+      return WriteBrep(shape, file, range, progress);
   }
 }
 
@@ -160,22 +206,52 @@ ExportFormat ExportFormatFor(const fs::path& path) {
                              "\"; use .step, .stp, .iges, .igs, .stl or .brep");
 }
 
-void ExportDocument(const OcctDocument& document, const fs::path& path) {
-  const ExportFormat format = ExportFormatFor(path);
-  const std::shared_ptr<OcctDocumentState> state = document.LiveState(kExport);
-  if (path.filename().empty()) ThrowCadError(kExport, "no file name given");
-  EvaluateDocument(*state);  // the file holds the solids as asked for, deferred work applied
+struct PreparedExport::Contents {
+  ExportFormat format;
+  TopoDS_Shape shapes;  // copies of the drawing's, for the writer alone
+  std::string product;  // the drawing's name
+  fs::path path;
+};
 
-  TopoDS_Compound compound;
-  const bool solids_only = format == ExportFormat::Stl;
-  if (CollectShapes(*state, solids_only, compound) == 0) {
-    ThrowCadError(kExport, solids_only ? "the drawing " + state->name + " holds no solid"
-                                       : "the drawing " + state->name + " is empty");
-  }
+PreparedExport::PreparedExport(std::unique_ptr<Contents> contents)
+    : contents_(std::move(contents)) {}
+PreparedExport::PreparedExport(PreparedExport&&) noexcept = default;
+PreparedExport& PreparedExport::operator=(PreparedExport&&) noexcept = default;
+PreparedExport::~PreparedExport() = default;
+
+PreparedExport PrepareExport(const OcctDocument& document, const fs::path& path) {
+  return Guarded(kExport, [&] {
+    auto contents = std::make_unique<PreparedExport::Contents>();
+    contents->format = ExportFormatFor(path);
+    contents->path = path;
+    const std::shared_ptr<OcctDocumentState> state = document.LiveState(kExport);
+    contents->product = state->name;
+    if (path.filename().empty()) ThrowCadError(kExport, "no file name given");
+    EvaluateDocument(*state);  // the file holds the solids as asked for, deferred work applied
+    TopoDS_Compound compound;
+    const bool solids_only = contents->format == ExportFormat::Stl;
+    if (CollectShapes(*state, solids_only, compound) == 0) {
+      ThrowCadError(kExport, solids_only ? "the drawing " + state->name + " holds no solid"
+                                         : "the drawing " + state->name + " is empty");
+    }
+    contents->shapes = BRepBuilderAPI_Copy(compound, Standard_False, Standard_False).Shape();
+    return PreparedExport(std::move(contents));
+  });
+}
+
+void PreparedExport::Write(const ExportProgress& progress) const {
+  // The translators keep their settings in process-wide variables.
+  static std::mutex one_at_a_time;
+  const std::lock_guard<std::mutex> lock(one_at_a_time);
   QuietTranslators();
+  const fs::path& path = contents_->path;
   const fs::path temporary = MakeTemporaryFile(path);
   try {
-    Guarded(kExport, [&] { WriteFormat(format, compound, state->name, temporary); });
+    Guarded(kExport, [&] {
+      const opencascade::handle<WriterProgress> indicator = new WriterProgress(progress);
+      WriteFormat(contents_->format, contents_->shapes, contents_->product, temporary, *indicator);
+      EndIfCancelled(*indicator);
+    });
     std::error_code error;
     if (fs::file_size(temporary, error) == 0 || error) {
       ThrowCadError(kExport, "the writer left no data");
@@ -189,6 +265,10 @@ void ExportDocument(const OcctDocument& document, const fs::path& path) {
     fs::remove(temporary, ignored);
     throw;
   }
+}
+
+void ExportDocument(const OcctDocument& document, const fs::path& path) {
+  PrepareExport(document, path).Write();
 }
 
 void CheckExportPath(const fs::path& path) {

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
 
 #include "cad/occt/occt_document.h"
 
@@ -21,10 +24,48 @@ ExportFormat ExportFormatFor(const std::filesystem::path& path);
 inline constexpr double kStlChordHeight = 0.001;  // mm
 inline constexpr double kStlAngle = 0.1;          // rad
 
-// Writes the drawing's live entities: STEP, IGES and BREP take solids, regions and curves;
-// STL takes the solids only. The file is written under a temporary name in the target folder
-// and renamed at the end, so a failed export never leaves a partial file under the requested
-// name (an older file there stays as it was). CadError, saying why, when the folder is
+// Raised by an export that was cancelled; it left no file behind.
+class ExportCancelled : public CadError {
+ public:
+  using CadError::CadError;
+};
+
+// Who follows a long export: both are called often, on the thread that writes.
+struct ExportProgress {
+  std::function<void(double done)> progress;  // the share written so far, 0 to 1
+  std::function<bool()> cancelled;            // true ends the export as soon as it can end
+};
+
+// A drawing's export, prepared on the thread that drives the application and written on any
+// thread. Its entities are copied when it is prepared: the writers mesh and annotate the shapes
+// they write, and the 3D window meshes the drawing's own shapes as it draws them, so the two
+// must never share one. The geometry under them is shared; both only read it.
+class PreparedExport {
+ public:
+  PreparedExport(PreparedExport&&) noexcept;
+  PreparedExport& operator=(PreparedExport&&) noexcept;
+  ~PreparedExport();
+
+  // Writes the file under a temporary name in the target folder and renames it at the end, so
+  // an export that fails or is cancelled leaves no file under the requested name (an older file
+  // there stays as it was) and no temporary. ExportCancelled, or CadError saying why it failed.
+  // One export writes at a time.
+  void Write(const ExportProgress& progress = {}) const;
+
+ private:
+  friend PreparedExport PrepareExport(const OcctDocument& document,
+                                      const std::filesystem::path& path);
+  struct Contents;
+  explicit PreparedExport(std::unique_ptr<Contents> contents);
+  std::unique_ptr<Contents> contents_;
+};
+
+// The drawing's live entities, deferred work applied: STEP, IGES and BREP take solids, regions
+// and curves; STL takes the solids only. CadError, saying why, for a file type it does not
+// know, no file name, or nothing to write.
+PreparedExport PrepareExport(const OcctDocument& document, const std::filesystem::path& path);
+
+// Prepares and writes at once, on the calling thread. CadError, saying why, when the folder is
 // missing or not writable, there is nothing to write, or the writer fails.
 void ExportDocument(const OcctDocument& document, const std::filesystem::path& path);
 

@@ -49,6 +49,8 @@ class OcctObserver {
   virtual void OnShadeMode(int /*document*/, ShadeMode /*mode*/) {}
   // One line for the window's command-line log: echoed commands, their answers, warnings.
   virtual void OnCommandLine(int /*document*/, const std::string& /*line*/) {}
+  // The drawing was marked as lacking part of what was asked for: all it lacks so far.
+  virtual void OnShortfall(int /*document*/, const DrawingShortfalls& /*shortfalls*/) {}
 };
 
 }  // namespace kelvo::cad

@@ -94,4 +94,14 @@ void LogCommandLine(OcctDocumentState& document, std::string line) {
   });
 }
 
+void MarkShortfall(OcctDocumentState& document, Shortfall shortfall, std::string what) {
+  bool& marked = shortfall == Shortfall::Incomplete ? document.shortfalls.incomplete
+                                                    : document.shortfalls.unfinished;
+  marked = true;
+  Notify(document, [&](OcctObserver& observer) {
+    observer.OnShortfall(document.number, document.shortfalls);
+  });
+  LogCommandLine(document, std::move(what));
+}
+
 }  // namespace kelvo::cad

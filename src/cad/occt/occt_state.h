@@ -81,6 +81,7 @@ struct OcctDocumentState {
   ViewState view;
   std::shared_ptr<OcctViewport> active_viewport;  // made on the first read
   std::vector<std::string> command_log;
+  DrawingShortfalls shortfalls;
   LocationCache locations;
   EvaluationStats evaluation;
   std::weak_ptr<OcctApplicationState> application;
@@ -111,6 +112,8 @@ void CloseDocument(std::shared_ptr<OcctDocumentState> document);
 
 // Appends a line to the drawing's command-line log and shows it to the observer.
 void LogCommandLine(OcctDocumentState& document, std::string line);
+// Marks the drawing as lacking part of what was asked for and logs what, telling the observer.
+void MarkShortfall(OcctDocumentState& document, Shortfall shortfall, std::string what);
 
 // How the application a drawing belongs to evaluates Booleans, and its hooks (none when the
 // application is gone).

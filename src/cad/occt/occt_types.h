@@ -32,6 +32,14 @@ struct ViewState {
   ShadeMode shade_mode = ShadeMode::Wireframe;
 };
 
+// What a drawing lacks of what was asked for in it (CadDocument::MarkShortfall, or its own
+// evaluation when deferred work failed or was stopped).
+struct DrawingShortfalls {
+  bool incomplete = false;  // steps failed and were skipped: "（不完整）"
+  bool unfinished = false;  // a stop ended the work on it: "（未完成）"
+  bool Any() const { return incomplete || unfinished; }
+};
+
 struct BoundingBox {
   Point min;
   Point max;

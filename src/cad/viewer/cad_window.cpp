@@ -15,12 +15,14 @@
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <optional>
 #include <utility>
 
 #include "cad/occt/occt_application.h"
 #include "cad/occt/occt_export.h"
 #include "cad/occt/occt_observer.h"
 #include "cad/viewer/drawing_view.h"
+#include "cad/viewer/export_with_progress.h"
 
 namespace kelvo::cad {
 namespace {
@@ -88,6 +90,9 @@ class CadWindow::Follower final : public OcctObserver {
   void OnShadeMode(int document, ShadeMode mode) override { window_.SetShadeMode(document, mode); }
   void OnCommandLine(int document, const std::string& line) override {
     window_.AddLogLine(document, QString::fromStdString(line));
+  }
+  void OnShortfall(int document, const DrawingShortfalls& shortfalls) override {
+    window_.ShowShortfalls(document, shortfalls);
   }
 
  private:
@@ -200,8 +205,9 @@ bool CadWindow::IsUnsaved(int number) const {
 
 void CadWindow::CurrentChanged() {
   const Sheet* sheet = CurrentSheet();
-  setWindowTitle(sheet ? kWindowTitle + QStringLiteral(" - [") + sheet->name + QStringLiteral("]")
-                       : kWindowTitle);
+  setWindowTitle(sheet
+                     ? kWindowTitle + QStringLiteral(" - [") + TitleOf(*sheet) + QStringLiteral("]")
+                     : kWindowTitle);
   log_->setPlainText(sheet ? sheet->log.join(QLatin1Char('\n')) : QString());
   log_->moveCursor(QTextCursor::End);
   for (QAction* action : drawing_actions_)
@@ -239,18 +245,54 @@ bool CadWindow::ExportDrawing(int number, const std::filesystem::path& path) {
   Sheet* sheet = SheetOf(number);
   std::shared_ptr<OcctDocument> document = DocumentOf(number);
   if (!sheet || !document) return false;
+  if (!ExportDespiteShortfalls(*sheet)) return false;
+  const QString file = QFile::decodeName(path.c_str());
+  const QString name = sheet->name;
+  std::optional<PreparedExport> prepared;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   try {
-    ExportDocument(*document, path);
+    prepared.emplace(PrepareExport(*document, path));
   } catch (const CadError& error) {
     QApplication::restoreOverrideCursor();
     ShowError(QStringLiteral("导出失败：") + QString::fromStdString(error.what()));
     return false;
   }
   QApplication::restoreOverrideCursor();
-  sheet->unsaved = false;
-  AppendLog(sheet, QStringLiteral("已导出 ") + QFile::decodeName(path.c_str()));
+  // The window keeps painting while the file is written; nothing may close it meanwhile.
+  exporting_ = true;
+  const ExportEnd end = WriteWithProgress(this, *prepared, name);
+  exporting_ = false;
+  switch (end.kind) {
+    case ExportEnd::Cancelled:
+      if ((sheet = SheetOf(number))) AppendLog(sheet, QStringLiteral("已取消导出 ") + file);
+      return false;
+    case ExportEnd::Failed:
+      ShowError(QStringLiteral("导出失败：") + QString::fromStdString(end.error));
+      return false;
+    case ExportEnd::Written:
+      break;
+  }
+  if ((sheet = SheetOf(number))) {
+    sheet->unsaved = false;
+    AppendLog(sheet, QStringLiteral("已导出 ") + file);
+  }
   return true;
+}
+
+bool CadWindow::ExportDespiteShortfalls(const Sheet& sheet) {
+  if (!sheet.shortfalls.Any()) return true;
+  QStringList lacks;
+  if (sheet.shortfalls.incomplete) lacks << QStringLiteral("不完整：有步骤失败，已被跳过");
+  if (sheet.shortfalls.unfinished) lacks << QStringLiteral("未完成：生成被中途停止");
+  const QString text = QStringLiteral(
+                           "图形 %1 %2，其中的模型不是所要求的样子（详见命令行记录）。\n"
+                           "仍要导出吗？")
+                           .arg(sheet.name, lacks.join(QStringLiteral("；")));
+  enum : std::size_t { kExport, kCancel };
+  return Ask(this, text,
+             {{QStringLiteral("仍然导出"), QMessageBox::AcceptRole},
+              {QStringLiteral("取消"), QMessageBox::RejectRole}},
+             kCancel) == kExport;
 }
 
 bool CadWindow::ExportCurrentDrawing() {
@@ -275,7 +317,7 @@ bool CadWindow::ExportWithDialog(int number) {
 
 bool CadWindow::CloseDrawing(int number) {
   const Sheet* sheet = SheetOf(number);
-  if (!sheet) return false;
+  if (!sheet || exporting_) return false;
   if (sheet->unsaved) {
     const QString text =
         QStringLiteral("图形 %1 尚未导出，关闭后其中的模型将丢失。\n是否先导出？").arg(sheet->name);
@@ -299,6 +341,10 @@ bool CadWindow::CloseDrawing(int number) {
 }
 
 void CadWindow::closeEvent(QCloseEvent* event) {
+  if (exporting_) {
+    event->ignore();
+    return;
+  }
   QStringList unsaved;
   for (const Sheet& sheet : sheets_) {
     if (sheet.unsaved) unsaved.append(sheet.name);
@@ -393,6 +439,21 @@ void CadWindow::SetShadeMode(int number, ShadeMode mode) {
 
 void CadWindow::AddLogLine(int number, const QString& line) {
   if (Sheet* sheet = SheetOf(number)) AppendLog(sheet, line);
+}
+
+QString CadWindow::TitleOf(const Sheet& sheet) {
+  QString title = sheet.name;
+  if (sheet.shortfalls.incomplete) title += QStringLiteral("（不完整）");
+  if (sheet.shortfalls.unfinished) title += QStringLiteral("（未完成）");
+  return title;
+}
+
+void CadWindow::ShowShortfalls(int number, const DrawingShortfalls& shortfalls) {
+  Sheet* sheet = SheetOf(number);
+  if (!sheet) return;
+  sheet->shortfalls = shortfalls;
+  tabs_->setTabText(static_cast<int>(sheet - sheets_.data()), TitleOf(*sheet));
+  if (sheet == CurrentSheet()) CurrentChanged();
 }
 
 }  // namespace kelvo::cad

@@ -50,8 +50,10 @@ class CadWindow final : public QMainWindow {
   bool IsUnsaved(int number) const;
 
   // Writes the drawing to path, the format chosen by the extension (.step/.stp, .iges/.igs,
-  // .stl, .brep). On success the drawing counts as saved; on failure the user is told why and
-  // false is returned.
+  // .stl, .brep), on a thread of its own while the windows keep painting and a progress box
+  // offers to cancel (export_with_progress.h). A drawing that lacks part of its model is
+  // written only if the user says so again. On success the drawing counts as saved; on failure
+  // the user is told why and false is returned; cancelled, false and no file.
   bool ExportDrawing(int number, const std::filesystem::path& path);
   // Asks for a file name and exports the current drawing; false if cancelled or failed.
   bool ExportCurrentDrawing();
@@ -69,6 +71,7 @@ class CadWindow final : public QMainWindow {
     QWidget* page = nullptr;      // the tab's widget: the view, or a note when it cannot draw
     DrawingView* view = nullptr;  // null when the view could not be made
     bool unsaved = false;
+    DrawingShortfalls shortfalls;  // what the drawing lacks of what was asked for in it
     QStringList log;
   };
 
@@ -94,6 +97,11 @@ class CadWindow final : public QMainWindow {
   void ZoomExtents(int number);
   void SetShadeMode(int number, ShadeMode mode);
   void AddLogLine(int number, const QString& line);
+  void ShowShortfalls(int number, const DrawingShortfalls& shortfalls);
+  // The name, and what the drawing lacks: "Drawing2（不完整）".
+  static QString TitleOf(const Sheet& sheet);
+  // Whether the user still wants a drawing that lacks part of what was asked for exported.
+  bool ExportDespiteShortfalls(const Sheet& sheet);
 
   OcctCadApplication& application_;
   std::function<void()> on_closed_;
@@ -104,6 +112,7 @@ class CadWindow final : public QMainWindow {
   QLineEdit* command_line_ = nullptr;
   QString export_folder_;
   QList<QAction*> drawing_actions_;  // enabled only while a drawing is open
+  bool exporting_ = false;           // the window, and its drawings, stay open meanwhile
 };
 
 }  // namespace kelvo::cad
