@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "app/calculate_steps.h"
+#include "app/commands/calculate_steps.h"
 #include "cad/occt/occt_queries.h"
 #include "cli/gear_build.h"
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/calculate_command.h"
+#include "app/commands/calculate_command.h"
 #include "geometry/gear_pair_data.h"
 #include "geometry/gear_pair_fields.h"
 #include "geometry/solve_gear_pair.h"

@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <array>
 
-#include "app/main_window_seam.h"
+#include "app/commands/main_window_seam.h"
 
 class QCheckBox;
 class QComboBox;

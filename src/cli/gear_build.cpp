@@ -3,9 +3,9 @@
 #include <chrono>
 
 #include "cad/cad_session.h"
-#include "cad/generate/build_gear_drawing.h"
 #include "hobbing/checked_arithmetic.h"
 #include "hobbing/hob_plan.h"
+#include "modelling/build_gear_drawing.h"
 
 namespace kelvo::cli {
 namespace {

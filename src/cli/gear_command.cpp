@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text_rules.h"
+#include "app/commands/text_rules.h"
 #include "cad/occt/occt_export.h"
 #include "cad/occt/occt_queries.h"
 #include "cli/build_memory.h"

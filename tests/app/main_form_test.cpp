@@ -25,7 +25,7 @@
 #include <tuple>
 #include <vector>
 
-#include "app/calculate_steps.h"
+#include "app/commands/calculate_steps.h"
 #include "app/help_window.h"
 #include "app/window_fonts.h"
 

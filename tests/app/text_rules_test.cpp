@@ -1,4 +1,4 @@
-#include "app/text_rules.h"
+#include "app/commands/text_rules.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <tuple>
 #include <utility>
 
-#include "app/calculate_steps.h"
+#include "app/commands/calculate_steps.h"
 
 namespace kelvo {
 namespace {

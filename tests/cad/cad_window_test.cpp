@@ -30,11 +30,11 @@
 #include <filesystem>
 #include <optional>
 
+#include "app/commands/generate_command.h"
 #include "app/main_form.h"
 #include "cad/cad_session.h"
 #include "cad/connection/cad_registry.h"
 #include "cad/connection/connect_cad.h"
-#include "cad/generate/generate_command.h"
 #include "cad/occt/occt_deferred_faults.h"
 #include "cad/occt/occt_gear_measurement.h"
 #include "cad/viewer/drawing_view.h"

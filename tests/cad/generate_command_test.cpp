@@ -1,6 +1,6 @@
 // The generate command against a recording CAD application and a window without widgets, which
 // can fail where a real one cannot; then its first step, reaching the CAD application.
-#include "cad/generate/generate_command.h"
+#include "app/commands/generate_command.h"
 
 #include <gtest/gtest.h>
 

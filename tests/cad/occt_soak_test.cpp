@@ -15,12 +15,12 @@
 #include <string>
 
 #include "cad/cad_session.h"
-#include "cad/generate/build_gear_drawing.h"
 #include "cad/occt/occt_application.h"
 #include "cad/occt/occt_document.h"
 #include "cad/occt/occt_queries.h"
 #include "cad/occt/occt_state.h"
 #include "geometry/solve_gear_pair.h"
+#include "modelling/build_gear_drawing.h"
 
 namespace kelvo {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "app/main_window_seam.h"
+#include "app/commands/main_window_seam.h"
 
 namespace kelvo {
 

@@ -1,14 +1,14 @@
-#include "cad/generate/build_gear_drawing.h"
+#include "modelling/build_gear_drawing.h"
 
 #include <optional>
 #include <string>
 #include <utility>
 
 #include "cad/cad_session.h"
-#include "cad/generate/shortfall_texts.h"
 #include "geometry/gear_pair_data.h"
 #include "hobbing/checked_arithmetic.h"
 #include "hobbing/hob_gear.h"
+#include "modelling/shortfall_texts.h"
 
 namespace kelvo {
 namespace {

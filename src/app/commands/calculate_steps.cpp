@@ -1,8 +1,8 @@
-#include "app/calculate_steps.h"
+#include "app/commands/calculate_steps.h"
 
 #include <cmath>
 
-#include "app/text_rules.h"
+#include "app/commands/text_rules.h"
 #include "geometry/gear_constants.h"
 #include "geometry/solve_gear_pair.h"
 

@@ -1,4 +1,4 @@
-#include "cad/generate/shortfall_texts.h"
+#include "modelling/shortfall_texts.h"
 
 #include <array>
 #include <string_view>

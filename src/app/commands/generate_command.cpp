@@ -1,15 +1,15 @@
-#include "cad/generate/generate_command.h"
+#include "app/commands/generate_command.h"
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
 
-#include "app/calculate_command.h"
-#include "app/text_rules.h"
+#include "app/commands/calculate_command.h"
+#include "app/commands/text_rules.h"
 #include "cad/cad_session.h"
 #include "cad/connection/connect_cad.h"
-#include "cad/generate/build_gear_drawing.h"
+#include "modelling/build_gear_drawing.h"
 
 namespace kelvo {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/text_rules.h"
+#include "app/commands/text_rules.h"
 
 #include <locale.h>
 

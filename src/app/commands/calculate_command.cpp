@@ -1,4 +1,4 @@
-#include "app/calculate_command.h"
+#include "app/commands/calculate_command.h"
 
 #include <optional>
 #include <string>

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/calculate_steps.h"
+#include "app/commands/calculate_steps.h"
 
 namespace kelvo {
 

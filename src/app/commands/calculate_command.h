@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/main_window_seam.h"
+#include "app/commands/main_window_seam.h"
 
 namespace kelvo {
 
