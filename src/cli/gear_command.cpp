@@ -12,13 +12,13 @@
 #include "cad/occt/occt_export.h"
 #include "cad/occt/occt_queries.h"
 #include "cli/build_memory.h"
-#include "cli/gear_build.h"
 #include "cli/gear_summary.h"
 #include "cli/interrupt.h"
 #include "cli/pair_options.h"
 #include "cli/progress_line.h"
 #include "hobbing/hob_gear.h"
 #include "hobbing/hob_plan.h"
+#include "modelling/headless/headless_gears.h"
 
 namespace kelvo::cli {
 namespace {

@@ -20,12 +20,12 @@
 #include "cad/occt/occt_gear_measurement.h"
 #include "cad/occt/occt_observer.h"
 #include "cad/occt/occt_queries.h"
-#include "cli/gear_build.h"
 #include "geometry/gear_constants.h"
 #include "geometry/gear_theory.h"
 #include "geometry/solve_gear_pair.h"
 #include "hobbing/hob_plan.h"
 #include "hobbing/rack_cutter.h"
+#include "modelling/headless/headless_gears.h"
 #include "occt_test_support.h"
 
 namespace kelvo {
@@ -49,7 +49,7 @@ const Inputs kDefaultPair{60, 2, 20, 40, 20, 0, 0};
 
 // The gears built, each inspected against its theory.
 struct Hobbed {
-  cli::GearsBuild build;
+  GearsBuild build;
   std::vector<cad::GearInspection> gear;
   std::vector<GearTheory> theory;
 };
@@ -57,8 +57,8 @@ struct Hobbed {
 Hobbed Hob(Inputs inputs, std::vector<std::int16_t> gears, double fineness,
            BooleanEvaluation evaluation = BooleanEvaluation::Fast) {
   const GearPairData pair = Solve(inputs);
-  Hobbed hobbed{cli::BuildGears({pair, gears, fineness, evaluation, {}, {}}), {}, {}};
-  for (const cli::GearBuild& built : hobbed.build.gears) {
+  Hobbed hobbed{BuildGears({pair, gears, fineness, evaluation, {}, {}}), {}, {}};
+  for (const GearBuild& built : hobbed.build.gears) {
     const std::int16_t z = built.gearNo == 1 ? pair.z1 : pair.z2;
     const GearTheory theory = TheoryOf(pair, built.gearNo, RollAngle(z, built.stepsPerPitch));
     hobbed.gear.push_back(cad::InspectGear(

@@ -10,7 +10,7 @@
 #include "hobbing/hob_progress.h"
 #include "hobbing/skip_on_failure.h"
 
-namespace kelvo::cli {
+namespace kelvo {
 
 // Gears built as the window's generate command builds them (BuildGearDrawing), without a
 // window: one new drawing per gear in one headless CAD application, holding the hobbed gear and
@@ -46,4 +46,4 @@ struct GearBuildRequest {
 // passes through when the hooks ask for a stop.
 GearsBuild BuildGears(const GearBuildRequest& request);
 
-}  // namespace kelvo::cli
+}  // namespace kelvo

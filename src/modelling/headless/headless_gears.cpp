@@ -1,4 +1,4 @@
-#include "cli/gear_build.h"
+#include "modelling/headless/headless_gears.h"
 
 #include <chrono>
 
@@ -7,7 +7,7 @@
 #include "hobbing/hob_plan.h"
 #include "modelling/build_gear_drawing.h"
 
-namespace kelvo::cli {
+namespace kelvo {
 namespace {
 
 // Positions per pitch as HobGear works them out: a fineness it cannot use counts as 0, raised
@@ -57,4 +57,4 @@ GearsBuild BuildGears(const GearBuildRequest& request) {
   return build;
 }
 
-}  // namespace kelvo::cli
+}  // namespace kelvo
