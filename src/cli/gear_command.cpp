@@ -35,7 +35,7 @@ std::vector<std::string> Shortcomings(const GearBuild& build, std::int16_t z,
   constexpr std::size_t kListed = 5;
   std::vector<std::string> lines;
   for (std::size_t i = 0; i < failed.size() && i < kListed; ++i)
-    lines.push_back(failed[i].statement + " failed: " + failed[i].reason);
+    lines.push_back(failed[i].Statement() + " failed: " + failed[i].reason);
   if (failed.size() > kListed) {
     lines.push_back("and " + std::to_string(failed.size() - kListed) + " more steps failed");
   }

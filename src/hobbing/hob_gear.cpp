@@ -30,12 +30,12 @@ void Report(const HobProgress& progress, const HobProgressReport& report) {
 // Boolean leaves both solids as they were; the tool is no part of the gear, so it is deleted
 // rather than left in the designer's drawing.
 void ApplyToBlank(SkipOnFailure& skip, cad::BooleanOperation operation, const cad::EntityRef& tool,
-                  std::string_view what, std::int64_t number) {
-  const bool applied = skip.Run(what, number, [&] {
+                  GearStep step, GearStep discard, std::int64_t number) {
+  const bool applied = skip.Run(step, number, [&] {
     Deref(blankSolid, "blank solid").Boolean(operation, Deref(tool, "tool solid"));
   });
   if (!applied && tool) {
-    skip.Run("discard the tool of " + std::string(what), number, [&] { tool->Delete(); });
+    skip.Run(discard, number, [&] { tool->Delete(); });
   }
 }
 
@@ -88,18 +88,19 @@ void Cut(double fineness, std::int16_t gearNo, const HobProgress& progress, CutS
   const std::int16_t z = gearNo == 1 ? gearPair.z1 : gearPair.z2;
 
   double stepsPerPitch = 0;
-  skip.Run("positions per pitch", [&] { stepsPerPitch = RoundedStepsPerPitch(fineness, z); });
+  skip.Run(GearStep::PositionsPerPitch, [&] { stepsPerPitch = RoundedStepsPerPitch(fineness, z); });
   stepsPerPitch = CappedStepsPerPitch(stepsPerPitch, gearNo);
 
-  skip.Run("make the rack cutter",
+  skip.Run(GearStep::MakeRackCutter,
            [&] { MakeRackCutter(gearPair.m, Finite(2 * gearPair.b), gearNo); });
 
   double rollStep = 0;
   double rollAngle = 0;
   std::int32_t positionCount = 0;
-  skip.Run("roll step", [&] { rollStep = RollStep(gearPair.m, stepsPerPitch, gearPair.beta); });
-  skip.Run("roll angle", [&] { rollAngle = RollAngle(z, stepsPerPitch); });
-  skip.Run("position count", [&] { positionCount = PositionCount(halfTravel, rollStep); });
+  skip.Run(GearStep::RollStep,
+           [&] { rollStep = RollStep(gearPair.m, stepsPerPitch, gearPair.beta); });
+  skip.Run(GearStep::RollAngle, [&] { rollAngle = RollAngle(z, stepsPerPitch); });
+  skip.Run(GearStep::PositionCount, [&] { positionCount = PositionCount(halfTravel, rollStep); });
 
   report.positionCount = positionCount;
   report.intersectionCount = std::max(z - 1, 0);
@@ -108,16 +109,16 @@ void Cut(double fineness, std::int16_t gearNo, const HobProgress& progress, CutS
   // The rolling cut: each position advances the cutter one step and turns the blank by the
   // matching angle, so the reference circle rolls without sliding on the cutter's rolling line.
   for (std::int64_t i = 1; i <= positionCount; ++i) {
-    skip.Run("advance the cutter at position", i, [&] {
+    skip.Run(GearStep::AdvanceCutter, i, [&] {
       Deref(cutterSolid, "cutter solid").Move(kOrigin, {rollStep, 0, 0});
     });
     cad::EntityRef cut;
-    skip.Run("copy the cutter at position", i,
-             [&] { cut = Deref(cutterSolid, "cutter solid").Copy(); });
+    skip.Run(GearStep::CopyCutter, i, [&] { cut = Deref(cutterSolid, "cutter solid").Copy(); });
     construction.Using(cut);
-    skip.Run("turn the blank at position", i,
+    skip.Run(GearStep::TurnBlank, i,
              [&] { Deref(blankSolid, "blank solid").Rotate3D(kOrigin, kBelowOrigin, rollAngle); });
-    ApplyToBlank(skip, cad::BooleanOperation::Subtraction, cut, "cut at position", i);
+    ApplyToBlank(skip, cad::BooleanOperation::Subtraction, cut, GearStep::CutAtPosition,
+                 GearStep::DiscardCutterCopy, i);
     construction.UsedUp(1);
     report.positionsDone = static_cast<std::int32_t>(i);
     Report(progress, report);
@@ -126,7 +127,7 @@ void Cut(double fineness, std::int16_t gearNo, const HobProgress& progress, CutS
   // The replication: the blank now has one space. Each copy turned by whole pitches lacks the
   // material of the space at its own angle, so intersecting with it adds that space.
   std::vector<cad::EntityRef> turned;
-  skip.Run("array the blank", [&] {
+  skip.Run(GearStep::ArrayBlank, [&] {
     turned = Deref(blankSolid, "blank solid").ArrayPolar(z, PolarFillAngle(z), kOrigin);
   });
   construction.Waiting(turned);
@@ -134,14 +135,14 @@ void Cut(double fineness, std::int16_t gearNo, const HobProgress& progress, CutS
   Report(progress, report);
   for (std::size_t k = 0; k < turned.size(); ++k) {
     const auto number = static_cast<std::int64_t>(k + 1);
-    ApplyToBlank(skip, cad::BooleanOperation::Intersection, turned[k], "intersect with copy",
-                 number);
+    ApplyToBlank(skip, cad::BooleanOperation::Intersection, turned[k], GearStep::IntersectWithCopy,
+                 GearStep::DiscardBlankCopy, number);
     construction.UsedUp(k + 1);
     report.intersectionsDone = static_cast<int>(number);
     Report(progress, report);
   }
 
-  skip.Run("delete the cutter", [&] { Deref(cutterSolid, "cutter solid").Delete(); });
+  skip.Run(GearStep::DeleteCutter, [&] { Deref(cutterSolid, "cutter solid").Delete(); });
 }
 
 }  // namespace
@@ -164,7 +165,7 @@ std::vector<SkippedStatement> HobGear(double fineness, std::int16_t gearNo,
 }
 
 bool CostsTheGearNothing(const SkippedStatement& skipped, std::int16_t z) {
-  return z <= 1 && skipped.step == "array the blank";
+  return z <= 1 && skipped.step == GearStep::ArrayBlank;
 }
 
 }  // namespace kelvo

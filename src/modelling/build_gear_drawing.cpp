@@ -44,7 +44,8 @@ void Mark(const std::shared_ptr<cad::CadDocument>& drawing, cad::Shortfall short
 void MarkSkipped(const std::shared_ptr<cad::CadDocument>& drawing,
                  const std::vector<SkippedStatement>& skipped, std::int16_t z) {
   for (const SkippedStatement& statement : skipped) {
-    if (statement.step == "hide the CAD application" || CostsTheGearNothing(statement, z)) continue;
+    if (statement.step == GearStep::HideCadApplication || CostsTheGearNothing(statement, z))
+      continue;
     Mark(drawing, cad::Shortfall::Incomplete, SkippedStepText(statement));
   }
 }
@@ -62,7 +63,7 @@ std::vector<SkippedStatement> Hob(SkipOnFailure& skip, std::optional<double> fin
                                   std::optional<GearCutStopped>& too_late) {
   std::vector<SkippedStatement> cut;
   try {
-    skip.Run("hob the gear", [&] {
+    skip.Run(GearStep::HobTheGear, [&] {
       Deref(blankSolid, "blank solid");
       cut = HobGear(FinenessOf(fineness), gearNo, progress);
     });
@@ -96,13 +97,15 @@ GearDrawing BuildGearDrawing(std::int16_t gearNo, std::optional<double> fineness
   // A reference left on the previous gear's drawing or solid would send every later step of
   // this gear (the cut above all) into that earlier drawing; an empty one only fails them.
   cadDoc.reset();
-  skip.Run("new drawing", [&] { cadDoc = Deref(cadApp, "CAD application").Documents().Add(); });
+  skip.Run(GearStep::NewDrawing,
+           [&] { cadDoc = Deref(cadApp, "CAD application").Documents().Add(); });
   result.drawing = cadDoc;
   // Adding a drawing may bring the CAD application to the front; the cut runs unseen.
-  skip.Run("hide the CAD application", [&] { Deref(cadApp, "CAD application").SetVisible(false); });
+  skip.Run(GearStep::HideCadApplication,
+           [&] { Deref(cadApp, "CAD application").SetVisible(false); });
 
   blankSolid.reset();
-  skip.Run("make the blank", [&] {
+  skip.Run(GearStep::MakeBlank, [&] {
     blankSolid = ModelSpaceOf(cadDoc)->AddCylinder(kOrigin, tip_radius, gearPair.b);
   });
   result.gear = blankSolid;
@@ -112,24 +115,25 @@ GearDrawing BuildGearDrawing(std::int16_t gearNo, std::optional<double> fineness
       Hob(skip, fineness, gearNo, progress, result.drawing, too_late);
 
   std::shared_ptr<cad::CadCircle> circle;
-  finish.Run("add the reference circle",
+  finish.Run(GearStep::AddReferenceCircle,
              [&] { circle = ModelSpaceOf(cadDoc)->AddCircle(kOrigin, reference_radius); });
-  finish.Run("colour the reference circle red",
+  finish.Run(GearStep::ColourReferenceCircle,
              [&] { Deref(circle, "reference circle").SetColor(kRed); });
 
   // The active viewport collects the new direction and centre; only assigning it back to the
   // drawing makes the drawing show them.
-  finish.Run("look from (1, 1, 1)", [&] {
+  finish.Run(GearStep::LookFromOneOneOne, [&] {
     Deref(Deref(cadDoc, "drawing").ActiveViewport(), "view").SetDirection(kViewDirection);
   });
-  finish.Run("centre the view on the origin",
+  finish.Run(GearStep::CentreView,
              [&] { Deref(Deref(cadDoc, "drawing").ActiveViewport(), "view").SetCenter(kOrigin); });
-  finish.Run("apply the view", [&] {
+  finish.Run(GearStep::ApplyView, [&] {
     cad::CadDocument& drawing = Deref(cadDoc, "drawing");
     drawing.SetActiveViewport(drawing.ActiveViewport());
   });
-  finish.Run("zoom to extents", [&] { Deref(cadDoc, "drawing").SendCommand("ZOOM E "); });
-  if (shade) finish.Run("shade", [&] { Deref(cadDoc, "drawing").SendCommand("SHADEMODE G "); });
+  finish.Run(GearStep::ZoomExtents, [&] { Deref(cadDoc, "drawing").SendCommand("ZOOM E "); });
+  if (shade)
+    finish.Run(GearStep::Shade, [&] { Deref(cadDoc, "drawing").SendCommand("SHADEMODE G "); });
 
   result.skipped = skip.skipped();
   result.skipped.insert(result.skipped.end(), cut.begin(), cut.end());

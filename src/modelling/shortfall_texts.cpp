@@ -1,60 +1,75 @@
 #include "modelling/shortfall_texts.h"
 
-#include <array>
 #include <string_view>
 
 namespace kelvo {
 namespace {
 
-struct StepText {
-  std::string_view step;     // as SkipOnFailure names it
-  std::string_view chinese;  // with "{}" where its number goes, if it has one
-};
-
-// Every statement of the gear's build and of HobGear that can be skipped and change the drawing
-// (hiding the CAD application changes nothing in it).
-constexpr std::array<StepText, 24> kStepTexts = {{
-    {"new drawing", "未能新建图形"},
-    {"make the blank", "未能生成毛坯"},
-    {"hob the gear", "未进行滚切，图形中只有毛坯"},
-    {"positions per pitch", "无法算出每个齿距的切削位置数，按每个齿距 1 个位置切削"},
-    {"make the rack cutter", "未能生成齿条刀具，未进行滚切"},
-    {"roll step", "无法算出刀具每步的移动量"},
-    {"roll angle", "无法算出毛坯每步的转角"},
-    {"position count", "无法算出切削位置数"},
-    {"advance the cutter at position", "第 {} 个切削位置的刀具移动失败，已跳过"},
-    {"copy the cutter at position", "第 {} 个切削位置的刀具复制失败，已跳过"},
-    {"turn the blank at position", "第 {} 个切削位置的毛坯转动失败，已跳过"},
-    {"cut at position", "第 {} 个切削位置的布尔运算失败，已跳过"},
-    {"discard the tool of cut at position", "第 {} 个切削位置的刀具副本未能删除，仍留在图形中"},
-    {"array the blank", "毛坯的环形阵列失败，其余齿槽未复制"},
-    {"intersect with copy", "第 {} 个齿槽复制的布尔运算失败，已跳过"},
-    {"discard the tool of intersect with copy",
-     "第 {} 个齿槽复制用的毛坯副本未能删除，仍留在图形中"},
-    {"delete the cutter", "齿条刀具未能删除，仍留在图形中"},
-    {"add the reference circle", "未能添加分度圆"},
-    {"colour the reference circle red", "未能把分度圆设为红色"},
-    {"look from (1, 1, 1)", "未能把视图方向设为 (1, 1, 1)"},
-    {"centre the view on the origin", "未能把视图中心设在原点"},
-    {"apply the view", "未能应用视图"},
-    {"zoom to extents", "未能缩放到范围"},
-    {"shade", "未能着色显示"},
-}};
-
-std::string WithNumber(std::string_view text, std::int64_t number) {
-  std::string filled(text);
-  const std::size_t at = filled.find("{}");
-  if (at != std::string::npos) filled.replace(at, 2, std::to_string(number));
-  return filled;
+// In the designer's words, with "{}" where the position or copy number goes. Hiding the CAD
+// application changes nothing in the drawing and is never marked.
+std::string_view Chinese(GearStep step) {
+  switch (step) {
+    case GearStep::NewDrawing:
+      return "未能新建图形";
+    case GearStep::HideCadApplication:
+      return "未能隐藏 CAD 程序";
+    case GearStep::MakeBlank:
+      return "未能生成毛坯";
+    case GearStep::HobTheGear:
+      return "未进行滚切，图形中只有毛坯";
+    case GearStep::PositionsPerPitch:
+      return "无法算出每个齿距的切削位置数，按每个齿距 1 个位置切削";
+    case GearStep::MakeRackCutter:
+      return "未能生成齿条刀具，未进行滚切";
+    case GearStep::RollStep:
+      return "无法算出刀具每步的移动量";
+    case GearStep::RollAngle:
+      return "无法算出毛坯每步的转角";
+    case GearStep::PositionCount:
+      return "无法算出切削位置数";
+    case GearStep::AdvanceCutter:
+      return "第 {} 个切削位置的刀具移动失败，已跳过";
+    case GearStep::CopyCutter:
+      return "第 {} 个切削位置的刀具复制失败，已跳过";
+    case GearStep::TurnBlank:
+      return "第 {} 个切削位置的毛坯转动失败，已跳过";
+    case GearStep::CutAtPosition:
+      return "第 {} 个切削位置的布尔运算失败，已跳过";
+    case GearStep::DiscardCutterCopy:
+      return "第 {} 个切削位置的刀具副本未能删除，仍留在图形中";
+    case GearStep::ArrayBlank:
+      return "毛坯的环形阵列失败，其余齿槽未复制";
+    case GearStep::IntersectWithCopy:
+      return "第 {} 个齿槽复制的布尔运算失败，已跳过";
+    case GearStep::DiscardBlankCopy:
+      return "第 {} 个齿槽复制用的毛坯副本未能删除，仍留在图形中";
+    case GearStep::DeleteCutter:
+      return "齿条刀具未能删除，仍留在图形中";
+    case GearStep::AddReferenceCircle:
+      return "未能添加分度圆";
+    case GearStep::ColourReferenceCircle:
+      return "未能把分度圆设为红色";
+    case GearStep::LookFromOneOneOne:
+      return "未能把视图方向设为 (1, 1, 1)";
+    case GearStep::CentreView:
+      return "未能把视图中心设在原点";
+    case GearStep::ApplyView:
+      return "未能应用视图";
+    case GearStep::ZoomExtents:
+      return "未能缩放到范围";
+    case GearStep::Shade:
+      return "未能着色显示";
+  }
+  return "有一个步骤失败，已跳过";  // not reached: the switch names every step
 }
 
 }  // namespace
 
 std::string SkippedStepText(const SkippedStatement& skipped) {
-  for (const StepText& text : kStepTexts) {
-    if (text.step == skipped.step) return WithNumber(text.chinese, skipped.number);
-  }
-  return "有一个步骤失败，已跳过";
+  std::string text(Chinese(skipped.step));
+  const std::size_t at = text.find("{}");
+  if (at != std::string::npos) text.replace(at, 2, std::to_string(skipped.number));
+  return text;
 }
 
 std::string StoppedBuildText(const HobProgressReport& reached) {

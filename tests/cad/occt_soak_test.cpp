@@ -89,7 +89,7 @@ TEST(Soak, TwentyDefaultSmallGearsKeepMemoryFlatAndEachClosedDrawingLetsGoOfItsS
     {
       GearDrawing made = BuildGearDrawing(1, 4.0, /*shade=*/true);
       ASSERT_TRUE(made.drawing && made.gear);
-      ASSERT_TRUE(made.skipped.empty()) << made.skipped.front().statement;
+      ASSERT_TRUE(made.skipped.empty()) << made.skipped.front().Statement();
       const auto drawing = std::dynamic_pointer_cast<cad::OcctDocument>(made.drawing);
       application->Evaluate();
       // Every build cuts the same gear: nothing of an earlier drawing leaks into a later one.

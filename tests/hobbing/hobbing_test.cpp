@@ -296,8 +296,9 @@ TEST(HobPlan, CountsAndStepsTakeTheFloorAndFailOnInvalidArithmetic) {
 // other error must reach the caller instead.
 TEST(SkipOnFailure, LetsEveryOtherErrorThrough) {
   SkipOnFailure skip;
-  EXPECT_THROW(skip.Run("cut", [] { throw std::bad_alloc(); }), std::bad_alloc);
-  EXPECT_THROW(skip.Run("cut", [] { throw std::runtime_error("?"); }), std::runtime_error);
+  EXPECT_THROW(skip.Run(GearStep::CutAtPosition, [] { throw std::bad_alloc(); }), std::bad_alloc);
+  EXPECT_THROW(skip.Run(GearStep::CutAtPosition, [] { throw std::runtime_error("?"); }),
+               std::runtime_error);
   EXPECT_TRUE(skip.skipped().empty());
 }
 

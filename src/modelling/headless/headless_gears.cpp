@@ -47,7 +47,7 @@ GearsBuild BuildGears(const GearBuildRequest& request) {
     gear.skipped = std::move(drawing.skipped);
     if (!gear.drawing || !gear.gear) {
       const SkippedStatement& first = gear.skipped.front();
-      throw cad::CadError("could not " + first.statement + ": " + first.reason);
+      throw cad::CadError("could not " + first.Statement() + ": " + first.reason);
     }
   }
   build.application->Evaluate();
