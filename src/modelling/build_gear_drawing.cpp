@@ -65,7 +65,7 @@ std::vector<SkippedStatement> Hob(SkipOnFailure& skip, std::optional<double> fin
   try {
     skip.Run(GearStep::HobTheGear, [&] {
       Deref(blankSolid, "blank solid");
-      cut = HobGear(FinenessOf(fineness), gearNo, progress);
+      cut = HobGear({gearPair, gearNo, cadDoc, blankSolid}, FinenessOf(fineness), progress);
     });
   } catch (const GearCutStopped& stop) {
     if (stop.reached.Finished()) {

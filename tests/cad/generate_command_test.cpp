@@ -17,7 +17,6 @@
 #include "cad/connection/connect_cad.h"
 #include "cad/occt/occt_application.h"
 #include "cad/viewer/windowed_cad_application.h"
-#include "hobbing/rack_cutter.h"
 #include "hobbing/recording_cad.h"
 
 namespace kelvo {
@@ -196,7 +195,7 @@ TEST(GenerateCommandTest, RunsItsStepsInOrderAndAlwaysFindsItsWayOut) {
     }
     EXPECT_EQ(Timeline(cad, window), c.timeline);
     cad::RegisterClassFactory(cad::kCadProgId, {});
-    cadApp.reset(), cadDoc.reset(), blankSolid.reset(), cutterSolid.reset();
+    cadApp.reset(), cadDoc.reset(), blankSolid.reset();
   }
 }
 

@@ -135,11 +135,12 @@ TEST(HobbedGearTest, MoreGearsMeasureAsTheTablesSay) {
 // The six curves close where the CAD application says the arcs end; the area is the hexagon of
 // their corners (shoelace) plus the two arc segments beyond their chords.
 TEST(HobbedGearTest, TheRackCutterOutlineClosesAndExtrudesToTheToothsArea) {
-  gearPair = Solve(kDefaultPair);  // spur: the cutter is not tilted
   const auto app = cad::MakeHeadlessCadApplication();
   const auto drawing = app->Documents().AddDrawing();
-  cadDoc = drawing;
-  MakeRackCutter(3, 40, 1);
+  // Spur: the cutter is not tilted.
+  const GearBlank blank{.gearPair = Solve(kDefaultPair), .gearNo = 1, .cadDoc = drawing};
+  RackCutter made;
+  MakeRackCutter(blank, 3, 40, made);
   const RackProfile p = RackProfilePoints(3);
   const auto at = [r = p.tipRadius](cad::Point centre, double angle) {
     return cad::Point{centre.x + r * std::cos(angle), centre.y + r * std::sin(angle), 0};
@@ -155,13 +156,12 @@ TEST(HobbedGearTest, TheRackCutterOutlineClosesAndExtrudesToTheToothsArea) {
   for (const double sweep :
        {kTipArcBottom - kLeftTipArcStart, kRightTipArcEnd + 2 * std::numbers::pi - kTipArcBottom})
     area += p.tipRadius * p.tipRadius / 2 * (sweep - std::sin(sweep));
-  const cad::SolidMeasures cutter = cad::MeasureSolid(*cutterSolid);
+  const cad::SolidMeasures cutter = cad::MeasureSolid(*made.cutterSolid);
   EXPECT_TRUE(cutter.is_one_valid_solid);
   EXPECT_NEAR(cutter.volume, area * 40, 1e-9 * cutter.volume);
   EXPECT_NEAR(cutter.box.min.z, -20, 1e-9);  // extruded over 40 and centred on the blank
   EXPECT_NEAR(cutter.box.max.z, 20, 1e-9);
   EXPECT_EQ(drawing->Entities().size(), 1u) << "the outline and the region are gone";
-  cadDoc.reset(), cutterSolid.reset();
 }
 
 // The 3D window's seam: no half-made gear shown as finished; a failing or gone observer harmless.

@@ -13,7 +13,6 @@
 #include <utility>
 #include <vector>
 
-#include "cad/cad_session.h"
 #include "geometry/gear_constants.h"
 #include "geometry/solve_gear_pair.h"
 #include "hobbing/checked_arithmetic.h"
@@ -54,22 +53,23 @@ std::string Times(int n, const std::string& calls) {
 
 class HobbingTest : public ::testing::Test {
  protected:
-  // A fresh recording application with one drawing, the pair solved into gearPair, and the blank
-  // of gear gearNo: a cylinder of the tip diameter spanning the face width about z = 0.
+  // A fresh recording application with one drawing, the pair solved, and the blank of gear
+  // gearNo: a cylinder of the tip diameter spanning the face width about z = 0. Returns the
+  // blank's entity id; gearBlank is what HobGear is given.
   int MakeBlank(const StandardPair& p, std::int16_t gearNo) {
-    TearDown();
     cad = test_support::RecordingCad();
     const double beta = DegreesToRadians(p.beta_degrees);
     const double a = (p.z1 + p.z2) * p.m / (2 * std::cos(beta));
     const SolveResult solved = SolveGearPair(a, p.m, p.z1, p.z2, p.b, beta, p.x1);
-    gearPair = solved.pair.value_or(GearPairData{});
     EXPECT_TRUE(solved) << "step " << solved.failure.step;
-    cadDoc = cad.application()->Documents().Add();
-    const double da = gearNo == 1 ? gearPair.da1 : gearPair.da2;
-    blankSolid = cadDoc->ModelSpace()->AddCylinder({}, da / 2, gearPair.b);
+    gearBlank.gearPair = solved.pair.value_or(GearPairData{});
+    gearBlank.gearNo = gearNo;
+    gearBlank.cadDoc = cad.application()->Documents().Add();
+    const GearPairData& pair = gearBlank.gearPair;
+    const double da = gearNo == 1 ? pair.da1 : pair.da2;
+    gearBlank.blankSolid = gearBlank.cadDoc->ModelSpace()->AddCylinder({}, da / 2, pair.b);
     return cad.calls().back().results.at(0);
   }
-  void TearDown() override { cadDoc.reset(), blankSolid.reset(), cutterSolid.reset(); }
 
   // Calls of op made on the entity id; for Booleans, only those of the given operation.
   std::vector<CadCall> CallsOn(int id, CadOp op, double operation = 0) const {
@@ -109,6 +109,7 @@ class HobbingTest : public ::testing::Test {
   }
 
   test_support::RecordingCad cad;
+  GearBlank gearBlank;
 };
 
 // The gear-table figures of the two worked examples, to the digits they are given.
@@ -129,7 +130,7 @@ TEST_F(HobbingTest, WorkedExamplesCutOneSpaceByRollingAndReplicateItByPitches) {
     SCOPED_TRACE(ex.name);
     const int blank = MakeBlank(ex.pair, 1);
     std::vector<std::tuple<int, int, int, int>> reports;
-    EXPECT_TRUE(HobGear(4, 1, [&](const HobProgressReport& r) {
+    EXPECT_TRUE(HobGear(gearBlank, 4, [&](const HobProgressReport& r) {
                   reports.emplace_back(r.positionsDone, r.positionCount, r.intersectionsDone,
                                        r.intersectionCount);
                 }).empty());
@@ -143,14 +144,14 @@ TEST_F(HobbingTest, WorkedExamplesCutOneSpaceByRollingAndReplicateItByPitches) {
                   Times(ex.positions, "Move(c) Copy(c) Rotate3D(b) Subtract(b) ") +
                   "ArrayPolar(b) " + Times(ex.intersections, "Intersect(b) ") + "Delete(c) ");
     EXPECT_EQ(cad.LiveEntities(), std::vector<int>{blank});
-    EXPECT_NEAR(halfTravel, ex.halfTravel, 1e-5);
 
     // The cutter: down to centre its double face width on the blank, up to put its datum line at
     // datumY, tilted about Y, parked at -halfTravel; then one roll step along X per position.
     const std::vector<CadCall> moves = CallsOn(Cutter(), CadOp::Move);
-    EXPECT_EQ(Xyz(Shift(moves[0])), Xyz({0, 0, -gearPair.b}));
+    EXPECT_EQ(Xyz(Shift(moves[0])), Xyz({0, 0, -gearBlank.gearPair.b}));
     EXPECT_NEAR(Shift(moves[1]).y, ex.datumY, 1e-5);
-    EXPECT_EQ(Xyz(Shift(moves[2])), Xyz({-halfTravel, 0, 0}));
+    EXPECT_NEAR(-Shift(moves[2]).x, ex.halfTravel, 1e-5);
+    EXPECT_EQ(Xyz(Shift(moves[2])), Xyz({Shift(moves[2]).x, 0, 0}));
     const CadCall tilt = CallsOn(Cutter(), CadOp::Rotate3D).at(0);
     EXPECT_EQ(std::make_pair(Xyz(tilt.points[0]), Xyz(Shift(tilt))),
               std::make_pair(Xyz({}), Xyz({0, 1, 0})));
@@ -171,8 +172,9 @@ TEST_F(HobbingTest, WorkedExamplesCutOneSpaceByRollingAndReplicateItByPitches) {
     // Replication: z - 1 copies turned by whole pitches about the Z axis.
     const CadCall array = CallsOn(blank, CadOp::ArrayPolar).at(0);
     EXPECT_EQ(Xyz(array.points[0]), Xyz({}));
-    EXPECT_EQ(array.numbers[0], gearPair.z1);
-    EXPECT_NEAR(array.numbers[1], kTwoPi * (gearPair.z1 - 1) / gearPair.z1, 1e-12);
+    const std::int16_t z1 = gearBlank.gearPair.z1;
+    EXPECT_EQ(array.numbers[0], z1);
+    EXPECT_NEAR(array.numbers[1], kTwoPi * (z1 - 1) / z1, 1e-12);
 
     // Progress: the counts, one report per position, the array's count, one per intersection.
     EXPECT_EQ(reports.size(), 2u + ex.positions + ex.intersections);
@@ -198,10 +200,10 @@ TEST_F(HobbingTest, PositionsPerPitchFollowFinenessAndTeethWithinTheCaps) {
   for (const auto& [name, pair, gearNo, fineness, stepsPerPitch] : cases) {
     SCOPED_TRACE(name);
     const int blank = MakeBlank(pair, gearNo);
-    HobGear(fineness, gearNo);
+    HobGear(gearBlank, fineness);
     const std::vector<CadCall> turns = CallsOn(blank, CadOp::Rotate3D);
     ASSERT_FALSE(turns.empty());
-    const std::int16_t z = gearNo == 1 ? gearPair.z1 : gearPair.z2;
+    const std::int16_t z = gearNo == 1 ? gearBlank.gearPair.z1 : gearBlank.gearPair.z2;
     EXPECT_NEAR(kTwoPi / (z * turns[0].numbers[0]), stepsPerPitch, 1e-9);
   }
 }
@@ -216,7 +218,6 @@ TEST_F(HobbingTest, AFailingCallIsSkippedButAStopEndsTheCut) {
     std::vector<std::pair<CadOp, int>> calls;  // the n-th call of op fails, or is stopped
     int skipped, cuts, intersections;          // statements skipped (or kStopped); Booleans done
     std::size_t leftOver = 0;                  // live entities besides the gear
-    double halfTravelBefore = 0;
     int stopAtReport = -1;  // the progress report (0: the first) at which a stop is asked
   } const cases[] = {
       {"a subtraction", {{CadOp::Boolean, 5}}, 1, 17, 19},
@@ -224,31 +225,31 @@ TEST_F(HobbingTest, AFailingCallIsSkippedButAStopEndsTheCut) {
       // No cutter: one position from halfTravel 0 with nothing to move, copy or cut; the six
       // curves stay; the replication still runs.
       {"the region of the cutter", {{CadOp::AddRegion, 1}}, 5, 0, 19, 6},
-      // The untilted cutter runs the travel that halfTravel still holds.
-      {"the tilt of the cutter", {{CadOp::Rotate3D, 1}}, 1, 127, 19, 7, 99},
+      // The untilted cutter has no travel yet, worked out only once it is tilted: it cuts at
+      // the one position of a travel of 0, never along a travel an earlier gear's cutter left.
+      {"the tilt of the cutter", {{CadOp::Rotate3D, 1}}, 1, 1, 19, 7},
       {"the polar array", {{CadOp::ArrayPolar, 1}}, 1, 18, 0},
       {"two intersections", {{CadOp::Boolean, 19}, {CadOp::Boolean, 37}}, 2, 18, 17},
       {"deleting the cutter", {{CadOp::Delete, 8}}, 1, 18, 19, 1},
-      {"stopped at the first report", {}, kStopped, 0, 0, 0, 0, 0},
+      {"stopped at the first report", {}, kStopped, 0, 0, 0, 0},
       {"stopped inside the cut at position 5", {{CadOp::Boolean, 5}}, kStopped, 4, 0},
-      {"stopped before the replication", {}, kStopped, 18, 0, 0, 0, 18},
+      {"stopped before the replication", {}, kStopped, 18, 0, 0, 18},
       {"stopped inside intersection 7", {{CadOp::Boolean, 18 + 7}}, kStopped, 18, 6},
       // After the last copy: nothing is left to take from the gear, as the stop says.
-      {"stopped at the last report", {}, kStopped, 18, 19, 0, 0, 1 + 18 + 1 + 19 - 1},
+      {"stopped at the last report", {}, kStopped, 18, 19, 0, 1 + 18 + 1 + 19 - 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const int blank = MakeBlank(kSpur, 1);
     for (const auto& [op, n] : c.calls)
       c.skipped == kStopped ? cad.StopAtCall(op, n) : cad.FailCall(op, n);
-    halfTravel = c.halfTravelBefore;
     int reports = 0;
     const auto progress = [&](const HobProgressReport&) {
       if (reports++ == c.stopAtReport) throw cad::EvaluationStopped("the stop button");
     };
     if (c.skipped == kStopped) {
       try {
-        HobGear(4, 1, progress);
+        HobGear(gearBlank, 4, progress);
         ADD_FAILURE() << "not stopped";
       } catch (const GearCutStopped& stop) {
         const HobProgressReport& reached = stop.reached;
@@ -258,7 +259,7 @@ TEST_F(HobbingTest, AFailingCallIsSkippedButAStopEndsTheCut) {
       EXPECT_EQ(CallsOn(blank, CadOp::Boolean).size(), c.cuts + c.intersections + c.calls.size())
           << "none after the stop";
     } else {
-      EXPECT_EQ(HobGear(4, 1, progress).size(), static_cast<std::size_t>(c.skipped));
+      EXPECT_EQ(HobGear(gearBlank, 4, progress).size(), static_cast<std::size_t>(c.skipped));
     }
     EXPECT_EQ(Applied(blank, kSubtraction), c.cuts);
     EXPECT_EQ(Applied(blank, kIntersection), c.intersections);
