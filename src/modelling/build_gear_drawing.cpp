@@ -4,10 +4,10 @@
 #include <string>
 #include <utility>
 
-#include "cad/cad_session.h"
-#include "geometry/gear_pair_data.h"
 #include "hobbing/checked_arithmetic.h"
+#include "hobbing/gear_blank.h"
 #include "hobbing/hob_gear.h"
+#include "hobbing/hob_plan.h"
 #include "modelling/shortfall_texts.h"
 
 namespace kelvo {
@@ -50,98 +50,98 @@ void MarkSkipped(const std::shared_ptr<cad::CadDocument>& drawing,
   }
 }
 
-std::int16_t TeethOf(std::int16_t gearNo) {
-  return gearNo == 1 ? gearPair.z1 : gearPair.z2;
-}
+// What the cut left for the build to finish, and the stop that ended it, if one did.
+struct CutOutcome {
+  std::vector<SkippedStatement> skipped;
+  std::optional<HobProgressReport> stopped_at;
+};
 
-// The cut, under the build's skip regime. A stop that took something from the gear marks the
-// drawing and passes on at once; one that came after the last copy is handed back in too_late,
-// to pass on once the drawing is finished.
-std::vector<SkippedStatement> Hob(SkipOnFailure& skip, std::optional<double> fineness,
-                                  std::int16_t gearNo, const HobProgress& progress,
-                                  const std::shared_ptr<cad::CadDocument>& drawing,
-                                  std::optional<GearCutStopped>& too_late) {
-  std::vector<SkippedStatement> cut;
+// The cut, under the build's skip regime. A stop during it is handed back, not thrown: what it
+// took from the gear decides how the drawing is finished.
+CutOutcome Hob(SkipOnFailure& skip, const GearBlank& blank, std::optional<double> fineness,
+               const HobProgress& progress) {
+  CutOutcome cut;
   try {
     skip.Run(GearStep::HobTheGear, [&] {
-      Deref(blankSolid, "blank solid");
-      cut = HobGear({gearPair, gearNo, cadDoc, blankSolid}, FinenessOf(fineness), progress);
+      Deref(blank.blankSolid, "blank solid");
+      cut.skipped = HobGear(blank, FinenessOf(fineness), progress);
     });
   } catch (const GearCutStopped& stop) {
-    if (stop.reached.Finished()) {
-      too_late = stop;
-      return stop.skipped;
-    }
-    // The gear keeps what was cut so far, without its reference circle and view.
-    MarkSkipped(drawing, skip.skipped(), TeethOf(gearNo));
-    MarkSkipped(drawing, stop.skipped, TeethOf(gearNo));
-    Mark(drawing, cad::Shortfall::Unfinished, StoppedBuildText(stop.reached));
-    throw;
+    cut.skipped = stop.skipped;
+    cut.stopped_at = stop.reached;
   }
   return cut;
 }
 
+std::vector<SkippedStatement> Joined(std::vector<SkippedStatement> first,
+                                     const std::vector<SkippedStatement>& then) {
+  first.insert(first.end(), then.begin(), then.end());
+  return first;
+}
+
 }  // namespace
 
-GearDrawing BuildGearDrawing(std::int16_t gearNo, std::optional<double> fineness, bool shade,
+GearDrawing BuildGearDrawing(const std::shared_ptr<cad::CadApplication>& cadApp,
+                             const GearPairData& gearPair, const GearToBuild& gear,
                              const HobProgress& progress) {
-  const bool small = gearNo == 1;
+  const bool small = gear.gearNo == 1;
   const double tip_radius = (small ? gearPair.da1 : gearPair.da2) / 2;
   const double reference_radius = (small ? gearPair.d1 : gearPair.d2) / 2;
+  const std::int16_t z = GearToCut(gearPair, gear.gearNo).z;
   // The steps up to the cut and those after it; with the cut's own list between them, the
   // skipped statements come out in the order they ran.
   SkipOnFailure skip;
   SkipOnFailure finish;
-  GearDrawing result;
+  // Only what this build makes: a drawing or blank that could not be made stays empty, so the
+  // steps that need it fail rather than reach into an earlier gear's drawing.
+  GearDrawing made{.gearNo = gear.gearNo};
 
-  // A reference left on the previous gear's drawing or solid would send every later step of
-  // this gear (the cut above all) into that earlier drawing; an empty one only fails them.
-  cadDoc.reset();
   skip.Run(GearStep::NewDrawing,
-           [&] { cadDoc = Deref(cadApp, "CAD application").Documents().Add(); });
-  result.drawing = cadDoc;
+           [&] { made.cadDoc = Deref(cadApp, "CAD application").Documents().Add(); });
   // Adding a drawing may bring the CAD application to the front; the cut runs unseen.
   skip.Run(GearStep::HideCadApplication,
            [&] { Deref(cadApp, "CAD application").SetVisible(false); });
-
-  blankSolid.reset();
   skip.Run(GearStep::MakeBlank, [&] {
-    blankSolid = ModelSpaceOf(cadDoc)->AddCylinder(kOrigin, tip_radius, gearPair.b);
+    made.blankSolid = ModelSpaceOf(made.cadDoc)->AddCylinder(kOrigin, tip_radius, gearPair.b);
   });
-  result.gear = blankSolid;
 
-  std::optional<GearCutStopped> too_late;
-  const std::vector<SkippedStatement> cut =
-      Hob(skip, fineness, gearNo, progress, result.drawing, too_late);
+  const CutOutcome cut =
+      Hob(skip, {gearPair, gear.gearNo, made.cadDoc, made.blankSolid}, gear.fineness, progress);
+  made.stopped = cut.stopped_at.has_value();
+  if (made.stopped && !cut.stopped_at->Finished()) {
+    // The gear keeps what was cut so far, without its reference circle and view.
+    made.skipped = Joined(skip.skipped(), cut.skipped);
+    MarkSkipped(made.cadDoc, made.skipped, z);
+    Mark(made.cadDoc, cad::Shortfall::Unfinished, StoppedBuildText(*cut.stopped_at));
+    return made;
+  }
 
+  const std::shared_ptr<cad::CadDocument>& drawing = made.cadDoc;
   std::shared_ptr<cad::CadCircle> circle;
   finish.Run(GearStep::AddReferenceCircle,
-             [&] { circle = ModelSpaceOf(cadDoc)->AddCircle(kOrigin, reference_radius); });
+             [&] { circle = ModelSpaceOf(drawing)->AddCircle(kOrigin, reference_radius); });
   finish.Run(GearStep::ColourReferenceCircle,
              [&] { Deref(circle, "reference circle").SetColor(kRed); });
 
   // The active viewport collects the new direction and centre; only assigning it back to the
   // drawing makes the drawing show them.
   finish.Run(GearStep::LookFromOneOneOne, [&] {
-    Deref(Deref(cadDoc, "drawing").ActiveViewport(), "view").SetDirection(kViewDirection);
+    Deref(Deref(drawing, "drawing").ActiveViewport(), "view").SetDirection(kViewDirection);
   });
   finish.Run(GearStep::CentreView,
-             [&] { Deref(Deref(cadDoc, "drawing").ActiveViewport(), "view").SetCenter(kOrigin); });
+             [&] { Deref(Deref(drawing, "drawing").ActiveViewport(), "view").SetCenter(kOrigin); });
   finish.Run(GearStep::ApplyView, [&] {
-    cad::CadDocument& drawing = Deref(cadDoc, "drawing");
-    drawing.SetActiveViewport(drawing.ActiveViewport());
+    cad::CadDocument& document = Deref(drawing, "drawing");
+    document.SetActiveViewport(document.ActiveViewport());
   });
-  finish.Run(GearStep::ZoomExtents, [&] { Deref(cadDoc, "drawing").SendCommand("ZOOM E "); });
-  if (shade)
-    finish.Run(GearStep::Shade, [&] { Deref(cadDoc, "drawing").SendCommand("SHADEMODE G "); });
+  finish.Run(GearStep::ZoomExtents, [&] { Deref(drawing, "drawing").SendCommand("ZOOM E "); });
+  if (gear.shade) {
+    finish.Run(GearStep::Shade, [&] { Deref(drawing, "drawing").SendCommand("SHADEMODE G "); });
+  }
 
-  result.skipped = skip.skipped();
-  result.skipped.insert(result.skipped.end(), cut.begin(), cut.end());
-  result.skipped.insert(result.skipped.end(), finish.skipped().begin(), finish.skipped().end());
-  MarkSkipped(result.drawing, result.skipped, TeethOf(gearNo));
-  // A stop too late to take anything from this gear still ends the build.
-  if (too_late) throw *too_late;
-  return result;
+  made.skipped = Joined(Joined(skip.skipped(), cut.skipped), finish.skipped());
+  MarkSkipped(made.cadDoc, made.skipped, z);
+  return made;
 }
 
 }  // namespace kelvo

@@ -249,7 +249,7 @@ TEST_F(WindowTest, CalculateFillsTheResultsAndBadTextGivesOneMessageAndChangesNo
   const QStringList results = {"47.62", "151.15", "52.8", "155.18", "4.49", "0.313", "0.013"};
   EXPECT_EQ(calculate(), results);
   EXPECT_TRUE(messages.seen.empty());
-  const GearPairData solved = gearPair;
+  const GearPairData solved = form->Session().gearPair;
   EXPECT_EQ(solved.z2, 73) << "the solved pair is kept";
   const QString message = "Kelvo|" + QString::fromUtf8(kBadInputMessage.data()) + "|OK";
   for (std::size_t field = 0; field < 7; ++field) {
@@ -263,7 +263,7 @@ TEST_F(WindowTest, CalculateFillsTheResultsAndBadTextGivesOneMessageAndChangesNo
       EXPECT_EQ(calculate(), results) << "the earlier results stay";
       EXPECT_EQ(messages.seen, QStringList(message));
       EXPECT_EQ(Snapshot(), typed);
-      EXPECT_EQ(std::memcmp(&gearPair, &solved, sizeof solved), 0);
+      EXPECT_EQ(std::memcmp(&form->Session().gearPair, &solved, sizeof solved), 0);
     }
   }
 }
@@ -287,7 +287,7 @@ TEST_F(WindowTest, CalculateRefusesModulesTeethAndWidthsNoGearCanHave) {
   ModalWatcher messages;
   for (const auto& [field, text, solves] : cases) {
     SCOPED_TRACE(std::string(kInputFieldNames[static_cast<std::size_t>(field)]) + " " + text);
-    gearPair = {};
+    form->Session().gearPair = {};
     for (std::size_t i = 0; i < 7; ++i) {
       const bool changed = i == static_cast<std::size_t>(field);
       Find<QLineEdit>(kInputFieldNames[i])->setText(changed ? text : helical[i]);
@@ -297,7 +297,7 @@ TEST_F(WindowTest, CalculateRefusesModulesTeethAndWidthsNoGearCanHave) {
     QTest::mouseClick(Find("cmdCalculate"), Qt::LeftButton);
     EXPECT_EQ(messages.seen, solves ? QStringList() : QStringList(message));
     EXPECT_EQ(Find<QLineEdit>("Text_d1")->text() == "earlier", !solves);
-    EXPECT_EQ(gearPair.m, solves ? 2.0 : 0.0) << "no record reaches gearPair";
+    EXPECT_EQ(form->Session().gearPair.m, solves ? 2.0 : 0.0) << "no record reaches gearPair";
   }
 }
 

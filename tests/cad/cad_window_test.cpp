@@ -32,7 +32,6 @@
 
 #include "app/commands/generate_command.h"
 #include "app/main_form.h"
-#include "cad/cad_session.h"
 #include "cad/connection/cad_registry.h"
 #include "cad/connection/connect_cad.h"
 #include "cad/occt/occt_deferred_faults.h"
@@ -320,12 +319,11 @@ class GenerateWindowTest : public ::testing::Test {
   void TearDown() override {
     RegisterClassFactory(kCadProgId, {});
     if (Instance()) Instance()->Quit();
-    cadApp.reset(), cadDoc.reset(), blankSolid.reset();
   }
 
   QProgressBar* Bar() { return form.findChild<QProgressBar*>("ProgressBar1"); }
   // The drawing's tab title: its name and what it lacks.
-  static QString TabTitle(const OcctDocument& drawing) {
+  QString TabTitle(const OcctDocument& drawing) {
     auto* tabs = Instance()->Window()->findChild<QTabWidget*>("drawingTabs");
     return tabs->tabText(tabs->indexOf(Instance()->Window()->ViewOf(drawing.Number())));
   }
@@ -335,8 +333,8 @@ class GenerateWindowTest : public ::testing::Test {
                        [](const std::string& line) { return line.starts_with("已停止："); });
   }
   // The CAD application the last click connected to.
-  static WindowedCadApplication* Instance() {
-    return dynamic_cast<WindowedCadApplication*>(cadApp.get());
+  WindowedCadApplication* Instance() {
+    return dynamic_cast<WindowedCadApplication*>(form.Session().cadApp.get());
   }
 
   void ClickGenerate(const Texts& inputs, const Checks& checks, const char* fineness) {

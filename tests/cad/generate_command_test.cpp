@@ -12,7 +12,7 @@
 #include <tuple>
 #include <utility>
 
-#include "cad/cad_session.h"
+#include "app/commands/command_session.h"
 #include "cad/connection/cad_registry.h"
 #include "cad/connection/connect_cad.h"
 #include "cad/occt/occt_application.h"
@@ -27,6 +27,7 @@ using test_support::CadOp;
 // The default window; its events join the CAD calls' timeline, keyed by the calls made before.
 struct FakeWindow final : MainWindowSeam {
   explicit FakeWindow(const test_support::RecordingCad& cad) : cad_(cad) {}
+  CommandSession& Session() override { return session; }
   std::string InputText(InputField field) const override {
     return inputs[static_cast<std::size_t>(field)];
   }
@@ -56,6 +57,7 @@ struct FakeWindow final : MainWindowSeam {
     if (std::exchange(stop_, false)) Note("taken");
   }
 
+  CommandSession session;
   bool both = false, throw_at_replication = false;
   std::array<const char*, 7> inputs = {"60", "2", "20", "40", "20", "0", "0"};
   std::string stop_at;  // the caption at which the stop button is pressed
@@ -195,7 +197,6 @@ TEST(GenerateCommandTest, RunsItsStepsInOrderAndAlwaysFindsItsWayOut) {
     }
     EXPECT_EQ(Timeline(cad, window), c.timeline);
     cad::RegisterClassFactory(cad::kCadProgId, {});
-    cadApp.reset(), cadDoc.reset(), blankSolid.reset();
   }
 }
 
@@ -239,12 +240,13 @@ TEST(ConnectCadTest, PrefersTheRunningInstanceThenStartsOneThenReportsOnce) {
       cookies.push_back(
           RegisterRunningInstance(kCadProgId, running = MakeHeadlessCadApplication()));
     const std::shared_ptr<CadApplication> earlier = MakeHeadlessCadApplication();
-    cadApp = earlier;
+    std::shared_ptr<CadApplication> cadApp = earlier;
     std::vector<std::string> messages;
     const bool failed = connected == Earlier;
     // A second call attaches again to what the first one reached.
     for (int call = 1; call <= 2; ++call) {
-      EXPECT_EQ(ConnectCad([&](const std::string& text) { messages.push_back(text); }), failed);
+      EXPECT_EQ(ConnectCad(cadApp, [&](const std::string& text) { messages.push_back(text); }),
+                failed);
       EXPECT_EQ(cadApp, connected == Running ? running : connected == Started ? started : earlier);
       EXPECT_EQ(starts, failed ? call * first_starts : first_starts);
       EXPECT_EQ(messages,
@@ -257,7 +259,6 @@ TEST(ConnectCadTest, PrefersTheRunningInstanceThenStartsOneThenReportsOnce) {
       RevokeRunningInstance(cookie);
   }
   RegisterClassFactory(kCadProgId, {});
-  cadApp.reset();
 }
 
 }  // namespace

@@ -15,7 +15,6 @@
 #include <tuple>
 #include <vector>
 
-#include "cad/cad_session.h"
 #include "cad/occt/occt_export.h"
 #include "cad/occt/occt_gear_measurement.h"
 #include "cad/occt/occt_observer.h"

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -117,16 +116,6 @@ TEST(SolveGearPair, FailsAtTheStepThatBreaks) {
     EXPECT_FALSE(result) << name;
     EXPECT_EQ(result.failure.step, step) << name << ": " << result.failure.reason;
   }
-}
-
-TEST(SolveGearPair, NeverTouchesTheCurrentPair) {
-  std::memset(&gearPair, 0x5a, sizeof gearPair);
-  GearPairData before;
-  std::memcpy(&before, &gearPair, sizeof before);
-  Solve({60, 2, 20, 40, 20, 0, 0});
-  Solve({50, 2, 20, 40, 20, 0, 0});
-  EXPECT_EQ(std::memcmp(&before, &gearPair, sizeof before), 0);
-  gearPair = GearPairData{};
 }
 
 // The span counts' rounding: half to even, within 16 bits.

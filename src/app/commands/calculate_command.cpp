@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "app/commands/command_session.h"
 #include "geometry/gear_pair_data.h"
 
 namespace kelvo {
@@ -22,8 +23,9 @@ GearPairTexts ReadInputTexts(const MainWindowSeam& window) {
 bool SolveAndShowResults(MainWindowSeam& window) {
   const std::optional<GearPairData> pair = SolvePairFromTexts(ReadInputTexts(window));
   if (!pair) return false;
-  // The whole record at once: the rack cutter and the hobbing code read gearPair later and
-  // must never see fields of two different pairs.
+  // The whole record at once: the gear builds read the session's pair later and must never see
+  // fields of two different pairs.
+  GearPairData& gearPair = window.Session().gearPair;
   gearPair = *pair;
   const std::array<std::string, 7> texts = ResultTexts(gearPair);
   for (std::size_t i = 0; i < texts.size(); ++i)

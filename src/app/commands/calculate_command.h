@@ -8,8 +8,9 @@ namespace kelvo {
 GearPairTexts ReadInputTexts(const MainWindowSeam& window);
 
 // Reads the seven input texts, converts and solves them; on success copies the pair whole
-// into gearPair and writes the seven rounded results. On any failure it returns false having
-// written nothing: the results on screen and gearPair still describe the last solved pair.
+// into the window's session (gearPair) and writes the seven rounded results. On any failure it
+// returns false having written nothing: the results on screen and gearPair still describe the
+// last solved pair.
 // Shared by the calculate command and the generate command, which report the failure their
 // own way.
 bool SolveAndShowResults(MainWindowSeam& window);

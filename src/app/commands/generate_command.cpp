@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "app/commands/calculate_command.h"
+#include "app/commands/command_session.h"
 #include "app/commands/text_rules.h"
-#include "cad/cad_session.h"
 #include "cad/connection/connect_cad.h"
 #include "modelling/build_gear_drawing.h"
 
@@ -24,12 +24,12 @@ class LongCommand {
       // Nothing may stop the way out: a CAD application that no longer answers stays as it is.
       // Showing it may first finish the replication the application deferred; the bar follows.
       try {
-        if (cadApp) cadApp->SetVisible(true);
+        if (cad::CadApplication* cadApp = Connected()) cadApp->SetVisible(true);
       } catch (...) {
       }
       if (evaluation_shown_) window_.HideProgress();
       try {
-        if (cadApp) cadApp->SetEvaluationHooks({});
+        if (cad::CadApplication* cadApp = Connected()) cadApp->SetEvaluationHooks({});
       } catch (...) {
       }
       window_.SetStatusText("");
@@ -64,10 +64,13 @@ class LongCommand {
     // A stop ends the evaluation or Boolean that is running as soon as it can stop.
     hooks.stop_requested = [this] { return window_.StopRequested(); };
     try {
-      if (cadApp) cadApp->SetEvaluationHooks(std::move(hooks));
+      if (cad::CadApplication* cadApp = Connected()) cadApp->SetEvaluationHooks(std::move(hooks));
     } catch (const cad::CadError&) {
     }
   }
+
+  // The application the command has connected to, once it has.
+  cad::CadApplication* Connected() const { return window_.Session().cadApp.get(); }
 
   MainWindowSeam& window_;
   bool prompting_ = false;
@@ -86,42 +89,47 @@ std::string ProgressCaption(std::int16_t gearNo, const HobProgressReport& report
   return caption;
 }
 
-// A press on the stop button ends the build after the CAD operation that was running.
-void EndIfStopRequested(const MainWindowSeam& window) {
-  if (window.StopRequested()) throw cad::EvaluationStopped("the build was stopped");
-}
-
-// One gear, with the progress bar shown for as long as it is being built.
-void BuildWithProgress(MainWindowSeam& window, std::int16_t gearNo) {
+// One gear, with the progress bar shown for as long as it is being built; what the build made
+// becomes the session's current drawing and blank. False when a stop ended it.
+bool BuildWithProgress(MainWindowSeam& window, std::int16_t gearNo) {
   struct HideAtEnd {
     MainWindowSeam& window;
     ~HideAtEnd() { window.HideProgress(); }
   } hide{window};
   window.ShowProgress(gearNo == 1 ? "小齿轮" : "大齿轮", 0, 0);
   window.KeepPainted();
-  EndIfStopRequested(window);
-  BuildGearDrawing(gearNo, TextToDouble(window.FinenessText()),
-                   window.CheckValue(CheckOption::shade) == 1,
-                   [&](const HobProgressReport& report) {
-                     window.ShowProgress(ProgressCaption(gearNo, report),
-                                         report.positionsDone + report.intersectionsDone,
-                                         report.positionCount + report.intersectionCount);
-                     window.KeepPainted();
-                     EndIfStopRequested(window);
-                   });
+  if (window.StopRequested()) return false;
+  CommandSession& session = window.Session();
+  const GearToBuild gear{.gearNo = gearNo,
+                         .fineness = TextToDouble(window.FinenessText()),
+                         .shade = window.CheckValue(CheckOption::shade) == 1};
+  const GearDrawing made = BuildGearDrawing(
+      session.cadApp, session.gearPair, gear, [&](const HobProgressReport& report) {
+        window.ShowProgress(ProgressCaption(gearNo, report),
+                            report.positionsDone + report.intersectionsDone,
+                            report.positionCount + report.intersectionCount);
+        window.KeepPainted();
+        // A press on the stop button ends the cut after the CAD operation that was running.
+        if (window.StopRequested()) throw cad::EvaluationStopped("the build was stopped");
+      });
+  session.Remember(made);
+  return !made.stopped;
 }
 
 }  // namespace
 
 void mainForm_cmd3D_Click(MainWindowSeam& window) {
+  CommandSession& session = window.Session();
   LongCommand command(window);
-  if (ConnectCad([&](const std::string& text) { window.ShowMessage(text); })) return;
+  if (ConnectCad(session.cadApp, [&](const std::string& text) { window.ShowMessage(text); })) {
+    return;
+  }
   command.Prompt();
 
   // Up to the results on screen, the first failure ends the command with the one message.
   bool hidden = true;
   try {
-    cadApp->SetVisible(false);
+    session.cadApp->SetVisible(false);
   } catch (const cad::CadError&) {
     hidden = false;
   }
@@ -138,15 +146,17 @@ void mainForm_cmd3D_Click(MainWindowSeam& window) {
   }
   // From here on every failing step is skipped, inside BuildGearDrawing; only a stop ends the
   // build early. The gear being cut keeps what was cut so far, no later gear is begun.
+  bool stopped = false;
   try {
-    if (small) BuildWithProgress(window, 1);
-    if (large) BuildWithProgress(window, 2);
+    if (small) stopped = !BuildWithProgress(window, 1);
+    if (large && !stopped) stopped = !BuildWithProgress(window, 2);
   } catch (const cad::EvaluationStopped&) {
-    // The stop has been acted on. A gear finished before it is finished as usual when the
-    // CAD application is shown again (its replication may still be waiting there); a new press
-    // may stop only the last gear's.
-    window.ClearStopRequest();
+    stopped = true;  // raised by a step around the cut: it ends the build all the same
   }
+  // The stop has been acted on. A gear finished before it is finished as usual when the CAD
+  // application is shown again (its replication may still be waiting there); a new press may
+  // stop only the last gear's.
+  if (stopped) window.ClearStopRequest();
 }
 
 }  // namespace kelvo

@@ -9,6 +9,8 @@
 
 namespace kelvo {
 
+struct CommandSession;
+
 // The title of every message box the program shows.
 inline constexpr std::string_view kMessageTitle = "Kelvo";
 
@@ -32,11 +34,15 @@ inline constexpr std::array<std::string_view, 3> kCheckOptionNames = {"Check_sma
                                                                       "Check_shade"};
 
 // What the commands see of the main window: the texts and options they read, the fields they
-// write, and the one way they talk to the user. The Qt window implements it; tests and the
-// command line drive the commands through fakes, without widgets.
+// write, the one way they talk to the user, and what they share. The Qt window implements it;
+// tests drive the commands through fakes, without widgets.
 class MainWindowSeam {
  public:
   virtual ~MainWindowSeam() = default;
+
+  // What this window's commands share from one command to the next (the current pair, the CAD
+  // application, the last gear's drawing); the window holds it.
+  virtual CommandSession& Session() = 0;
 
   // The text of an input field exactly as typed (UTF-8), blanks and all.
   virtual std::string InputText(InputField field) const = 0;

@@ -2,7 +2,6 @@
 
 #include <chrono>
 
-#include "cad/cad_session.h"
 #include "hobbing/checked_arithmetic.h"
 #include "hobbing/hob_plan.h"
 #include "modelling/build_gear_drawing.h"
@@ -25,9 +24,7 @@ double StepsPerPitch(double fineness, std::int16_t z, std::int16_t gearNo) {
 
 GearsBuild BuildGears(const GearBuildRequest& request) {
   GearsBuild build;
-  gearPair = request.pair;
   build.application = cad::MakeHeadlessCadApplication();
-  cadApp = build.application;
   build.application->SetBooleanEvaluation(request.evaluation);
   build.application->SetEvaluationHooks(request.hooks);
 
@@ -35,16 +32,18 @@ GearsBuild BuildGears(const GearBuildRequest& request) {
   for (const std::int16_t gearNo : request.gears) {
     GearBuild& gear = build.gears.emplace_back();
     gear.gearNo = gearNo;
-    gear.stepsPerPitch = StepsPerPitch(request.fineness, GearToCut(gearPair, gearNo).z, gearNo);
-    GearDrawing drawing = BuildGearDrawing(gearNo, request.fineness, /*shade=*/false,
-                                           [&](const HobProgressReport& report) {
-                                             gear.positionCount = report.positionCount;
-                                             gear.intersections = report.intersectionsDone;
-                                             if (request.progress) request.progress(report);
-                                           });
-    gear.drawing = std::dynamic_pointer_cast<cad::OcctDocument>(drawing.drawing);
-    gear.gear = drawing.gear;
-    gear.skipped = std::move(drawing.skipped);
+    gear.stepsPerPitch = StepsPerPitch(request.fineness, GearToCut(request.pair, gearNo).z, gearNo);
+    GearDrawing made = BuildGearDrawing(build.application, request.pair,
+                                        {.gearNo = gearNo, .fineness = request.fineness},
+                                        [&](const HobProgressReport& report) {
+                                          gear.positionCount = report.positionCount;
+                                          gear.intersections = report.intersectionsDone;
+                                          if (request.progress) request.progress(report);
+                                        });
+    if (made.stopped) throw cad::EvaluationStopped("the build was stopped");
+    gear.drawing = std::dynamic_pointer_cast<cad::OcctDocument>(made.cadDoc);
+    gear.gear = made.blankSolid;
+    gear.skipped = std::move(made.skipped);
     if (!gear.drawing || !gear.gear) {
       const SkippedStatement& first = gear.skipped.front();
       throw cad::CadError("could not " + first.Statement() + ": " + first.reason);

@@ -42,8 +42,8 @@ struct GearBuildRequest {
   cad::EvaluationHooks hooks;  // the evaluation of deferred work
 };
 
-// Sets gearPair, cadApp, cadDoc and blankSolid as the generate command does. EvaluationStopped
-// passes through when the hooks ask for a stop.
+// Builds in an application of its own, for request.pair. EvaluationStopped when the progress
+// or the hooks ask for a stop.
 GearsBuild BuildGears(const GearBuildRequest& request);
 
 }  // namespace kelvo
