@@ -10,13 +10,8 @@ namespace kelvo {
 
 GearPairTexts ReadInputTexts(const MainWindowSeam& window) {
   GearPairTexts texts;
-  texts.a_true = window.InputText(InputField::a_true);
-  texts.m = window.InputText(InputField::m);
-  texts.z1 = window.InputText(InputField::z1);
-  texts.z2 = window.InputText(InputField::z2);
-  texts.b = window.InputText(InputField::b);
-  texts.beta = window.InputText(InputField::beta);
-  texts.x1 = window.InputText(InputField::x1);
+  for (std::size_t i = 0; i < kGearPairTextsInOrder.size(); ++i)
+    texts.*kGearPairTextsInOrder[i] = window.InputText(static_cast<InputField>(i));
   return texts;
 }
 

@@ -23,6 +23,11 @@ struct GearPairTexts {
   std::string x1 = "0";
 };
 
+// The seven texts in the window's order, the order the solver takes them in (InputField).
+inline constexpr std::array<std::string GearPairTexts::*, 7> kGearPairTextsInOrder = {
+    &GearPairTexts::a_true, &GearPairTexts::m,    &GearPairTexts::z1, &GearPairTexts::z2,
+    &GearPairTexts::b,      &GearPairTexts::beta, &GearPairTexts::x1};
+
 // Converts the texts (x1 first, a_true last; the first bad text ends it) and solves the pair.
 // No value when a text is no number, a number of teeth leaves the 16-bit range, the helix
 // angle's conversion to radians overflows, the numbers can be no gear pair (a module at or

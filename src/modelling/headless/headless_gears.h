@@ -34,12 +34,12 @@ struct GearsBuild {
 };
 
 struct GearBuildRequest {
-  GearPairData pair;
+  GearPairData pair{};
   std::vector<std::int16_t> gears{1};  // gearNo of each gear, in the order they are built
   double fineness = 4;
   cad::BooleanEvaluation evaluation = cad::BooleanEvaluation::Fast;
-  HobProgress progress;        // the rolling cut and the replication of each gear
-  cad::EvaluationHooks hooks;  // the evaluation of deferred work
+  HobProgress progress{};        // the rolling cut and the replication of each gear
+  cad::EvaluationHooks hooks{};  // the evaluation of deferred work
 };
 
 // Builds in an application of its own, for request.pair. EvaluationStopped when the progress

@@ -21,10 +21,7 @@ class FakeWindow : public MainWindowSeam {
 
   CommandSession& Session() override { return session; }
   std::string InputText(InputField field) const override {
-    static constexpr std::array<std::string GearPairTexts::*, 7> kInWindowOrder = {
-        &GearPairTexts::a_true, &GearPairTexts::m,    &GearPairTexts::z1, &GearPairTexts::z2,
-        &GearPairTexts::b,      &GearPairTexts::beta, &GearPairTexts::x1};
-    return inputs.*kInWindowOrder[static_cast<std::size_t>(field)];
+    return inputs.*kGearPairTextsInOrder[static_cast<std::size_t>(field)];
   }
   std::string ResultText(ResultField field) const override {
     return results[static_cast<std::size_t>(field)];
