@@ -1,4 +1,4 @@
-// Test helper: saves a picture of another program's X11 window, for the screenshot in docs/ and
+// Saves a picture of another program's X11 window, for the screenshot in docs/ and
 // for the start-up test of the real program under Xvfb. Prints the picture's width and height.
 //   grab_window WINDOW_ID OUT.png     (WINDOW_ID as xwininfo prints it, e.g. 0x200006)
 #include <QGuiApplication>
