@@ -28,6 +28,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <numbers>
 #include <optional>
 
 #include "app/commands/generate_command.h"
@@ -469,7 +470,7 @@ TEST_F(GenerateWindowTest, BuildsEachTickedGearStopsWithinSecondsAndLeavesEarlie
       // The uncut blank of a fineness that is no number is no gear, and says so.
       EXPECT_EQ(TabTitle(*added[g]), QString::fromStdString(added[g]->Name()) +
                                          (teeth == 0 ? QStringLiteral("（不完整）") : ""));
-      EXPECT_EQ(teeth == 0, std::abs(solid.volume - M_PI * 22 * 22 * 20) < 1e-3);
+      EXPECT_EQ(teeth == 0, std::abs(solid.volume - std::numbers::pi * 22 * 22 * 20) < 1e-3);
       EXPECT_NEAR(CircleOf(*entities[1].handle).radius, r, 1e-9);
       const auto view = added[g]->View();
       ExpectNear(view.direction, {1, 1, 1}, 1e-12, "view direction");
@@ -497,7 +498,7 @@ TEST_F(GenerateWindowTest, BuildsEachTickedGearStopsWithinSecondsAndLeavesEarlie
     ASSERT_EQ(added[0]->Entities().size(), entities) << "no cutter, no copies left over";
     const SolidMeasures blank = MeasureSolid(*added[0]->Entities()[0].handle);
     EXPECT_TRUE(blank.is_one_valid_solid);
-    const double removed = M_PI * 402 * 402 * 20 - blank.volume;
+    const double removed = std::numbers::pi * 402 * 402 * 20 - blank.volume;
     EXPECT_TRUE(removed > removed_min - 1e-3 && removed < 300) << removed;
     EXPECT_EQ(TabTitle(*added[0]), QString::fromStdString(added[0]->Name()) + "（未完成）");
     EXPECT_TRUE(SaysItStopped(*added[0]));

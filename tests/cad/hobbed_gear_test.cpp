@@ -213,7 +213,7 @@ TEST(OcctObserverTest, HearsOfADeferredSolidOnceItIsEvaluatedAndCannotHarmTheDra
   app->SetObserver(observer);
   app->SetVisible(false);
   const int one_slot = cad::MeasureSolid(*blank).face_count;
-  for (const cad::EntityRef& copy : blank->ArrayPolar(6, 5 * kPi / 3, {0, 0, 0}))
+  for (const cad::EntityRef& copy : blank->ArrayPolar(6, 5 * std::numbers::pi / 3, {0, 0, 0}))
     blank->Boolean(cad::BooleanOperation::Intersection, *copy);
   EXPECT_TRUE(observer->faces_heard.empty());
   app->SetVisible(true);

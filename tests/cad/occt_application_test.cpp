@@ -15,6 +15,7 @@
 
 #include "cad/occt/occt_evaluation.h"
 #include "cad/occt/occt_export.h"
+#include "hobbing/hob_plan.h"
 #include "occt_test_support.h"
 
 namespace kelvo::cad {
@@ -22,7 +23,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::ExpectNear;
-constexpr double kPi = std::numbers::pi;
+// Angles of the CAD application with the exact pi; the gear formulas' own is pi.
+using std::numbers::pi;
 
 Point BoxCentre(const CadEntity& entity) {
   const BoundingBox box = BoundingBoxOf(entity);
@@ -41,7 +43,7 @@ TEST_F(OcctGeometryTest, CylindersExtrusionsAndArcsEndWhereTheHobbingExpects) {
        {std::tuple{Point{0, 0, 0}, 22.0, 20.0}, {Point{5, -3, 7}, 1.5, 0.4}}) {
     const SolidMeasures measures = MeasureSolid(*space->AddCylinder(o, r, h));
     EXPECT_TRUE(measures.is_one_valid_solid);
-    EXPECT_NEAR(measures.volume, kPi * r * r * h, 1e-9 * measures.volume);
+    EXPECT_NEAR(measures.volume, pi * r * r * h, 1e-9 * measures.volume);
     ExpectNear(measures.box.min, {o.x - r, o.y - r, o.z - h / 2}, 1e-7, "min");
     ExpectNear(measures.box.max, {o.x + r, o.y + r, o.z + h / 2}, 1e-7, "max");
   }
@@ -66,8 +68,9 @@ TEST_F(OcctGeometryTest, CylindersExtrusionsAndArcsEndWhereTheHobbingExpects) {
   EXPECT_THROW(space->AddExtrudedSolid(*triangle[0], 2, 0), CadError);
 
   // Arcs run counter-clockwise, their angles taken modulo a full turn.
-  const double p = 3.1415926, alpha = 62.831852 / 180;  // as the rack cutter computes them
-  const double ca = std::cos(alpha), sa = std::sin(alpha);
+  // The rack cutter's tip arcs, their angles computed with the gear formulas' pi.
+  const double ca = std::cos(kNormalPressureAngle);
+  const double sa = std::sin(kNormalPressureAngle);
   struct ArcCase {
     const char* name;
     double start;
@@ -77,23 +80,23 @@ TEST_F(OcctGeometryTest, CylindersExtrusionsAndArcsEndWhereTheHobbingExpects) {
   };
   const ArcCase arcs[] = {
       {.name = "the right tip arc: 70 degrees, not 290",
-       .start = 1.5 * p,
-       .end = -alpha,
+       .start = kTipArcBottom,
+       .end = kRightTipArcEnd,
        .low = {0, -1, 0},
        .high = {ca, -sa, 0}},
       {.name = "the left tip arc",
-       .start = (20.0 / 180 + 1) * p,
-       .end = 1.5 * p,
+       .start = kLeftTipArcStart,
+       .end = kTipArcBottom,
        .low = {-ca, -1, 0},
        .high = {0, -sa, 0}},
       {.name = "an end below the start wraps",
-       .start = kPi / 2,
+       .start = pi / 2,
        .end = 0,
        .low = {-1, -1, 0},
        .high = {1, 1, 0}},
       {.name = "negative, beyond a full turn",
-       .start = -3 * kPi,
-       .end = -2.5 * kPi,
+       .start = -3 * pi,
+       .end = -2.5 * pi,
        .low = {-1, -1, 0},
        .high = {0, 0, 0}},
   };
@@ -111,7 +114,7 @@ TEST_F(OcctGeometryTest, CylindersExtrusionsAndArcsEndWhereTheHobbingExpects) {
     ExpectNear(box.min, at(expected.low), 1e-7, "min");
     ExpectNear(box.max, at(expected.high), 1e-7, "max");
   }
-  EXPECT_THROW(space->AddArc({0, 0, 0}, 1, 1, 1 + 2 * kPi), CadError);
+  EXPECT_THROW(space->AddArc({0, 0, 0}, 1, 1, 1 + 2 * pi), CadError);
   EXPECT_THROW(space->AddArc({0, 0, 0}, 0, 0, 1), CadError);
 }
 
@@ -130,31 +133,31 @@ TEST_F(OcctGeometryTest, Rotate3DAndArrayPolarTurnByTheRightHandRule) {
        .end = {0, 10, 0},
        .point1 = {0, 0, 0},
        .point2 = {0, 0, 1},
-       .angle = kPi / 2},
+       .angle = pi / 2},
       {.name = "a negative quarter turn about +Z",
        .start = {10, 0, 0},
        .end = {0, -10, 0},
        .point1 = {0, 0, 0},
        .point2 = {0, 0, 1},
-       .angle = -kPi / 2},
+       .angle = -pi / 2},
       {.name = "the blank's turn: +Y goes to +X",
        .start = {0, 10, 0},
        .end = {10, 0, 0},
        .point1 = {0, 0, 0},
        .point2 = {0, 0, -1},
-       .angle = kPi / 2},
+       .angle = pi / 2},
       {.name = "the cutter's tilt: +X to -Z",
        .start = {10, 0, 0},
        .end = {0, 0, -10},
        .point1 = {0, 0, 0},
        .point2 = {0, 1, 0},
-       .angle = kPi / 2},
+       .angle = pi / 2},
       {.name = "an axis off the origin",
        .start = {10, 0, 0},
        .end = {0, 0, 0},
        .point1 = {5, 0, 3},
        .point2 = {5, 0, 9},
-       .angle = kPi},
+       .angle = pi},
   };
   for (const TurnCase& c : cases) {
     const auto solid = space->AddCylinder(c.start, 1, 2);
@@ -165,8 +168,8 @@ TEST_F(OcctGeometryTest, Rotate3DAndArrayPolarTurnByTheRightHandRule) {
 
   // ArrayPolar of a solid centred on (10, 0, 0). The replication's call: z objects over
   // 2*pi - 2*pi/z, one angular pitch apart.
-  const double s = 10 * std::sin(kPi / 3);
-  const double h = 10 * std::cos(kPi / 3);
+  const double s = 10 * std::sin(pi / 3);
+  const double h = 10 * std::cos(pi / 3);
   struct ArrayCase {
     const char* name;
     int count;
@@ -177,17 +180,17 @@ TEST_F(OcctGeometryTest, Rotate3DAndArrayPolarTurnByTheRightHandRule) {
   const ArrayCase copies_cases[] = {
       {.name = "six objects over five sixths of a turn",
        .count = 6,
-       .angle = 5 * kPi / 3,
+       .angle = 5 * pi / 3,
        .centre = {},
        .copies = {{h, s, 0}, {-h, s, 0}, {-10, 0, 0}, {-h, -s, 0}, {h, -s, 0}}},
       {.name = "clockwise",
        .count = 3,
-       .angle = -kPi,
+       .angle = -pi,
        .centre = {0, 0, 0},
        .copies = {{0, -10, 0}, {-10, 0, 0}}},
       {.name = "about a centre off the origin",
        .count = 3,
-       .angle = kPi,
+       .angle = pi,
        .centre = {10, 10, 7},
        .copies = {{20, 10, 0}, {10, 20, 0}}},
   };
@@ -200,7 +203,7 @@ TEST_F(OcctGeometryTest, Rotate3DAndArrayPolarTurnByTheRightHandRule) {
       ExpectNear(BoxCentre(*copies[i]), c.copies[i], 1e-9, std::to_string(i));
     ExpectNear(BoxCentre(*original), {10, 0, 0}, 1e-12, "original");
   }
-  EXPECT_THROW(space->AddCylinder({10, 0, 0}, 1, 2)->ArrayPolar(1, kPi, {0, 0, 0}), CadError);
+  EXPECT_THROW(space->AddCylinder({10, 0, 0}, 1, 2)->ArrayPolar(1, pi, {0, 0, 0}), CadError);
 }
 
 TEST(OcctHandlesTest, DeadHandlesRaiseAndNothingElseIsTouched) {
@@ -363,17 +366,17 @@ TEST(OcctBooleanTest, ResultReplacesTheSolidOrBothStayUntouched) {
        .solid = big,
        .other = thin,
        .operation = Subtraction,
-       .volume = kPi * (100 - 25) * 10},
+       .volume = pi * (100 - 25) * 10},
       {.name = "coaxial intersection",
        .solid = big,
        .other = thin,
        .operation = Intersection,
-       .volume = kPi * 25 * 10},
+       .volume = pi * 25 * 10},
       {.name = "union",
        .solid = big,
        .other = thin,
        .operation = Union,
-       .volume = kPi * (100 * 10 + 25 * 10)},
+       .volume = pi * (100 * 10 + 25 * 10)},
       {.name = "corner notch",
        .solid = plate,
        .other = Box({5, 5, -10}, {10, 10, 20}),
@@ -460,40 +463,35 @@ TEST(FastEvaluationTest, GivesTheReferenceSolidFailuresAndDrawing) {
     int failures = 0;  // Booleans the reference refuses, which both must skip alike
   };
   const Script scripts[] = {
-      {.name = "five slots",
-       .radius = 10,
-       .width = 2,
-       .depth = 3,
-       .count = 5,
-       .angle = 8 * kPi / 5},
+      {.name = "five slots", .radius = 10, .width = 2, .depth = 3, .count = 5, .angle = 8 * pi / 5},
       // Part of a turn, which a mirrored evaluation would pass on volume alone.
       {.name = "two copies an eighth of a turn apart",
        .radius = 10,
        .width = 2,
        .depth = 3,
        .count = 3,
-       .angle = kPi / 2,
+       .angle = pi / 2,
        .turn = 0.2},
       {.name = "removed spaces that overlap when turned",
        .radius = 10,
        .width = 12,
        .depth = 3,
        .count = 6,
-       .angle = 5 * kPi / 3},
+       .angle = 5 * pi / 3},
       // Thousands of teeth: one slot weighs less than the volumes can tell, yet each must be cut.
       {.name = "slots too small for the volumes to see",
        .radius = 3000,
        .width = 1,
        .depth = 1,
        .count = 4,
-       .angle = 1.5 * kPi},
+       .angle = 1.5 * pi},
       // A slot through all but the rim: with its half-turned copy nothing holds the halves.
       {.name = "an intersection that would split the blank is skipped",
        .radius = 10,
        .width = 2,
        .depth = 19,
        .count = 2,
-       .angle = kPi,
+       .angle = pi,
        .failures = 1},
   };
   for (const Script& s : scripts) {
@@ -539,7 +537,7 @@ TEST(FastEvaluationTest, AStopTakesNothingFromAnOlderDrawing) {
     auto blank = drawing->ModelSpace()->AddCylinder({0, 0, 0}, 10, 6);
     blank->Boolean(Subtraction, *AddBox(*drawing->ModelSpace(), {-1, 7, -5}, {2, 5, 10}));
     if (replicate) {
-      for (const EntityRef& copy : blank->ArrayPolar(5, 8 * kPi / 5, {0, 0, 0}))
+      for (const EntityRef& copy : blank->ArrayPolar(5, 8 * pi / 5, {0, 0, 0}))
         blank->Boolean(Intersection, *copy);
     }
     return std::pair(drawing, blank);

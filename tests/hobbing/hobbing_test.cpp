@@ -260,7 +260,7 @@ TEST_F(HobbingTest, WorkedExamplesCutOneSpaceByRollingAndReplicateItByPitches) {
     EXPECT_EQ(Xyz(array.points[0]), Xyz({}));
     const std::int16_t z1 = gearBlank.gearPair.z1;
     EXPECT_EQ(array.numbers[0], z1);
-    EXPECT_NEAR(array.numbers[1], kTwoPi * (z1 - 1) / z1, 1e-12);
+    EXPECT_NEAR(array.numbers[1], 2 * kPi * (z1 - 1) / z1, 1e-12);
 
     // Progress: the counts, one report per position, the array's count, one per intersection.
     EXPECT_EQ(reports.size(), 2u + ex.positions + ex.intersections);
@@ -327,7 +327,7 @@ TEST_F(HobbingTest, PositionsPerPitchFollowFinenessAndTeethWithinTheCaps) {
     const std::vector<CadCall> turns = CallsOn(blank, CadOp::Rotate3D);
     ASSERT_FALSE(turns.empty());
     const std::int16_t z = c.gearNo == 1 ? gearBlank.gearPair.z1 : gearBlank.gearPair.z2;
-    EXPECT_NEAR(kTwoPi / (z * turns[0].numbers[0]), c.stepsPerPitch, 1e-9);
+    EXPECT_NEAR(2 * kPi / (z * turns[0].numbers[0]), c.stepsPerPitch, 1e-9);
   }
 }
 
