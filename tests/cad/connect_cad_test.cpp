@@ -23,45 +23,23 @@ enum class Start { NoFactory, Starts, Throws, ThrowsNonStandard, ReturnsNothing,
 enum class Connected { Running, Started, Earlier };
 
 struct ConnectCase {
-  bool running_instance;  // one is registered as running before the call
+  bool running;  // an instance is registered as running before the call
   Start start;
   Connected connected;
-  int starts_by_first_call;  // a start that failed is tried again by the second call
+  int first_starts;  // starts by the first call; a start that failed is tried again by the second
 };
 
+using enum Start;
+using enum Connected;
 const ConnectCase kConnectCases[] = {
-    {.running_instance = true,
-     .start = Start::Starts,
-     .connected = Connected::Running,
-     .starts_by_first_call = 0},
-    {.running_instance = true,
-     .start = Start::NoFactory,
-     .connected = Connected::Running,
-     .starts_by_first_call = 0},
-    {.running_instance = false,
-     .start = Start::Starts,
-     .connected = Connected::Started,
-     .starts_by_first_call = 1},
-    {.running_instance = false,
-     .start = Start::NoFactory,
-     .connected = Connected::Earlier,
-     .starts_by_first_call = 0},
-    {.running_instance = false,
-     .start = Start::Throws,
-     .connected = Connected::Earlier,
-     .starts_by_first_call = 1},
-    {.running_instance = false,
-     .start = Start::ThrowsNonStandard,
-     .connected = Connected::Earlier,
-     .starts_by_first_call = 1},
-    {.running_instance = false,
-     .start = Start::ReturnsNothing,
-     .connected = Connected::Earlier,
-     .starts_by_first_call = 1},
-    {.running_instance = false,
-     .start = Start::Windowed,
-     .connected = Connected::Earlier,
-     .starts_by_first_call = 1},
+    {.running = true, .start = Starts, .connected = Running, .first_starts = 0},
+    {.running = true, .start = NoFactory, .connected = Running, .first_starts = 0},
+    {.running = false, .start = Starts, .connected = Started, .first_starts = 1},
+    {.running = false, .start = NoFactory, .connected = Earlier, .first_starts = 0},
+    {.running = false, .start = Throws, .connected = Earlier, .first_starts = 1},
+    {.running = false, .start = ThrowsNonStandard, .connected = Earlier, .first_starts = 1},
+    {.running = false, .start = ReturnsNothing, .connected = Earlier, .first_starts = 1},
+    {.running = false, .start = Windowed, .connected = Earlier, .first_starts = 1},
 };
 
 TEST(ConnectCadTest, PrefersTheRunningInstanceThenStartsOneThenReportsOnce) {
@@ -73,7 +51,7 @@ TEST(ConnectCadTest, PrefersTheRunningInstanceThenStartsOneThenReportsOnce) {
   QApplication qt(argc, argv);
   for (const ConnectCase& c : kConnectCases) {
     SCOPED_TRACE(::testing::Message()
-                 << "running " << c.running_instance << ", start " << static_cast<int>(c.start));
+                 << "running " << c.running << ", start " << static_cast<int>(c.start));
     std::vector<RunningCookie> cookies;
     std::shared_ptr<CadApplication> started;
     int starts = 0;
@@ -81,13 +59,13 @@ TEST(ConnectCadTest, PrefersTheRunningInstanceThenStartsOneThenReportsOnce) {
     CadFactory factory = [&]() -> std::shared_ptr<CadApplication> {
       ++starts;
       switch (c.start) {
-        case Start::Throws:
+        case Throws:
           throw std::runtime_error("cannot open display");
-        case Start::ThrowsNonStandard:
+        case ThrowsNonStandard:
           throw 42;
-        case Start::ReturnsNothing:
+        case ReturnsNothing:
           return nullptr;
-        case Start::Windowed:
+        case Windowed:
           return StartWindowedCadApplication();
         default:
           started = MakeHeadlessCadApplication();
@@ -95,9 +73,9 @@ TEST(ConnectCadTest, PrefersTheRunningInstanceThenStartsOneThenReportsOnce) {
           return started;
       }
     };
-    RegisterClassFactory(kCadProgId, c.start == Start::NoFactory ? CadFactory{} : factory);
+    RegisterClassFactory(kCadProgId, c.start == NoFactory ? CadFactory{} : factory);
     std::shared_ptr<CadApplication> running;
-    if (c.running_instance) {
+    if (c.running) {
       running = MakeHeadlessCadApplication();
       cookies.push_back(RegisterRunningInstance(kCadProgId, running));
     }
@@ -106,23 +84,23 @@ TEST(ConnectCadTest, PrefersTheRunningInstanceThenStartsOneThenReportsOnce) {
     // What cadApp must hold after a call.
     const auto expected = [&]() -> std::shared_ptr<CadApplication> {
       switch (c.connected) {
-        case Connected::Running:
+        case Running:
           return running;
-        case Connected::Started:
+        case Started:
           return started;
-        case Connected::Earlier:
+        case Earlier:
           return earlier;
       }
       return nullptr;
     };
     std::vector<std::string> messages;
-    const bool failed = c.connected == Connected::Earlier;
+    const bool failed = c.connected == Earlier;
     // A second call attaches again to what the first one reached.
     for (int call = 1; call <= 2; ++call) {
       EXPECT_EQ(ConnectCad(cadApp, [&](const std::string& text) { messages.push_back(text); }),
                 failed);
       EXPECT_EQ(cadApp, expected());
-      EXPECT_EQ(starts, failed ? call * c.starts_by_first_call : c.starts_by_first_call);
+      EXPECT_EQ(starts, failed ? call * c.first_starts : c.first_starts);
       EXPECT_EQ(messages,
                 std::vector<std::string>(failed ? call : 0, std::string(kConnectCadFailedMessage)));
       if (failed) {
