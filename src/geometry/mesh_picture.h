@@ -44,15 +44,18 @@ struct MeshCircle {
 };
 
 // The two gears in mesh in the transverse plane, in mm. Frame: the small gear's axis at the
-// origin, the large gear's at (a', 0); y up. The pitch point lies on the line of centres, where a
-// flank of the small gear (of its tooth on the +y side) touches a flank of the large gear (of its
-// tooth on the -y side); both pairs of flanks of a tooth touch, as the pair meshes without
-// backlash. Each gear shows `teeth` teeth around the pitch point: its outline runs from the
-// middle of the space before the first tooth to the middle of the space after the last, as
-// consecutive paths (each starts where the one before ended), counter-clockwise about the gear's
-// own axis, so that the gear's material lies on the left. The line of action is the one tangent
-// to the small gear's base circle at +y (the small gear driving clockwise): from where the large
-// gear's tip circle cuts it to where the small gear's does, eps_alpha base pitches long.
+// origin, the large gear's at (a', 0); y up. The pitch point lies on the line of centres, where
+// the involute of a flank of the small gear (of its tooth on the +y side) touches the involute of
+// a flank of the large gear (of its tooth on the -y side); both pairs of flanks of a tooth touch,
+// as the pair meshes without backlash. (On a pair whose working pitch circle lies below a root
+// form circle those involutes are cut short before the pitch point, and the teeth touch only
+// elsewhere on the line of action, or overlap where they interfere.) Each gear shows `teeth` teeth
+// around the pitch point: its outline runs from the middle of the space before the first tooth to
+// the middle of the space after the last, as consecutive paths (each starts where the one before
+// ended), counter-clockwise about the gear's own axis, so that the gear's material lies on the
+// left. The line of action is the one tangent to the small gear's base circle at +y (the small gear
+// driving clockwise): from where the large gear's tip circle cuts it to where the small gear's
+// does, eps_alpha base pitches long.
 struct MeshPicture {
   std::vector<MeshPath> paths;  // gear 1's outline, gear 2's outline, then the line of action
   std::vector<MeshCircle> circles;
