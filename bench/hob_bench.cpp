@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "app/calculate_steps.h"
+#include "app/commands/calculate_steps.h"
 #include "cad/occt/occt_queries.h"
-#include "cli/gear_build.h"
+#include "modelling/headless/headless_gears.h"
 
 namespace {
 
@@ -39,15 +39,15 @@ struct Run {
 };
 
 Run Build(const Case& c, BooleanEvaluation evaluation) {
-  kelvo::cli::GearBuildRequest request;
+  kelvo::GearBuildRequest request;
   request.pair = *kelvo::SolvePairFromTexts(c.texts);
   request.gears = c.gears;
   request.fineness = c.fineness;
   request.evaluation = evaluation;
-  const kelvo::cli::GearsBuild build = kelvo::cli::BuildGears(request);
+  const kelvo::GearsBuild build = kelvo::BuildGears(request);
   Run run;
   run.seconds = build.seconds;
-  for (const kelvo::cli::GearBuild& gear : build.gears) {
+  for (const kelvo::GearBuild& gear : build.gears) {
     const kelvo::cad::SolidMeasures measures = kelvo::cad::MeasureSolid(*gear.gear);
     run.volumes.push_back(measures.volume);
     run.valid = run.valid && measures.is_one_valid_solid;

@@ -1,6 +1,6 @@
 #include <benchmark/benchmark.h>
 
-#include "app/calculate_steps.h"
+#include "app/commands/calculate_steps.h"
 #include "geometry/gear_constants.h"
 #include "geometry/solve_gear_pair.h"
 

@@ -1,7 +1,8 @@
 // The calculate button with seven arbitrary texts in the input fields: either the seven result
-// fields get well-formed texts of the pair the texts describe and gearPair becomes that pair,
-// or the one message shows, nothing is written and gearPair keeps every byte it had. Texts that
-// read as a module at or below 0, fewer than one tooth or a negative face width are no pair.
+// fields get well-formed texts of the pair the texts describe and the window's gearPair becomes
+// that pair, or the one message shows, nothing is written and gearPair keeps every byte it had.
+// Texts that read as a module at or below 0, fewer than one tooth or a negative face width are no
+// pair.
 //
 // Input: the seven texts in the window's order (a_true, m, z1, z2, b, beta, x1), separated by
 // newlines; missing ones are empty, the last takes the rest.
@@ -13,7 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "app/calculate_command.h"
+#include "app/commands/calculate_command.h"
+#include "app/commands/command_session.h"
 #include "geometry/gear_pair_data.h"
 #include "geometry/gear_pair_fields.h"
 #include "geometry/solve_gear_pair.h"
@@ -50,6 +52,7 @@ class FakeWindow final : public kelvo::MainWindowSeam {
       results_[i] = "earlier result " + std::to_string(i);
   }
 
+  kelvo::CommandSession& Session() override { return session; }
   std::string InputText(InputField field) const override {
     return inputs_[static_cast<std::size_t>(field)];
   }
@@ -66,6 +69,7 @@ class FakeWindow final : public kelvo::MainWindowSeam {
   void SetStatusText(const std::string&) override {}
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
 
+  kelvo::CommandSession session;
   std::vector<std::pair<ResultField, std::string>> writes;
   std::vector<std::string> messages;
 
@@ -120,12 +124,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::array<std::string, 7> texts =
       SplitFields(std::string_view(reinterpret_cast<const char*>(data), size));
 
-  // A pair from before, every byte set, so that a partial or stray write shows.
-  std::memset(static_cast<void*>(&kelvo::gearPair), 0xa5, sizeof kelvo::gearPair);
-  kelvo::GearPairData before;
-  std::memcpy(static_cast<void*>(&before), &kelvo::gearPair, sizeof before);
-
   FakeWindow window(texts);
+  kelvo::GearPairData& gearPair = window.session.gearPair;
+  // A pair from before, every byte set, so that a partial or stray write shows.
+  std::memset(static_cast<void*>(&gearPair), 0xa5, sizeof gearPair);
+  kelvo::GearPairData before;
+  std::memcpy(static_cast<void*>(&before), &gearPair, sizeof before);
+
   kelvo::mainForm_cmdCalculate_Click(window);
   const std::optional<kelvo::GearPairData> expected = ExpectedPair(texts);
 
@@ -133,14 +138,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (window.messages.size() != 1 || window.messages[0] != kelvo::kBadInputMessage)
       Fail("bad input without exactly the one message", Describe(texts));
     if (!window.writes.empty()) Fail("bad input wrote a result field", Describe(texts));
-    if (std::memcmp(&before, &kelvo::gearPair, sizeof before) != 0)
+    if (std::memcmp(&before, &gearPair, sizeof before) != 0)
       Fail("bad input changed gearPair", Describe(texts));
     return 0;
   }
 
   if (!window.messages.empty()) Fail("a pair that solves gave a message", Describe(texts));
   for (const kelvo::GearPairField& field : kelvo::kGearPairFields) {
-    const double got = kelvo::FieldValue(kelvo::gearPair, field);
+    const double got = kelvo::FieldValue(gearPair, field);
     const double want = kelvo::FieldValue(*expected, field);
     if (!std::isfinite(got)) Fail("gearPair holds a value that is not finite", Describe(texts));
     if (std::memcmp(&got, &want, sizeof got) != 0)
@@ -150,7 +155,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (window.writes.size() != kShown.size()) Fail("not seven result texts", Describe(texts));
   for (std::size_t i = 0; i < kShown.size(); ++i) {
     const auto& [field, text] = window.writes[i];
-    const double value = kelvo::gearPair.*kShown[i].member;
+    const double value = gearPair.*kShown[i].member;
     if (field != kShown[i].field) Fail("results written out of order", Describe(texts));
     if (text != kelvo::fuzz::ExpectedResultText(value, kShown[i].decimals) ||
         !kelvo::fuzz::HasResultForm(text)) {

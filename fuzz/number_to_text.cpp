@@ -11,7 +11,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/text_rules.h"
+#include "app/commands/text_rules.h"
 #include "number_oracle.h"
 
 namespace {

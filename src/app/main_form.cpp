@@ -15,12 +15,12 @@
 #include <cmath>
 #include <limits>
 
-#include "app/calculate_command.h"
+#include "app/commands/calculate_command.h"
+#include "app/commands/generate_command.h"
 #include "app/help_window.h"
 #include "app/input_blocker.h"
 #include "app/user_guide_location.h"
 #include "app/window_fonts.h"
-#include "cad/generate/generate_command.h"
 
 namespace kelvo {
 namespace {

@@ -5,7 +5,8 @@
 #include <QWidget>
 #include <array>
 
-#include "app/main_window_seam.h"
+#include "app/commands/command_session.h"
+#include "app/commands/main_window_seam.h"
 
 class QCheckBox;
 class QComboBox;
@@ -22,8 +23,9 @@ class InputBlocker;
 // The program's one working window: seven inputs, seven results, the model options, the two
 // command buttons, the help hint and the status line, laid out at fixed positions in a fixed
 // 529 x 373 client area; while a gear is built, a progress bar and a stop button beside it. Every
-// control carries its own name as objectName ("Text_a_true", "cmdCalculate", ...). The window keeps
-// no data of its own; the commands reach it through MainWindowSeam.
+// control carries its own name as objectName ("Text_a_true", "cmdCalculate", ...). The commands
+// reach the window through MainWindowSeam; what they share from one to the next, the window
+// holds for them (Session).
 class MainForm final : public QWidget, public MainWindowSeam {
   Q_OBJECT
 
@@ -35,6 +37,7 @@ class MainForm final : public QWidget, public MainWindowSeam {
 
   static QString DefaultHelpPath();
 
+  CommandSession& Session() override { return session_; }
   std::string InputText(InputField field) const override;
   std::string ResultText(ResultField field) const override;
   void SetResultText(ResultField field, const std::string& text) override;
@@ -76,6 +79,7 @@ class MainForm final : public QWidget, public MainWindowSeam {
   bool stop_requested_ = false;
   InputBlocker* blocker_ = nullptr;
   QPointer<HelpWindow> help_;
+  CommandSession session_;
 };
 
 }  // namespace kelvo

@@ -8,17 +8,17 @@
 #include <string>
 #include <vector>
 
-#include "app/text_rules.h"
+#include "app/commands/text_rules.h"
 #include "cad/occt/occt_export.h"
 #include "cad/occt/occt_queries.h"
 #include "cli/build_memory.h"
-#include "cli/gear_build.h"
 #include "cli/gear_summary.h"
 #include "cli/interrupt.h"
 #include "cli/pair_options.h"
 #include "cli/progress_line.h"
 #include "hobbing/hob_gear.h"
 #include "hobbing/hob_plan.h"
+#include "modelling/headless/headless_gears.h"
 
 namespace kelvo::cli {
 namespace {
@@ -35,7 +35,7 @@ std::vector<std::string> Shortcomings(const GearBuild& build, std::int16_t z,
   constexpr std::size_t kListed = 5;
   std::vector<std::string> lines;
   for (std::size_t i = 0; i < failed.size() && i < kListed; ++i)
-    lines.push_back(failed[i].statement + " failed: " + failed[i].reason);
+    lines.push_back(failed[i].Statement() + " failed: " + failed[i].reason);
   if (failed.size() > kListed) {
     lines.push_back("and " + std::to_string(failed.size() - kListed) + " more steps failed");
   }

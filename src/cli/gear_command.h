@@ -5,7 +5,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "app/calculate_steps.h"
+#include "app/commands/calculate_steps.h"
 
 namespace kelvo::cli {
 

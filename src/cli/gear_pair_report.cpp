@@ -4,7 +4,7 @@
 #include <charconv>
 #include <variant>
 
-#include "app/calculate_steps.h"
+#include "app/commands/calculate_steps.h"
 #include "geometry/gear_constants.h"
 #include "geometry/gear_pair_fields.h"
 

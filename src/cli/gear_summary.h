@@ -6,10 +6,10 @@
 
 #include "cad/occt/occt_gear_measurement.h"
 #include "cad/occt/occt_types.h"
-#include "cli/gear_build.h"
 #include "cli/gear_command.h"
 #include "geometry/gear_pair_data.h"
 #include "geometry/gear_theory.h"
+#include "modelling/headless/headless_gears.h"
 
 namespace kelvo::cli {
 

@@ -2,7 +2,7 @@
 
 #include <CLI/App.hpp>
 
-#include "app/calculate_steps.h"
+#include "app/commands/calculate_steps.h"
 
 namespace kelvo::cli {
 

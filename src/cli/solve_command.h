@@ -3,7 +3,7 @@
 #include <CLI/App.hpp>
 #include <iosfwd>
 
-#include "app/calculate_steps.h"
+#include "app/commands/calculate_steps.h"
 
 namespace kelvo::cli {
 

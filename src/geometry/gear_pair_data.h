@@ -49,8 +49,4 @@ struct GearPairData {
 
 static_assert(std::is_trivially_copyable_v<GearPairData>);
 
-// The current pair of the running program: all zeros until the first successful solve, then
-// replaced as a whole by the calculate and generate commands, and only by them.
-extern GearPairData gearPair;
-
 }  // namespace kelvo

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "geometry/derived_values.h"
 #include "geometry/gear_constants.h"
 
 namespace kelvo {
@@ -20,11 +21,7 @@ GearTheory TheoryOf(const GearPairData& pair, std::int16_t gearNo, double roll_a
   theory.tooth_thickness =
       m * (kPi / 2 + 2 * x * std::tan(kNormalPressureAngle)) / std::cos(pair.beta);
   theory.tooth_chord = d * std::sin(theory.tooth_thickness / d);
-  // The contact with the straight flank lies (1 - x) m / sin(alpha_t) from the pitch point
-  // along the line of action, which touches the base circle r sin(alpha_t) from it.
-  const double from_tangent =
-      theory.reference_radius * std::sin(pair.alpha_t) - (1 - x) * m / std::sin(pair.alpha_t);
-  theory.form_radius = std::hypot(theory.base_radius, from_tangent);
+  theory.form_radius = RootFormDiameter(pair, gearNo) / 2;
   theory.involute_at_reference = theory.reference_radius >= theory.form_radius;
   theory.helix_angle = pair.beta;
   const double tip_radius = theory.tip_diameter / 2;

@@ -19,8 +19,9 @@ struct GearTheory {
   // as an arc, and its chord.
   double tooth_thickness = 0;
   double tooth_chord = 0;
-  // Root form circle: where the cutter's straight flank ends (1 m below its datum, so
-  // (1 - x) m inside the rolling line) generates the last point of the involute.
+  // Root form circle: where the involute begins (RootFormDiameter): the point the end of the
+  // cutter's straight flank generates, or on an undercut gear the fillet's crossing with the
+  // involute.
   double form_radius = 0;
   // Whether the reference circle crosses the involute at all. With a large positive shift the
   // rolling line runs below the straight part of the cutter's flank, the reference circle

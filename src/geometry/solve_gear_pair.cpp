@@ -184,7 +184,7 @@ SolveResult SolveGearPair(double a_true, double m, std::int16_t z1, std::int16_t
   s.Begin(17);
   r.eps_alpha = (z2 * (std::tan(alpha_a2) - std::tan(r.alpha_wt)) +
                  z1 * (std::tan(alpha_a1) - std::tan(r.alpha_wt))) *
-                (1 / kTwoPi);
+                (1 / (2 * kPi));
   s.End({r.eps_alpha});
 
   s.Begin(18);

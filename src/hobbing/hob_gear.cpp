@@ -7,7 +7,6 @@
 #include <utility>
 #include <vector>
 
-#include "cad/cad_session.h"
 #include "geometry/gear_constants.h"
 #include "geometry/gear_pair_data.h"
 #include "hobbing/checked_arithmetic.h"
@@ -29,13 +28,14 @@ void Report(const HobProgress& progress, const HobProgressReport& report) {
 // One Boolean of the blank with a tool solid made for it, which the Boolean consumes. A failed
 // Boolean leaves both solids as they were; the tool is no part of the gear, so it is deleted
 // rather than left in the designer's drawing.
-void ApplyToBlank(SkipOnFailure& skip, cad::BooleanOperation operation, const cad::EntityRef& tool,
-                  std::string_view what, std::int64_t number) {
-  const bool applied = skip.Run(what, number, [&] {
-    Deref(blankSolid, "blank solid").Boolean(operation, Deref(tool, "tool solid"));
+void ApplyToBlank(SkipOnFailure& skip, const GearBlank& blank, cad::BooleanOperation operation,
+                  const cad::EntityRef& tool, GearStep step, GearStep discard,
+                  std::int64_t number) {
+  const bool applied = skip.Run(step, number, [&] {
+    Deref(blank.blankSolid, "blank solid").Boolean(operation, Deref(tool, "tool solid"));
   });
   if (!applied && tool) {
-    skip.Run("discard the tool of " + std::string(what), number, [&] { tool->Delete(); });
+    skip.Run(discard, number, [&] { tool->Delete(); });
   }
 }
 
@@ -53,10 +53,10 @@ class ConstructionSolids {
   // The first `count` tools have been consumed by their Booleans, or deleted after a failure.
   void UsedUp(std::size_t count) { used_ = count; }
 
-  void DeleteWithTheCutter() noexcept {
+  void DeleteWithTheCutter(const RackCutter& cutter) noexcept {
     for (std::size_t k = used_; k < tools_.size(); ++k)
       DeleteQuietly(tools_[k]);
-    DeleteQuietly(cutterSolid);
+    DeleteQuietly(cutter.cutterSolid);
   }
 
  private:
@@ -77,29 +77,35 @@ class ConstructionSolids {
 struct CutState {
   SkipOnFailure skip;
   HobProgressReport report;
+  RackCutter cutter;
   ConstructionSolids construction;
 };
 
 // The hobbing sequence itself; HobGear adds the clean-up of a cut that ends early.
-void Cut(double fineness, std::int16_t gearNo, const HobProgress& progress, CutState& state) {
+void Cut(const GearBlank& blank, double fineness, const HobProgress& progress, CutState& state) {
   SkipOnFailure& skip = state.skip;
   HobProgressReport& report = state.report;
+  RackCutter& cutter = state.cutter;
   ConstructionSolids& construction = state.construction;
-  const std::int16_t z = gearNo == 1 ? gearPair.z1 : gearPair.z2;
+  const GearPairData& gearPair = blank.gearPair;
+  const std::int16_t gearNo = blank.gearNo;
+  const std::int16_t z = GearToCut(gearPair, gearNo).z;
 
   double stepsPerPitch = 0;
-  skip.Run("positions per pitch", [&] { stepsPerPitch = RoundedStepsPerPitch(fineness, z); });
+  skip.Run(GearStep::PositionsPerPitch, [&] { stepsPerPitch = RoundedStepsPerPitch(fineness, z); });
   stepsPerPitch = CappedStepsPerPitch(stepsPerPitch, gearNo);
 
-  skip.Run("make the rack cutter",
-           [&] { MakeRackCutter(gearPair.m, Finite(2 * gearPair.b), gearNo); });
+  skip.Run(GearStep::MakeRackCutter,
+           [&] { MakeRackCutter(blank, gearPair.m, Finite(2 * gearPair.b), cutter); });
 
   double rollStep = 0;
   double rollAngle = 0;
   std::int32_t positionCount = 0;
-  skip.Run("roll step", [&] { rollStep = RollStep(gearPair.m, stepsPerPitch, gearPair.beta); });
-  skip.Run("roll angle", [&] { rollAngle = RollAngle(z, stepsPerPitch); });
-  skip.Run("position count", [&] { positionCount = PositionCount(halfTravel, rollStep); });
+  skip.Run(GearStep::RollStep,
+           [&] { rollStep = RollStep(gearPair.m, stepsPerPitch, gearPair.beta); });
+  skip.Run(GearStep::RollAngle, [&] { rollAngle = RollAngle(z, stepsPerPitch); });
+  skip.Run(GearStep::PositionCount,
+           [&] { positionCount = PositionCount(cutter.halfTravel, rollStep); });
 
   report.positionCount = positionCount;
   report.intersectionCount = std::max(z - 1, 0);
@@ -108,16 +114,18 @@ void Cut(double fineness, std::int16_t gearNo, const HobProgress& progress, CutS
   // The rolling cut: each position advances the cutter one step and turns the blank by the
   // matching angle, so the reference circle rolls without sliding on the cutter's rolling line.
   for (std::int64_t i = 1; i <= positionCount; ++i) {
-    skip.Run("advance the cutter at position", i, [&] {
-      Deref(cutterSolid, "cutter solid").Move(kOrigin, {rollStep, 0, 0});
+    skip.Run(GearStep::AdvanceCutter, i, [&] {
+      Deref(cutter.cutterSolid, "cutter solid").Move(kOrigin, {rollStep, 0, 0});
     });
     cad::EntityRef cut;
-    skip.Run("copy the cutter at position", i,
-             [&] { cut = Deref(cutterSolid, "cutter solid").Copy(); });
+    skip.Run(GearStep::CopyCutter, i,
+             [&] { cut = Deref(cutter.cutterSolid, "cutter solid").Copy(); });
     construction.Using(cut);
-    skip.Run("turn the blank at position", i,
-             [&] { Deref(blankSolid, "blank solid").Rotate3D(kOrigin, kBelowOrigin, rollAngle); });
-    ApplyToBlank(skip, cad::BooleanOperation::Subtraction, cut, "cut at position", i);
+    skip.Run(GearStep::TurnBlank, i, [&] {
+      Deref(blank.blankSolid, "blank solid").Rotate3D(kOrigin, kBelowOrigin, rollAngle);
+    });
+    ApplyToBlank(skip, blank, cad::BooleanOperation::Subtraction, cut, GearStep::CutAtPosition,
+                 GearStep::DiscardCutterCopy, i);
     construction.UsedUp(1);
     report.positionsDone = static_cast<std::int32_t>(i);
     Report(progress, report);
@@ -126,45 +134,45 @@ void Cut(double fineness, std::int16_t gearNo, const HobProgress& progress, CutS
   // The replication: the blank now has one space. Each copy turned by whole pitches lacks the
   // material of the space at its own angle, so intersecting with it adds that space.
   std::vector<cad::EntityRef> turned;
-  skip.Run("array the blank", [&] {
-    turned = Deref(blankSolid, "blank solid").ArrayPolar(z, PolarFillAngle(z), kOrigin);
+  skip.Run(GearStep::ArrayBlank, [&] {
+    turned = Deref(blank.blankSolid, "blank solid").ArrayPolar(z, PolarFillAngle(z), kOrigin);
   });
   construction.Waiting(turned);
   report.intersectionCount = static_cast<int>(turned.size());
   Report(progress, report);
   for (std::size_t k = 0; k < turned.size(); ++k) {
     const auto number = static_cast<std::int64_t>(k + 1);
-    ApplyToBlank(skip, cad::BooleanOperation::Intersection, turned[k], "intersect with copy",
-                 number);
+    ApplyToBlank(skip, blank, cad::BooleanOperation::Intersection, turned[k],
+                 GearStep::IntersectWithCopy, GearStep::DiscardBlankCopy, number);
     construction.UsedUp(k + 1);
     report.intersectionsDone = static_cast<int>(number);
     Report(progress, report);
   }
 
-  skip.Run("delete the cutter", [&] { Deref(cutterSolid, "cutter solid").Delete(); });
+  skip.Run(GearStep::DeleteCutter, [&] { Deref(cutter.cutterSolid, "cutter solid").Delete(); });
 }
 
 }  // namespace
 
-std::vector<SkippedStatement> HobGear(double fineness, std::int16_t gearNo,
+std::vector<SkippedStatement> HobGear(const GearBlank& blank, double fineness,
                                       const HobProgress& progress) {
   CutState state;
   // Only what is no failure of a statement ends the cut early: a stop asked for by the designer
   // (from the progress callback or from inside a long Boolean), or the machine running out.
   try {
-    Cut(fineness, gearNo, progress, state);
+    Cut(blank, fineness, progress, state);
   } catch (const cad::EvaluationStopped& stop) {
-    state.construction.DeleteWithTheCutter();
+    state.construction.DeleteWithTheCutter(state.cutter);
     throw GearCutStopped(stop.what(), state.report, state.skip.skipped());
   } catch (...) {
-    state.construction.DeleteWithTheCutter();
+    state.construction.DeleteWithTheCutter(state.cutter);
     throw;
   }
   return state.skip.skipped();
 }
 
 bool CostsTheGearNothing(const SkippedStatement& skipped, std::int16_t z) {
-  return z <= 1 && skipped.step == "array the blank";
+  return z <= 1 && skipped.step == GearStep::ArrayBlank;
 }
 
 }  // namespace kelvo

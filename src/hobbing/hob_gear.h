@@ -5,14 +5,14 @@
 #include <vector>
 
 #include "cad/cad_application.h"
+#include "hobbing/gear_blank.h"
 #include "hobbing/hob_progress.h"
 #include "hobbing/skip_on_failure.h"
 
 namespace kelvo {
 
-// Cuts blankSolid, a cylinder of the tip diameter on the Z axis spanning the face width about
-// z = 0, into gear gearNo of gearPair (1 the small gear, any other value the large) the way a
-// hob cuts it: a rack cutter (MakeRackCutter) rolls past the blank while the blank turns, and
+// Cuts blank.blankSolid into gear blank.gearNo of blank.gearPair the way a hob cuts it: a rack
+// cutter (MakeRackCutter, made in blank.cadDoc) rolls past the blank while the blank turns, and
 // a copy of the cutter is subtracted at every position, which leaves one space with its
 // involute flanks, root fillet and any undercut. The other spaces come from intersecting the
 // blank with its z - 1 copies turned by whole pitches. The cutter is deleted at the end; the
@@ -27,7 +27,7 @@ namespace kelvo {
 // statement: it ends the cut after the CAD operation that was running and reaches the caller
 // as GearCutStopped. The blank keeps what was cut so far; the cutter and the unused copies are
 // deleted.
-std::vector<SkippedStatement> HobGear(double fineness, std::int16_t gearNo,
+std::vector<SkippedStatement> HobGear(const GearBlank& blank, double fineness,
                                       const HobProgress& progress = {});
 
 // The stop that ended a cut, with how far the cut had come (a report whose Finished() holds:

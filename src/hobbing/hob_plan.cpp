@@ -56,7 +56,7 @@ double RollStep(double m, double stepsPerPitch, double beta) {
 }
 
 double RollAngle(std::int16_t z, double stepsPerPitch) {
-  return Div(kTwoPi, Finite(z * stepsPerPitch));
+  return Div(2 * kPi, Finite(z * stepsPerPitch));
 }
 
 std::int32_t PositionCount(double halfTravel, double rollStep) {
@@ -64,7 +64,7 @@ std::int32_t PositionCount(double halfTravel, double rollStep) {
 }
 
 double PolarFillAngle(std::int16_t z) {
-  return kTwoPi - Div(kTwoPi, z);
+  return 2 * kPi - Div(2 * kPi, z);
 }
 
 }  // namespace kelvo

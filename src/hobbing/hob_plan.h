@@ -39,7 +39,7 @@ RackProfile RackProfilePoints(double m);
 // lowest point to the right flank's normal (-alpha).
 inline constexpr double kLeftTipArcStart = (20.0 / 180 + 1) * kPi;
 inline constexpr double kTipArcBottom = 1.5 * kPi;
-inline constexpr double kRightTipArcEnd = -62.831852 / 180;
+inline constexpr double kRightTipArcEnd = -kNormalPressureAngle;
 
 // Half the cutter's travel along X: half the chord that the root line cuts from the tip
 // circle, plus the transverse half-width of the cutter at its tip, plus the sideways reach of

@@ -17,6 +17,8 @@ struct HobProgressReport {
   bool Finished() const {
     return positionsDone >= positionCount && intersectionsDone >= intersectionCount;
   }
+
+  bool operator==(const HobProgressReport&) const = default;
 };
 
 // Called by HobGear when it starts cutting and after every position and every intersection.

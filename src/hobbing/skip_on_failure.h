@@ -2,21 +2,32 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "cad/cad_application.h"
 #include "hobbing/checked_arithmetic.h"
+#include "hobbing/gear_step.h"
 
 namespace kelvo {
 
-// A statement of the hobbing sequence that failed and was passed over.
+// A statement of a gear's build that failed and was passed over.
 struct SkippedStatement {
-  std::string statement;    // what it was meant to do, with its position or copy number
-  std::string reason;       // the failure, as the CAD layer or the arithmetic reported it
-  std::string step;         // the statement without its number: "cut at position"
+  GearStep step = GearStep::NewDrawing;
   std::int64_t number = 0;  // the position or copy number; 0 for a statement not repeated
+  std::string reason;       // the failure, as the CAD layer or the arithmetic reported it
+
+  // What it was meant to do, with its number: "cut at position 5".
+  std::string Statement() const {
+    std::string statement(StepName(step));
+    // Appended piece by piece: GCC 12 at -O3 misreads " " + std::to_string(...) as an
+    // overlapping copy (-Wrestrict).
+    if (number != 0) {
+      statement += ' ';
+      statement += std::to_string(number);
+    }
+    return statement;
+  }
 };
 
 // Runs the statements of a hobbing sequence one by one. A statement that fails, through a
@@ -27,20 +38,20 @@ class SkipOnFailure {
  public:
   // Runs statement; true if it completed, false if it failed and was skipped.
   template <class Statement>
-  bool Run(std::string_view what, Statement&& statement) {
-    return Run(what, 0, std::forward<Statement>(statement));
+  bool Run(GearStep step, Statement&& statement) {
+    return Run(step, 0, std::forward<Statement>(statement));
   }
 
   // The same, for the number-th statement of a repeated step (number 0: not repeated).
   template <class Statement>
-  bool Run(std::string_view what, std::int64_t number, Statement&& statement) {
+  bool Run(GearStep step, std::int64_t number, Statement&& statement) {
     try {
       std::forward<Statement>(statement)();
       return true;
     } catch (const cad::CadError& error) {
-      Note(what, number, error.what());
+      skipped_.push_back({step, number, error.what()});
     } catch (const HobbingError& error) {
-      Note(what, number, error.what());
+      skipped_.push_back({step, number, error.what()});
     }
     return false;
   }
@@ -48,17 +59,6 @@ class SkipOnFailure {
   const std::vector<SkippedStatement>& skipped() const { return skipped_; }
 
  private:
-  void Note(std::string_view what, std::int64_t number, const char* reason) {
-    std::string statement(what);
-    // Appended piece by piece: GCC 12 at -O3 misreads " " + std::to_string(...) as an
-    // overlapping copy (-Wrestrict).
-    if (number != 0) {
-      statement += ' ';
-      statement += std::to_string(number);
-    }
-    skipped_.push_back({std::move(statement), reason, std::string(what), number});
-  }
-
   std::vector<SkippedStatement> skipped_;
 };
 

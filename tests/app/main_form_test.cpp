@@ -25,7 +25,7 @@
 #include <tuple>
 #include <vector>
 
-#include "app/calculate_steps.h"
+#include "app/commands/calculate_steps.h"
 #include "app/help_window.h"
 #include "app/window_fonts.h"
 
@@ -111,9 +111,10 @@ TEST_F(WindowTest, OpensWithItsInitialStateTabSkipsTheResultsAndEnterAndEscDoNot
   EXPECT_EQ(form->size(), QSize(529, 373));
   EXPECT_EQ(form->minimumSize(), form->maximumSize());
   EXPECT_FALSE(form->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
-  const char* const inputs[] = {"60", "2", "20", "40", "20", "0", "0"};
+  const GearPairTexts initial{
+      .a_true = "60", .m = "2", .z1 = "20", .z2 = "40", .b = "20", .beta = "0", .x1 = "0"};
   for (std::size_t i = 0; i < 7; ++i) {
-    EXPECT_EQ(form->InputText(static_cast<InputField>(i)), inputs[i]);
+    EXPECT_EQ(form->InputText(static_cast<InputField>(i)), initial.*kGearPairTextsInOrder[i]);
     EXPECT_EQ(form->ResultText(ResultFieldAt(i)), "");
     EXPECT_FALSE(Find(kResultFields[i].name)->isEnabled());
   }
@@ -192,7 +193,8 @@ TEST_F(WindowTest, CaptionsUseTheirFontsAndFitTheirControls) {
     QString text;
     QSize room;  // for the text alone
     if (auto* label = qobject_cast<QLabel*>(widget)) {
-      text = label->text(), room = label->contentsRect().size();
+      text = label->text();
+      room = label->contentsRect().size();
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
       QStyleOptionButton option;
       option.initFrom(button);
@@ -220,50 +222,56 @@ TEST_F(WindowTest, CaptionsUseTheirFontsAndFitTheirControls) {
   EXPECT_EQ(captions, 27);
 }
 
-using Texts = std::array<const char*, 7>;
+const GearPairTexts kHelical{
+    .a_true = "100", .z1 = "23", .z2 = "73", .b = "30", .beta = "15", .x1 = "0.3"};
 
 // The default pair's and the helical pair's seven results; then each input in turn holding text
 // that is no number: one message box, titled Kelvo, with OK only and no icon, and the earlier
 // results, the typed text and gearPair stay as they were.
 TEST_F(WindowTest, CalculateFillsTheResultsAndBadTextGivesOneMessageAndChangesNothing) {
-  const auto type = [&](const Texts& inputs) {
-    for (std::size_t i = 0; i < inputs.size(); ++i) {
+  const auto type = [&](const GearPairTexts& inputs) {
+    for (std::size_t i = 0; i < kGearPairTextsInOrder.size(); ++i) {
       auto* field = Find<QLineEdit>(kInputFieldNames[i]);
       field->selectAll();
       QTest::keyClick(field, Qt::Key_Delete);
-      QTest::keyClicks(field, inputs[i]);
+      QTest::keyClicks(field, (inputs.*kGearPairTextsInOrder[i]).c_str());
     }
   };
+  // The result fields afterwards, as "Text_d1=40".
   const auto calculate = [&] {
     QTest::mouseClick(Find("cmdCalculate"), Qt::LeftButton);
     QTest::qWait(1);
     QStringList results;
-    for (const ResultFieldFormat& format : kResultFields)
-      results << Find<QLineEdit>(format.name)->text();
+    for (const ResultFieldFormat& format : kResultFields) {
+      results << QString::fromLatin1(format.name.data(), format.name.size()) + "=" +
+                     Find<QLineEdit>(format.name)->text();
+    }
     return results;
   };
   ModalWatcher messages;
-  EXPECT_EQ(calculate(), QStringList({"40", "80", "44", "84", "4.5", "0", "0"}));
-  const Texts helical = {"100", "2", "23", "73", "30", "15", "0.3"};
-  type(helical);
-  const QStringList results = {"47.62", "151.15", "52.8", "155.18", "4.49", "0.313", "0.013"};
+  EXPECT_EQ(calculate(), QStringList({"Text_d1=40", "Text_d2=80", "Text_da1=44", "Text_da2=84",
+                                      "Text_h=4.5", "Text_x_sum=0", "Text_x2=0"}));
+  type(kHelical);
+  const QStringList results = {"Text_d1=47.62",   "Text_d2=151.15", "Text_da1=52.8",
+                               "Text_da2=155.18", "Text_h=4.49",    "Text_x_sum=0.313",
+                               "Text_x2=0.013"};
   EXPECT_EQ(calculate(), results);
   EXPECT_TRUE(messages.seen.empty());
-  const GearPairData solved = gearPair;
+  const GearPairData solved = form->Session().gearPair;
   EXPECT_EQ(solved.z2, 73) << "the solved pair is kept";
   const QString message = "Kelvo|" + QString::fromUtf8(kBadInputMessage.data()) + "|OK";
   for (std::size_t field = 0; field < 7; ++field) {
     for (const char* bad : {"", "abc", "2mm", "1..5"}) {
       SCOPED_TRACE(std::string(kInputFieldNames[field]) + " = \"" + bad + "\"");
-      Texts inputs = helical;
-      inputs[field] = bad;
+      GearPairTexts inputs = kHelical;
+      inputs.*kGearPairTextsInOrder[field] = bad;
       type(inputs);
       const QStringList typed = Snapshot();
       messages.seen.clear();
       EXPECT_EQ(calculate(), results) << "the earlier results stay";
       EXPECT_EQ(messages.seen, QStringList(message));
       EXPECT_EQ(Snapshot(), typed);
-      EXPECT_EQ(std::memcmp(&gearPair, &solved, sizeof solved), 0);
+      EXPECT_EQ(std::memcmp(&form->Session().gearPair, &solved, sizeof solved), 0);
     }
   }
 }
@@ -271,7 +279,6 @@ TEST_F(WindowTest, CalculateFillsTheResultsAndBadTextGivesOneMessageAndChangesNo
 // Numbers no gear can have fail like text that is no number, before anything is written; the
 // signs that mean something (a left-hand helix, a negative shift) and a face width of 0 solve.
 TEST_F(WindowTest, CalculateRefusesModulesTeethAndWidthsNoGearCanHave) {
-  const Texts helical = {"100", "2", "23", "73", "30", "15", "0.3"};
   const QString message = "Kelvo|" + QString::fromUtf8(kBadInputMessage.data()) + "|OK";
   // clang-format off
   const std::tuple<InputField, const char*, bool> cases[] = {
@@ -287,17 +294,18 @@ TEST_F(WindowTest, CalculateRefusesModulesTeethAndWidthsNoGearCanHave) {
   ModalWatcher messages;
   for (const auto& [field, text, solves] : cases) {
     SCOPED_TRACE(std::string(kInputFieldNames[static_cast<std::size_t>(field)]) + " " + text);
-    gearPair = {};
+    form->Session().gearPair = {};
     for (std::size_t i = 0; i < 7; ++i) {
       const bool changed = i == static_cast<std::size_t>(field);
-      Find<QLineEdit>(kInputFieldNames[i])->setText(changed ? text : helical[i]);
+      Find<QLineEdit>(kInputFieldNames[i])
+          ->setText(changed ? text : QString::fromStdString(kHelical.*kGearPairTextsInOrder[i]));
       Find<QLineEdit>(kResultFields[i].name)->setText("earlier");
     }
     messages.seen.clear();
     QTest::mouseClick(Find("cmdCalculate"), Qt::LeftButton);
     EXPECT_EQ(messages.seen, solves ? QStringList() : QStringList(message));
     EXPECT_EQ(Find<QLineEdit>("Text_d1")->text() == "earlier", !solves);
-    EXPECT_EQ(gearPair.m, solves ? 2.0 : 0.0) << "no record reaches gearPair";
+    EXPECT_EQ(form->Session().gearPair.m, solves ? 2.0 : 0.0) << "no record reaches gearPair";
   }
 }
 
@@ -360,7 +368,10 @@ TEST_F(WindowTest, LongCommandDropsInputButItsOwnBoxesAndTheStopButtonAnswer) {
   bool answered_by_key = true;
   QTimer::singleShot(50, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Enter); });
   QTimer::singleShot(3000, [&] {
-    if (QWidget* box = QApplication::activeModalWidget()) answered_by_key = false, box->close();
+    if (QWidget* box = QApplication::activeModalWidget()) {
+      answered_by_key = false;
+      box->close();
+    }
   });
   form->ShowMessage("x");
   EXPECT_TRUE(answered_by_key);
@@ -375,26 +386,56 @@ TEST_F(WindowTest, LongCommandDropsInputButItsOwnBoxesAndTheStopButtonAnswer) {
     QTest::mouseClick(form->windowHandle(), Qt::LeftButton, {},
                       Find(name)->mapTo(form.get(), Find(name)->rect().center()));
   };
-  // Each step: what happens; whether bar and button show, and a stop is requested, afterwards.
-  const std::tuple<const char*, std::function<void()>, bool, bool> steps[] = {
-      {"a click where the hidden button sits", [&] { click("cmdStop"); }, false, false},
-      {"the bar shows", [&] { form->ShowProgress("小齿轮：滚切 1/18", 1, 37); }, true, false},
-      {"other controls stay dead", [&] { click("cmdCalculate"), click("Text_m"); }, true, false},
-      {"a click on the button", [&] { click("cmdStop"); }, true, true},
-      {"the command acts on it", [&] { form->ClearStopRequest(); }, true, false},
-      {"a second press", [&] { click("cmdStop"); }, true, true},
-      {"the bar goes", [&] { form->HideProgress(); }, false, true},
+  struct Step {
+    const char* name;
+    std::function<void()> act;
+    bool shown;      // the bar and the button show afterwards
+    bool requested;  // and a stop is requested
   };
-  for (const auto& [name, act, shown, requested] : steps) {
-    SCOPED_TRACE(name);
-    act();
+  const Step steps[] = {
+      {.name = "a click where the hidden button sits",
+       .act = [&] { click("cmdStop"); },
+       .shown = false,
+       .requested = false},
+      {.name = "the bar shows",
+       .act = [&] { form->ShowProgress("小齿轮：滚切 1/18", 1, 37); },
+       .shown = true,
+       .requested = false},
+      {.name = "other controls stay dead",
+       .act =
+           [&] {
+             click("cmdCalculate");
+             click("Text_m");
+           },
+       .shown = true,
+       .requested = false},
+      {.name = "a click on the button",
+       .act = [&] { click("cmdStop"); },
+       .shown = true,
+       .requested = true},
+      {.name = "the command acts on it",
+       .act = [&] { form->ClearStopRequest(); },
+       .shown = true,
+       .requested = false},
+      {.name = "a second press",
+       .act = [&] { click("cmdStop"); },
+       .shown = true,
+       .requested = true},
+      {.name = "the bar goes",
+       .act = [&] { form->HideProgress(); },
+       .shown = false,
+       .requested = true},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.name);
+    step.act();
     form->KeepPainted();
-    EXPECT_EQ(stop->isVisible(), shown);
-    EXPECT_EQ(Find("ProgressBar1")->isVisible(), shown);
-    EXPECT_EQ(form->StopRequested(), requested);
+    EXPECT_EQ(stop->isVisible(), step.shown);
+    EXPECT_EQ(Find("ProgressBar1")->isVisible(), step.shown);
+    EXPECT_EQ(form->StopRequested(), step.requested);
     EXPECT_FALSE(stop->isDown());
     EXPECT_EQ(QApplication::focusWidget(), focus) << "no click moves the focus";
-    EXPECT_EQ(stop->isEnabled(), !requested) << "a press taken greys it until acted on";
+    EXPECT_EQ(stop->isEnabled(), !step.requested) << "a press taken greys it until acted on";
   }
 
   // A click still queued as the command ends; let through, it would show the connection message.

@@ -28,13 +28,13 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <numbers>
 #include <optional>
 
+#include "app/commands/generate_command.h"
 #include "app/main_form.h"
-#include "cad/cad_session.h"
 #include "cad/connection/cad_registry.h"
 #include "cad/connection/connect_cad.h"
-#include "cad/generate/generate_command.h"
 #include "cad/occt/occt_deferred_faults.h"
 #include "cad/occt/occt_gear_measurement.h"
 #include "cad/viewer/drawing_view.h"
@@ -56,10 +56,16 @@ struct BoxAnswerer {
       texts.append(box->text());
       buttons.clear();
       QAbstractButton* chosen = nullptr;
-      for (QAbstractButton* button : box->buttons())
-        buttons.append(button->text()), chosen = button->text() == press ? button : chosen;
+      for (QAbstractButton* button : box->buttons()) {
+        buttons.append(button->text());
+        if (button->text() == press) chosen = button;
+      }
       buttons.sort();
-      chosen ? chosen->click() : box->reject();
+      if (chosen) {
+        chosen->click();
+      } else {
+        box->reject();
+      }
     });
     timer.start(10);
   }
@@ -76,7 +82,8 @@ bool IsBackground(const QImage& image, QRgb c) {
 
 // Every pixel that is not background: how many, how many red, and the rectangle holding them.
 struct Drawn {
-  int pixels = 0, red = 0;
+  int pixels = 0;
+  int red = 0;
   QRect bounds;
 };
 Drawn DrawnPixels(const QImage& image) {
@@ -85,7 +92,8 @@ Drawn DrawnPixels(const QImage& image) {
     for (int x = 0; x < image.width(); ++x) {
       const QRgb c = image.pixel(x, y);
       if (IsBackground(image, c)) continue;
-      ++drawn.pixels, drawn.red += qRed(c) > 180 && qGreen(c) < 70 && qBlue(c) < 70;
+      ++drawn.pixels;
+      if (qRed(c) > 180 && qGreen(c) < 70 && qBlue(c) < 70) ++drawn.red;
       drawn.bounds |= QRect(x, y, 1, 1);
     }
   }
@@ -195,31 +203,55 @@ TEST_F(CadWindowTest, ShadedOrWireframeInTabsLitApartZoomedToExtentsAndShownAgai
 TEST_F(CadWindowTest, NoUnexportedDrawingIsLostUnaskedAndClosingTheWindowEndsTheInstance) {
   const QTemporaryDir temporary;
   const fs::path folder = temporary.path().toStdString();
-  // Exported to (empty: not), changed since, the answer, boxes (an export failure's, then the
-  // question), closed.
-  for (const auto& [export_to, changed, answer, boxes_shown, closed] :
-       {std::tuple{"", false, "取消", 1, false},
-        {"gear.step", false, "", 0, true},
-        {"gear.stl", true, "放弃", 1, true},
-        {"missing/gear.step", false, "放弃", 2, true}}) {
-    SCOPED_TRACE(std::string(export_to) + " " + answer);
+  struct CloseCase {
+    const char* export_to;  // empty: not exported
+    bool changed_since;     // the drawing changed after the export
+    const char* answer;     // to the question before the drawing is discarded
+    int boxes_shown;        // an export failure's, then the question
+    bool closed;
+  };
+  const CloseCase cases[] = {
+      {.export_to = "",
+       .changed_since = false,
+       .answer = "取消",
+       .boxes_shown = 1,
+       .closed = false},
+      {.export_to = "gear.step",
+       .changed_since = false,
+       .answer = "",
+       .boxes_shown = 0,
+       .closed = true},
+      {.export_to = "gear.stl",
+       .changed_since = true,
+       .answer = "放弃",
+       .boxes_shown = 1,
+       .closed = true},
+      {.export_to = "missing/gear.step",
+       .changed_since = false,
+       .answer = "放弃",
+       .boxes_shown = 2,
+       .closed = true},
+  };
+  for (const CloseCase& c : cases) {
+    SCOPED_TRACE(std::string(c.export_to) + " " + c.answer);
     const auto drawing = BoxDrawing("");
     const EntityRef solid = drawing->Entities().at(0).handle;
-    const BoxAnswerer boxes(QString::fromUtf8(answer));
-    if (*export_to) {
-      const bool written = fs::path(export_to).parent_path().empty();
-      EXPECT_EQ(window.ExportDrawing(drawing->Number(), folder / export_to), written);
-      EXPECT_EQ(fs::exists(folder / export_to), written);
+    const BoxAnswerer boxes(QString::fromUtf8(c.answer));
+    if (*c.export_to) {
+      const bool written = fs::path(c.export_to).parent_path().empty();
+      EXPECT_EQ(window.ExportDrawing(drawing->Number(), folder / c.export_to), written);
+      EXPECT_EQ(fs::exists(folder / c.export_to), written);
     }
-    if (changed) solid->Move({0, 0, 0}, {1, 0, 0});
+    if (c.changed_since) solid->Move({0, 0, 0}, {1, 0, 0});
     const int tab = Tabs().indexOf(window.ViewOf(drawing->Number()));
     qobject_cast<QAbstractButton*>(Tabs().tabBar()->tabButton(tab, QTabBar::RightSide))->click();
-    EXPECT_EQ(boxes.texts.size(), boxes_shown);
-    if (boxes_shown > 0) {
+    EXPECT_EQ(boxes.texts.size(), c.boxes_shown);
+    if (c.boxes_shown > 0) {
       EXPECT_TRUE(boxes.texts.last().contains(QString::fromStdString(drawing->Name())));
       EXPECT_EQ(boxes.buttons, QStringList({"取消", "导出...", "放弃"}));
     }
-    EXPECT_EQ(std::pair(drawing->IsOpen(), IsAlive(*solid)), std::pair(!closed, !closed));
+    EXPECT_EQ(drawing->IsOpen(), !c.closed);
+    EXPECT_EQ(IsAlive(*solid), !c.closed);
   }
 
   // Drawing1, kept above, is asked about again when the window closes.
@@ -264,24 +296,61 @@ TEST_F(CadWindowTest, ADrawingThatLacksPartOfItsModelSaysSoAndIsExportedOnlyOnRe
 }
 
 using Clock = std::chrono::steady_clock;
-using Texts = std::array<const char*, 7>;
-const Texts kDefault = {"60", "2", "20", "40", "20", "0", "0"};
-const Texts kSmallPair = {"24", "2", "10", "14", "20", "0", "0"};  // cheap to cut
+const GearPairTexts kDefault{};
+const GearPairTexts kSmallPair{.a_true = "24", .z1 = "10", .z2 = "14"};  // cheap to cut
 
-// Inputs; Check_small, _large, _shade; fineness; the one message; Text_d1 afterwards; per new
-// drawing, the teeth on its gear (0: the blank stays uncut) and the reference diameter.
-using Checks = std::array<bool, 3>;
-// clang-format off
-const std::tuple<const char*, Texts, Checks, const char*, const char*, const char*, std::vector<std::pair<int, double>>> kClicks[] = {
-    {"default window", kDefault, {1, 0, 1}, "4", nullptr, "40", {{20, 40}}},
-    {"both gears", kDefault, {1, 1, 1}, "4", nullptr, "40", {{20, 40}, {40, 80}}},
-    {"shading clear", kSmallPair, {1, 0, 0}, "2", nullptr, "20", {{10, 20}}},
-    {"fineness abc", kDefault, {1, 0, 1}, "abc", nullptr, "40", {{0, 40}}},
-    {"Text_z1 21.5", {"62", "2", "21.5", "40", "20", "0", "0"}, {1, 0, 1}, "2", nullptr, "44", {{22, 44}}},
-    {"neither gear ticked", kSmallPair, {0, 0, 1}, "4", kSelectGearMessage.data(), "20", {}},
-    {"empty Text_m", {"60", "", "20", "40", "20", "0", "0"}, {1, 0, 1}, "4", kBadInputMessage.data(), "20", {}},
+// The model options; by default the window's.
+struct Options {
+  bool small = true;
+  bool large = false;
+  bool shade = true;
+  const char* fineness = "4";
 };
-// clang-format on
+
+// A gear the click makes, in a drawing of its own.
+struct MadeGear {
+  int teeth;  // 0: the blank stays uncut
+  double reference_diameter;
+};
+
+struct Click {
+  const char* name;
+  GearPairTexts inputs;
+  Options options = {};
+  const char* message = nullptr;  // the one message shown
+  const char* d1;                 // Text_d1 afterwards
+  std::vector<MadeGear> gears = {};
+};
+
+const Click kClicks[] = {
+    {.name = "default window", .inputs = kDefault, .d1 = "40", .gears = {{20, 40}}},
+    {.name = "both gears",
+     .inputs = kDefault,
+     .options = {.large = true},
+     .d1 = "40",
+     .gears = {{20, 40}, {40, 80}}},
+    {.name = "shading clear",
+     .inputs = kSmallPair,
+     .options = {.shade = false, .fineness = "2"},
+     .d1 = "20",
+     .gears = {{10, 20}}},
+    {.name = "fineness abc",
+     .inputs = kDefault,
+     .options = {.fineness = "abc"},
+     .d1 = "40",
+     .gears = {{0, 40}}},
+    {.name = "Text_z1 21.5",
+     .inputs = {.a_true = "62", .z1 = "21.5"},
+     .options = {.fineness = "2"},
+     .d1 = "44",
+     .gears = {{22, 44}}},
+    {.name = "neither gear ticked",
+     .inputs = kSmallPair,
+     .options = {.small = false},
+     .message = kSelectGearMessage.data(),
+     .d1 = "20"},
+    {.name = "empty Text_m", .inputs = {.m = ""}, .message = kBadInputMessage.data(), .d1 = "20"},
+};
 
 // Everything a drawing holds, to see that a later run changed nothing in it.
 std::string Contents(const OcctDocument& drawing) {
@@ -320,12 +389,11 @@ class GenerateWindowTest : public ::testing::Test {
   void TearDown() override {
     RegisterClassFactory(kCadProgId, {});
     if (Instance()) Instance()->Quit();
-    cadApp.reset(), cadDoc.reset(), blankSolid.reset();
   }
 
   QProgressBar* Bar() { return form.findChild<QProgressBar*>("ProgressBar1"); }
   // The drawing's tab title: its name and what it lacks.
-  static QString TabTitle(const OcctDocument& drawing) {
+  QString TabTitle(const OcctDocument& drawing) {
     auto* tabs = Instance()->Window()->findChild<QTabWidget*>("drawingTabs");
     return tabs->tabText(tabs->indexOf(Instance()->Window()->ViewOf(drawing.Number())));
   }
@@ -335,16 +403,19 @@ class GenerateWindowTest : public ::testing::Test {
                        [](const std::string& line) { return line.starts_with("已停止："); });
   }
   // The CAD application the last click connected to.
-  static WindowedCadApplication* Instance() {
-    return dynamic_cast<WindowedCadApplication*>(cadApp.get());
+  WindowedCadApplication* Instance() {
+    return dynamic_cast<WindowedCadApplication*>(form.Session().cadApp.get());
   }
 
-  void ClickGenerate(const Texts& inputs, const Checks& checks, const char* fineness) {
-    for (std::size_t i = 0; i < 7; ++i)
-      form.findChild<QLineEdit*>(std::string(kInputFieldNames[i]).c_str())->setText(inputs[i]);
-    for (std::size_t i = 0; i < 3; ++i)
-      form.findChild<QCheckBox*>(std::string(kCheckOptionNames[i]).c_str())->setChecked(checks[i]);
-    form.findChild<QComboBox*>("Combo_fine")->setCurrentText(fineness);
+  void ClickGenerate(const GearPairTexts& inputs, const Options& options = {}) {
+    for (std::size_t i = 0; i < kGearPairTextsInOrder.size(); ++i) {
+      form.findChild<QLineEdit*>(std::string(kInputFieldNames[i]).c_str())
+          ->setText(QString::fromStdString(inputs.*kGearPairTextsInOrder[i]));
+    }
+    form.findChild<QCheckBox*>("Check_small")->setChecked(options.small);
+    form.findChild<QCheckBox*>("Check_large")->setChecked(options.large);
+    form.findChild<QCheckBox*>("Check_shade")->setChecked(options.shade);
+    form.findChild<QComboBox*>("Combo_fine")->setCurrentText(options.fineness);
     boxes.texts.clear();
     QTest::mouseClick(form.generateButton(), Qt::LeftButton);
   }
@@ -380,30 +451,33 @@ class GenerateWindowTest : public ::testing::Test {
 
 // One session, as a designer's: every click must leave the earlier drawings as they were.
 TEST_F(GenerateWindowTest, BuildsEachTickedGearStopsWithinSecondsAndLeavesEarlierDrawingsAlone) {
-  for (const auto& [name, inputs, checks, fineness, message, d1, gears] : kClicks) {
-    SCOPED_TRACE(name);
-    ClickGenerate(inputs, checks, fineness);
-    EXPECT_EQ(boxes.texts, message ? QStringList(QString::fromUtf8(message)) : QStringList());
-    EXPECT_EQ(form.ResultText(ResultField::d1), d1);
-    const auto added = NewDrawings(gears.size());
+  for (const Click& click : kClicks) {
+    SCOPED_TRACE(click.name);
+    ClickGenerate(click.inputs, click.options);
+    EXPECT_EQ(boxes.texts,
+              click.message ? QStringList(QString::fromUtf8(click.message)) : QStringList());
+    EXPECT_EQ(form.ResultText(ResultField::d1), click.d1);
+    const auto added = NewDrawings(click.gears.size());
     for (std::size_t g = 0; g < added.size(); ++g) {
-      const auto [teeth, diameter] = gears[g];
+      const int teeth = click.gears[g].teeth;
       const std::vector<EntityInfo> entities = added[g]->Entities();
       ASSERT_EQ(entities.size(), 2u) << "gear and reference circle only";
       const SolidMeasures solid = MeasureSolid(*entities[0].handle);
       EXPECT_TRUE(solid.is_one_valid_solid);
-      const double r = diameter / 2, rb = r * std::cos(kNormalPressureAngle);
+      const double r = click.gears[g].reference_diameter / 2;
+      const double rb = r * std::cos(kNormalPressureAngle);
       EXPECT_EQ(teeth ? InspectGear(*entities[0].handle, {r, rb, 0, 0}).teeth : 0, teeth);
       // The uncut blank of a fineness that is no number is no gear, and says so.
       EXPECT_EQ(TabTitle(*added[g]), QString::fromStdString(added[g]->Name()) +
                                          (teeth == 0 ? QStringLiteral("（不完整）") : ""));
-      EXPECT_EQ(teeth == 0, std::abs(solid.volume - M_PI * 22 * 22 * 20) < 1e-3);
+      EXPECT_EQ(teeth == 0, std::abs(solid.volume - std::numbers::pi * 22 * 22 * 20) < 1e-3);
       EXPECT_NEAR(CircleOf(*entities[1].handle).radius, r, 1e-9);
       const auto view = added[g]->View();
       ExpectNear(view.direction, {1, 1, 1}, 1e-12, "view direction");
-      EXPECT_EQ(std::tuple(CircleOf(*entities[1].handle).color, view.zoom_extents_requests,
-                           view.shade_mode, Instance()->Window()->IsUnsaved(added[g]->Number())),
-                std::tuple(1, 1, checks[2] ? ShadeMode::Gouraud : ShadeMode::Wireframe, true));
+      EXPECT_EQ(CircleOf(*entities[1].handle).color, 1);
+      EXPECT_EQ(view.zoom_extents_requests, 1);
+      EXPECT_EQ(view.shade_mode, click.options.shade ? ShadeMode::Gouraud : ShadeMode::Wireframe);
+      EXPECT_TRUE(Instance()->Window()->IsUnsaved(added[g]->Number()));
     }
   }
 
@@ -412,8 +486,9 @@ TEST_F(GenerateWindowTest, BuildsEachTickedGearStopsWithinSecondsAndLeavesEarlie
   for (const auto& [caption, entities, removed_min] :
        {std::tuple{"小齿轮：滚切 ", 1u, 0.0}, {"复制齿槽", 2u, 200.0}}) {
     SCOPED_TRACE(caption);
-    press_stop_at = caption, stop_pressed.reset();
-    ClickGenerate({"440", "2", "400", "40", "20", "0", "0"}, {1, 0, 1}, "4");
+    press_stop_at = caption;
+    stop_pressed.reset();
+    ClickGenerate({.a_true = "440", .z1 = "400"});
     const auto ended = Clock::now();
     ASSERT_TRUE(stop_pressed) << "ended before the stop";
     EXPECT_LT(std::chrono::duration<double>(ended - *stop_pressed).count(), 5.0);
@@ -423,7 +498,7 @@ TEST_F(GenerateWindowTest, BuildsEachTickedGearStopsWithinSecondsAndLeavesEarlie
     ASSERT_EQ(added[0]->Entities().size(), entities) << "no cutter, no copies left over";
     const SolidMeasures blank = MeasureSolid(*added[0]->Entities()[0].handle);
     EXPECT_TRUE(blank.is_one_valid_solid);
-    const double removed = M_PI * 402 * 402 * 20 - blank.volume;
+    const double removed = std::numbers::pi * 402 * 402 * 20 - blank.volume;
     EXPECT_TRUE(removed > removed_min - 1e-3 && removed < 300) << removed;
     EXPECT_EQ(TabTitle(*added[0]), QString::fromStdString(added[0]->Name()) + "（未完成）");
     EXPECT_TRUE(SaysItStopped(*added[0]));
@@ -433,14 +508,15 @@ TEST_F(GenerateWindowTest, BuildsEachTickedGearStopsWithinSecondsAndLeavesEarlie
   // evaluated side by side, the 100-tooth wheel's for longer. A stop there is the wheel's, the
   // gear being built; the pinion, whose every step had run, is the one a build without a stop
   // makes.
-  const Texts pair = {"140", "2", "40", "100", "20", "0", "0"};
+  const GearPairTexts pair{.a_true = "140", .z1 = "40", .z2 = "100"};
   press_stop_at = nullptr;
-  ClickGenerate(pair, {1, 0, 1}, "4");
+  ClickGenerate(pair);
   const auto unstopped = NewDrawings(1);
   ASSERT_EQ(unstopped.size(), 1u);
   const double pinion = MeasureSolid(*unstopped[0]->Entities().at(0).handle).volume;
-  press_stop_at = "复制齿槽", stop_pressed.reset();
-  ClickGenerate(pair, {1, 1, 1}, "4");
+  press_stop_at = "复制齿槽";
+  stop_pressed.reset();
+  ClickGenerate(pair, {.large = true});
   ASSERT_TRUE(stop_pressed) << "ended before the stop";
   const auto both = NewDrawings(2);
   ASSERT_EQ(both.size(), 2u);
@@ -498,7 +574,7 @@ TEST_F(GenerateWindowTest, BuildsEachTickedGearStopsWithinSecondsAndLeavesEarlie
       throw Standard_Failure("struck by the test");
     }
   });
-  ClickGenerate(kSmallPair, {1, 0, 1}, "2");
+  ClickGenerate(kSmallPair, {.fineness = "2"});
   SetDeferredFaultForTesting(nullptr);
   const auto skipped = NewDrawings(1);
   ASSERT_EQ(skipped.size(), 1u);
@@ -518,7 +594,7 @@ TEST_F(GenerateWindowTest, BuildsEachTickedGearStopsWithinSecondsAndLeavesEarlie
   Instance()->Quit();
   form.SetResultText(ResultField::d1, "earlier");
   form.SetStatusText("earlier");
-  ClickGenerate(kDefault, {1, 0, 1}, "4");
+  ClickGenerate(kDefault);
   EXPECT_EQ(boxes.texts, QStringList(QString::fromUtf8(kConnectCadFailedMessage.data(),
                                                        kConnectCadFailedMessage.size())));
   EXPECT_EQ(std::tuple(form.ResultText(ResultField::d1), form.StatusText()),

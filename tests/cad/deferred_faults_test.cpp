@@ -21,7 +21,8 @@
 namespace kelvo::cad {
 namespace {
 
-constexpr double kPi = std::numbers::pi;
+// Angles of the CAD application with the exact pi; the gear formulas' own is pi.
+using std::numbers::pi;
 constexpr int kCopies = 4;  // a blank with five slots: four turned copies to intersect
 
 // Where and what the fault strikes, read by the fault function on whatever thread reaches it.
@@ -58,7 +59,7 @@ struct Replication {
     blank->Boolean(BooleanOperation::Subtraction,
                    *testing::AddBox(*space, {-1, 7, -5}, {2, 5, 10}));
     int copy = 0;
-    for (const EntityRef& turned : blank->ArrayPolar(kCopies + 1, 8 * kPi / 5, {0, 0, 0})) {
+    for (const EntityRef& turned : blank->ArrayPolar(kCopies + 1, 8 * pi / 5, {0, 0, 0})) {
       if (skipped.contains(++copy)) {
         turned->Delete();
       } else {

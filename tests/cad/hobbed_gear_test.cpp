@@ -15,17 +15,16 @@
 #include <tuple>
 #include <vector>
 
-#include "cad/cad_session.h"
 #include "cad/occt/occt_export.h"
 #include "cad/occt/occt_gear_measurement.h"
 #include "cad/occt/occt_observer.h"
 #include "cad/occt/occt_queries.h"
-#include "cli/gear_build.h"
 #include "geometry/gear_constants.h"
 #include "geometry/gear_theory.h"
 #include "geometry/solve_gear_pair.h"
 #include "hobbing/hob_plan.h"
 #include "hobbing/rack_cutter.h"
+#include "modelling/headless/headless_gears.h"
 #include "occt_test_support.h"
 
 namespace kelvo {
@@ -33,32 +32,41 @@ namespace {
 
 using cad::BooleanEvaluation;
 
-// a_true, m, z1, z2, b, beta in degrees, x1; a_true 0: the reference centre distance.
-using Inputs = std::array<double, 7>;
+// The seven inputs of a pair; by default the window's default pair.
+struct Inputs {
+  double a_true = 60;  // 0: the reference centre distance
+  double m = 2;
+  std::int16_t z1 = 20;
+  std::int16_t z2 = 40;
+  double b = 20;
+  double beta_degrees = 0;
+  double x1 = 0;
+};
 
-GearPairData Solve(Inputs in) {
-  const double beta = DegreesToRadians(in[5]);
-  const auto z1 = static_cast<std::int16_t>(in[2]), z2 = static_cast<std::int16_t>(in[3]);
-  if (in[0] == 0) in[0] = in[1] * (z1 + z2) / (2 * std::cos(beta));
-  const SolveResult solved = SolveGearPair(in[0], in[1], z1, z2, in[4], beta, in[6]);
+GearPairData Solve(const Inputs& in) {
+  const double beta = DegreesToRadians(in.beta_degrees);
+  const double a_true = in.a_true != 0 ? in.a_true : in.m * (in.z1 + in.z2) / (2 * std::cos(beta));
+  const SolveResult solved = SolveGearPair(a_true, in.m, in.z1, in.z2, in.b, beta, in.x1);
   EXPECT_TRUE(solved) << "step " << solved.failure.step;
   return solved.pair.value_or(GearPairData{});
 }
 
-const Inputs kDefaultPair{60, 2, 20, 40, 20, 0, 0};
+const Inputs kDefaultPair{};
 
 // The gears built, each inspected against its theory.
 struct Hobbed {
-  cli::GearsBuild build;
+  GearsBuild build;
   std::vector<cad::GearInspection> gear;
   std::vector<GearTheory> theory;
 };
 
-Hobbed Hob(Inputs inputs, std::vector<std::int16_t> gears, double fineness,
+Hobbed Hob(const Inputs& inputs, std::vector<std::int16_t> gears, double fineness,
            BooleanEvaluation evaluation = BooleanEvaluation::Fast) {
   const GearPairData pair = Solve(inputs);
-  Hobbed hobbed{cli::BuildGears({pair, gears, fineness, evaluation, {}, {}}), {}, {}};
-  for (const cli::GearBuild& built : hobbed.build.gears) {
+  Hobbed hobbed;
+  hobbed.build =
+      BuildGears({.pair = pair, .gears = gears, .fineness = fineness, .evaluation = evaluation});
+  for (const GearBuild& built : hobbed.build.gears) {
     const std::int16_t z = built.gearNo == 1 ? pair.z1 : pair.z2;
     const GearTheory theory = TheoryOf(pair, built.gearNo, RollAngle(z, built.stepsPerPitch));
     hobbed.gear.push_back(cad::InspectGear(
@@ -106,7 +114,7 @@ TEST(HobbedGearTest, DefaultSmallGearIsTheReferenceSolidAndMeasuresAsTheTablesSa
   EXPECT_NEAR(reference.gear[0].tooth_thickness, g.tooth_thickness, 1e-7);
   EXPECT_NEAR(reference.gear[0].profile_deviation, g.profile_deviation, 1e-7);
   // Shifted by x1 0.5: 2 x m tan(alpha) thicker on the reference circle, x m less deep.
-  const Hobbed shifted = Hob({60, 2, 20, 40, 20, 0, 0.5}, {1}, 4);
+  const Hobbed shifted = Hob({.x1 = 0.5}, {1}, 4);
   ExpectAsTheTablesSay(shifted, 0, 0.01);
   EXPECT_NEAR(shifted.gear[0].tooth_thickness - g.tooth_thickness,
               2 * 0.5 * 2 * std::tan(kNormalPressureAngle), 0.005);
@@ -114,20 +122,41 @@ TEST(HobbedGearTest, DefaultSmallGearIsTheReferenceSolidAndMeasuresAsTheTablesSa
 }
 
 TEST(HobbedGearTest, MoreGearsMeasureAsTheTablesSay) {
-  // The few positions on a small gear leave a root scallop: the root tolerance, last.
-  // clang-format off
-  const std::tuple<const char*, Inputs, std::vector<std::int16_t>, double, double> cases[] = {
-      {"small gear finely generated", kDefaultPair, {1}, 8, 0.01},
-      {"helical m3 z17 x0.2", {0, 3, 17, 40, 30, 15, 0.2}, {1}, 4, 0.02},
-      {"undercut pinion z12 x-0.3", {0, 2, 12, 30, 16, 0, -0.3}, {1}, 4, 0.03},
-      {"helical pair z20 z31", {0, 2, 20, 31, 20, 15, 0}, {1, 2}, 4, 0.02}};
-  // clang-format on
-  for (const auto& [name, pair, gears, fineness, root_tolerance] : cases) {
-    SCOPED_TRACE(name);
-    const Hobbed hobbed = Hob(pair, gears, fineness);
-    for (std::size_t i = 0; i < gears.size(); ++i)
-      ExpectAsTheTablesSay(hobbed, i, root_tolerance);
-    EXPECT_TRUE(gears.size() < 2 || hobbed.gear[0].helix_angle * hobbed.gear[1].helix_angle < 0)
+  struct Case {
+    const char* name;
+    Inputs pair;
+    std::vector<std::int16_t> gears;
+    double fineness;
+    double root_tolerance;  // the few positions on a small gear leave a root scallop
+  };
+  const Case cases[] = {
+      {.name = "small gear finely generated",
+       .pair = kDefaultPair,
+       .gears = {1},
+       .fineness = 8,
+       .root_tolerance = 0.01},
+      {.name = "helical m3 z17 x0.2",
+       .pair = {.a_true = 0, .m = 3, .z1 = 17, .b = 30, .beta_degrees = 15, .x1 = 0.2},
+       .gears = {1},
+       .fineness = 4,
+       .root_tolerance = 0.02},
+      {.name = "undercut pinion z12 x-0.3",
+       .pair = {.a_true = 0, .z1 = 12, .z2 = 30, .b = 16, .x1 = -0.3},
+       .gears = {1},
+       .fineness = 4,
+       .root_tolerance = 0.03},
+      {.name = "helical pair z20 z31",
+       .pair = {.a_true = 0, .z2 = 31, .beta_degrees = 15},
+       .gears = {1, 2},
+       .fineness = 4,
+       .root_tolerance = 0.02},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Hobbed hobbed = Hob(c.pair, c.gears, c.fineness);
+    for (std::size_t i = 0; i < c.gears.size(); ++i)
+      ExpectAsTheTablesSay(hobbed, i, c.root_tolerance);
+    EXPECT_TRUE(c.gears.size() < 2 || hobbed.gear[0].helix_angle * hobbed.gear[1].helix_angle < 0)
         << "a pair's helices run opposite hands";
   }
 }
@@ -135,11 +164,12 @@ TEST(HobbedGearTest, MoreGearsMeasureAsTheTablesSay) {
 // The six curves close where the CAD application says the arcs end; the area is the hexagon of
 // their corners (shoelace) plus the two arc segments beyond their chords.
 TEST(HobbedGearTest, TheRackCutterOutlineClosesAndExtrudesToTheToothsArea) {
-  gearPair = Solve(kDefaultPair);  // spur: the cutter is not tilted
   const auto app = cad::MakeHeadlessCadApplication();
   const auto drawing = app->Documents().AddDrawing();
-  cadDoc = drawing;
-  MakeRackCutter(3, 40, 1);
+  // Spur: the cutter is not tilted.
+  const GearBlank blank{.gearPair = Solve(kDefaultPair), .gearNo = 1, .cadDoc = drawing};
+  RackCutter made;
+  MakeRackCutter(blank, 3, 40, made);
   const RackProfile p = RackProfilePoints(3);
   const auto at = [r = p.tipRadius](cad::Point centre, double angle) {
     return cad::Point{centre.x + r * std::cos(angle), centre.y + r * std::sin(angle), 0};
@@ -155,13 +185,12 @@ TEST(HobbedGearTest, TheRackCutterOutlineClosesAndExtrudesToTheToothsArea) {
   for (const double sweep :
        {kTipArcBottom - kLeftTipArcStart, kRightTipArcEnd + 2 * std::numbers::pi - kTipArcBottom})
     area += p.tipRadius * p.tipRadius / 2 * (sweep - std::sin(sweep));
-  const cad::SolidMeasures cutter = cad::MeasureSolid(*cutterSolid);
+  const cad::SolidMeasures cutter = cad::MeasureSolid(*made.cutterSolid);
   EXPECT_TRUE(cutter.is_one_valid_solid);
   EXPECT_NEAR(cutter.volume, area * 40, 1e-9 * cutter.volume);
   EXPECT_NEAR(cutter.box.min.z, -20, 1e-9);  // extruded over 40 and centred on the blank
   EXPECT_NEAR(cutter.box.max.z, 20, 1e-9);
   EXPECT_EQ(drawing->Entities().size(), 1u) << "the outline and the region are gone";
-  cadDoc.reset(), cutterSolid.reset();
 }
 
 // The 3D window's seam: no half-made gear shown as finished; a failing or gone observer harmless.
@@ -184,7 +213,7 @@ TEST(OcctObserverTest, HearsOfADeferredSolidOnceItIsEvaluatedAndCannotHarmTheDra
   app->SetObserver(observer);
   app->SetVisible(false);
   const int one_slot = cad::MeasureSolid(*blank).face_count;
-  for (const cad::EntityRef& copy : blank->ArrayPolar(6, 5 * kPi / 3, {0, 0, 0}))
+  for (const cad::EntityRef& copy : blank->ArrayPolar(6, 5 * std::numbers::pi / 3, {0, 0, 0}))
     blank->Boolean(cad::BooleanOperation::Intersection, *copy);
   EXPECT_TRUE(observer->faces_heard.empty());
   app->SetVisible(true);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <numbers>
 #include <optional>
@@ -14,6 +15,7 @@
 
 #include "cad/occt/occt_evaluation.h"
 #include "cad/occt/occt_export.h"
+#include "hobbing/hob_plan.h"
 #include "occt_test_support.h"
 
 namespace kelvo::cad {
@@ -21,7 +23,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::ExpectNear;
-constexpr double kPi = std::numbers::pi;
+// Angles of the CAD application with the exact pi; the gear formulas' own is pi.
+using std::numbers::pi;
 
 Point BoxCentre(const CadEntity& entity) {
   const BoundingBox box = BoundingBoxOf(entity);
@@ -40,7 +43,7 @@ TEST_F(OcctGeometryTest, CylindersExtrusionsAndArcsEndWhereTheHobbingExpects) {
        {std::tuple{Point{0, 0, 0}, 22.0, 20.0}, {Point{5, -3, 7}, 1.5, 0.4}}) {
     const SolidMeasures measures = MeasureSolid(*space->AddCylinder(o, r, h));
     EXPECT_TRUE(measures.is_one_valid_solid);
-    EXPECT_NEAR(measures.volume, kPi * r * r * h, 1e-9 * measures.volume);
+    EXPECT_NEAR(measures.volume, pi * r * r * h, 1e-9 * measures.volume);
     ExpectNear(measures.box.min, {o.x - r, o.y - r, o.z - h / 2}, 1e-7, "min");
     ExpectNear(measures.box.max, {o.x + r, o.y + r, o.z + h / 2}, 1e-7, "max");
   }
@@ -65,69 +68,142 @@ TEST_F(OcctGeometryTest, CylindersExtrusionsAndArcsEndWhereTheHobbingExpects) {
   EXPECT_THROW(space->AddExtrudedSolid(*triangle[0], 2, 0), CadError);
 
   // Arcs run counter-clockwise, their angles taken modulo a full turn.
-  const double p = 3.1415926, alpha = 62.831852 / 180;  // as the rack cutter computes them
-  const double ca = std::cos(alpha), sa = std::sin(alpha);
-  // Start and end angles; the box of the arc on a unit circle about the origin.
-  // clang-format off
-  const std::tuple<double, double, Point, Point> arcs[] = {
-      {1.5 * p, -alpha, {0, -1, 0}, {ca, -sa, 0}},  // the right tip arc: 70 degrees, not 290
-      {(20.0 / 180 + 1) * p, 1.5 * p, {-ca, -1, 0}, {0, -sa, 0}},  // the left tip arc
-      {kPi / 2, 0, {-1, -1, 0}, {1, 1, 0}},  // an end below the start wraps
-      {-3 * kPi, -2.5 * kPi, {-1, -1, 0}, {0, 0, 0}}};  // negative, beyond a full turn
-  // clang-format on
+  // The rack cutter's tip arcs, their angles computed with the gear formulas' pi.
+  const double ca = std::cos(kNormalPressureAngle);
+  const double sa = std::sin(kNormalPressureAngle);
+  struct ArcCase {
+    const char* name;
+    double start;
+    double end;
+    Point low;  // the box of the arc on a unit circle about the origin: which way round it went
+    Point high;
+  };
+  const ArcCase arcs[] = {
+      {.name = "the right tip arc: 70 degrees, not 290",
+       .start = kTipArcBottom,
+       .end = kRightTipArcEnd,
+       .low = {0, -1, 0},
+       .high = {ca, -sa, 0}},
+      {.name = "the left tip arc",
+       .start = kLeftTipArcStart,
+       .end = kTipArcBottom,
+       .low = {-ca, -1, 0},
+       .high = {0, -sa, 0}},
+      {.name = "an end below the start wraps",
+       .start = pi / 2,
+       .end = 0,
+       .low = {-1, -1, 0},
+       .high = {1, 1, 0}},
+      {.name = "negative, beyond a full turn",
+       .start = -3 * pi,
+       .end = -2.5 * pi,
+       .low = {-1, -1, 0},
+       .high = {0, 0, 0}},
+  };
   const Point o{3, -2, 1.5};
   const double r = 0.76;
   const auto at = [&](Point unit) { return Point{o.x + r * unit.x, o.y + r * unit.y, o.z}; };
-  for (const auto& [start, end, low, high] : arcs) {
-    SCOPED_TRACE(start);
-    const auto arc = space->AddArc(o, r, start, end);
-    ExpectNear(arc->StartPoint(), at({std::cos(start), std::sin(start), 0}), 1e-12, "start");
-    ExpectNear(arc->EndPoint(), at({std::cos(end), std::sin(end), 0}), 1e-12, "end");
-    const BoundingBox box = BoundingBoxOf(*arc);  // which way round the arc went
-    ExpectNear(box.min, at(low), 1e-7, "min");
-    ExpectNear(box.max, at(high), 1e-7, "max");
+  for (const ArcCase& expected : arcs) {
+    SCOPED_TRACE(expected.name);
+    const auto arc = space->AddArc(o, r, expected.start, expected.end);
+    ExpectNear(arc->StartPoint(), at({std::cos(expected.start), std::sin(expected.start), 0}),
+               1e-12, "start");
+    ExpectNear(arc->EndPoint(), at({std::cos(expected.end), std::sin(expected.end), 0}), 1e-12,
+               "end");
+    const BoundingBox box = BoundingBoxOf(*arc);
+    ExpectNear(box.min, at(expected.low), 1e-7, "min");
+    ExpectNear(box.max, at(expected.high), 1e-7, "max");
   }
-  EXPECT_THROW(space->AddArc({0, 0, 0}, 1, 1, 1 + 2 * kPi), CadError);
+  EXPECT_THROW(space->AddArc({0, 0, 0}, 1, 1, 1 + 2 * pi), CadError);
   EXPECT_THROW(space->AddArc({0, 0, 0}, 0, 0, 1), CadError);
 }
 
 TEST_F(OcctGeometryTest, Rotate3DAndArrayPolarTurnByTheRightHandRule) {
-  // Where the centre starts, the axis through point1 to point2, the angle, where it ends.
-  // clang-format off
-  const std::tuple<Point, Point, Point, double, Point> cases[] = {
-      {{10, 0, 0}, {0, 0, 0}, {0, 0, 1}, kPi / 2, {0, 10, 0}},
-      {{10, 0, 0}, {0, 0, 0}, {0, 0, 1}, -kPi / 2, {0, -10, 0}},
-      {{0, 10, 0}, {0, 0, 0}, {0, 0, -1}, kPi / 2, {10, 0, 0}},  // the blank's turn: +Y goes to +X
-      {{10, 0, 0}, {0, 0, 0}, {0, 1, 0}, kPi / 2, {0, 0, -10}},  // the cutter's tilt: +X to -Z
-      {{10, 0, 0}, {5, 0, 3}, {5, 0, 9}, kPi, {0, 0, 0}}};  // an axis off the origin
-  // clang-format on
-  int row = 0;
-  for (const auto& [start, point1, point2, angle, expected] : cases) {
-    const auto solid = space->AddCylinder(start, 1, 2);
-    solid->Rotate3D(point1, point2, angle);
-    ExpectNear(BoxCentre(*solid), expected, 1e-9, "row " + std::to_string(row++));
+  struct TurnCase {
+    const char* name;
+    Point start;  // the solid's centre before the turn, and after it
+    Point end;
+    Point point1;  // the axis, through point1 to point2
+    Point point2;
+    double angle;
+  };
+  const TurnCase cases[] = {
+      {.name = "a quarter turn about +Z",
+       .start = {10, 0, 0},
+       .end = {0, 10, 0},
+       .point1 = {0, 0, 0},
+       .point2 = {0, 0, 1},
+       .angle = pi / 2},
+      {.name = "a negative quarter turn about +Z",
+       .start = {10, 0, 0},
+       .end = {0, -10, 0},
+       .point1 = {0, 0, 0},
+       .point2 = {0, 0, 1},
+       .angle = -pi / 2},
+      {.name = "the blank's turn: +Y goes to +X",
+       .start = {0, 10, 0},
+       .end = {10, 0, 0},
+       .point1 = {0, 0, 0},
+       .point2 = {0, 0, -1},
+       .angle = pi / 2},
+      {.name = "the cutter's tilt: +X to -Z",
+       .start = {10, 0, 0},
+       .end = {0, 0, -10},
+       .point1 = {0, 0, 0},
+       .point2 = {0, 1, 0},
+       .angle = pi / 2},
+      {.name = "an axis off the origin",
+       .start = {10, 0, 0},
+       .end = {0, 0, 0},
+       .point1 = {5, 0, 3},
+       .point2 = {5, 0, 9},
+       .angle = pi},
+  };
+  for (const TurnCase& c : cases) {
+    const auto solid = space->AddCylinder(c.start, 1, 2);
+    solid->Rotate3D(c.point1, c.point2, c.angle);
+    ExpectNear(BoxCentre(*solid), c.end, 1e-9, c.name);
   }
   EXPECT_THROW(space->AddCylinder({0, 0, 0}, 1, 2)->Rotate3D({1, 1, 1}, {1, 1, 1}, 1), CadError);
 
-  // ArrayPolar: copies, the angle they fill, the centre, the copies' centres in order. The
-  // replication's call: z objects over 2*pi - 2*pi/z, one angular pitch apart.
-  const double s = 10 * std::sin(kPi / 3), h = 10 * std::cos(kPi / 3);
-  // clang-format off
-  const std::tuple<int, double, Point, std::vector<Point>> copies_cases[] = {
-      {6, 5 * kPi / 3, {}, {{h, s, 0}, {-h, s, 0}, {-10, 0, 0}, {-h, -s, 0}, {h, -s, 0}}},
-      {3, -kPi, {0, 0, 0}, {{0, -10, 0}, {-10, 0, 0}}},  // clockwise
-      {3, kPi, {10, 10, 7}, {{20, 10, 0}, {10, 20, 0}}}};
-  // clang-format on
-  for (const auto& [count, angle, centre, expected] : copies_cases) {
-    SCOPED_TRACE(angle);
+  // ArrayPolar of a solid centred on (10, 0, 0). The replication's call: z objects over
+  // 2*pi - 2*pi/z, one angular pitch apart.
+  const double s = 10 * std::sin(pi / 3);
+  const double h = 10 * std::cos(pi / 3);
+  struct ArrayCase {
+    const char* name;
+    int count;
+    double angle;  // that the copies fill
+    Point centre;
+    std::vector<Point> copies;  // their centres, in order
+  };
+  const ArrayCase copies_cases[] = {
+      {.name = "six objects over five sixths of a turn",
+       .count = 6,
+       .angle = 5 * pi / 3,
+       .centre = {},
+       .copies = {{h, s, 0}, {-h, s, 0}, {-10, 0, 0}, {-h, -s, 0}, {h, -s, 0}}},
+      {.name = "clockwise",
+       .count = 3,
+       .angle = -pi,
+       .centre = {0, 0, 0},
+       .copies = {{0, -10, 0}, {-10, 0, 0}}},
+      {.name = "about a centre off the origin",
+       .count = 3,
+       .angle = pi,
+       .centre = {10, 10, 7},
+       .copies = {{20, 10, 0}, {10, 20, 0}}},
+  };
+  for (const ArrayCase& c : copies_cases) {
+    SCOPED_TRACE(c.name);
     const auto original = space->AddCylinder({10, 0, 0}, 1, 2);
-    const std::vector<EntityRef> copies = original->ArrayPolar(count, angle, centre);
-    ASSERT_EQ(copies.size(), expected.size());
+    const std::vector<EntityRef> copies = original->ArrayPolar(c.count, c.angle, c.centre);
+    ASSERT_EQ(copies.size(), c.copies.size());
     for (std::size_t i = 0; i < copies.size(); ++i)
-      ExpectNear(BoxCentre(*copies[i]), expected[i], 1e-9, std::to_string(i));
+      ExpectNear(BoxCentre(*copies[i]), c.copies[i], 1e-9, std::to_string(i));
     ExpectNear(BoxCentre(*original), {10, 0, 0}, 1e-12, "original");
   }
-  EXPECT_THROW(space->AddCylinder({10, 0, 0}, 1, 2)->ArrayPolar(1, kPi, {0, 0, 0}), CadError);
+  EXPECT_THROW(space->AddCylinder({10, 0, 0}, 1, 2)->ArrayPolar(1, pi, {0, 0, 0}), CadError);
 }
 
 TEST(OcctHandlesTest, DeadHandlesRaiseAndNothingElseIsTouched) {
@@ -145,12 +221,16 @@ TEST(OcctHandlesTest, DeadHandlesRaiseAndNothingElseIsTouched) {
     // A live solid in the same drawing when only the entities die, else in another drawing.
     auto other_space = death == EntityDeleted ? space : app->Documents().Add()->ModelSpace();
     const auto other = other_space->AddCylinder(o, 2, 20);
-    if (death == EntityDeleted)
-      solid->Delete(), arc->Delete(), circle->Delete();
-    else if (death == DrawingClosed)
-      drawing->Close(), drawing->Close();  // closing twice is harmless
-    else
+    if (death == EntityDeleted) {
+      solid->Delete();
+      arc->Delete();
+      circle->Delete();
+    } else if (death == DrawingClosed) {
+      drawing->Close();
+      drawing->Close();  // closing twice is harmless
+    } else {
       app.reset();
+    }
     EXPECT_THROW(solid->Move(o, {1, 0, 0}), CadError);
     EXPECT_THROW(solid->ArrayPolar(3, 1, o), CadError);
     EXPECT_THROW(solid->Boolean(BooleanOperation::Subtraction, *other), CadError);
@@ -245,55 +325,105 @@ TEST(OcctExportTest, ACancelledExportLeavesNoFileAndNoTemporary) {
 using testing::AddBox;
 using enum BooleanOperation;
 
-// A cylinder (a: centre; b.x, b.y: radius, height) or a box (a: low corner, b: size).
-struct Shape {
-  bool box;
-  Point a, b;
-  std::shared_ptr<Cad3DSolid> Add(CadModelSpace& space) const {
-    return box ? AddBox(space, a, b) : space.AddCylinder(a, b.x, b.y);
-  }
-};
+// A solid to be made in a model space: a cylinder or a box.
+using Shape = std::function<std::shared_ptr<Cad3DSolid>(CadModelSpace& space)>;
+
+Shape Cylinder(Point centre, double radius, double height) {
+  return [=](CadModelSpace& space) { return space.AddCylinder(centre, radius, height); };
+}
+
+Shape Box(Point low, Point size) {
+  return [=](CadModelSpace& space) { return AddBox(space, low, size); };
+}
 
 void ExpectUnchanged(const SolidMeasures& before, const CadEntity& solid) {
   ASSERT_TRUE(IsAlive(solid));
   const SolidMeasures after = MeasureSolid(solid);
-  EXPECT_EQ(std::tuple(after.volume, after.face_count),
-            std::tuple(before.volume, before.face_count));
+  EXPECT_EQ(after.volume, before.volume);
+  EXPECT_EQ(after.face_count, before.face_count);
   ExpectNear(after.box.min, before.box.min, 1e-12, "box min");
   ExpectNear(after.box.max, before.box.max, 1e-12, "box max");
 }
 
 TEST(OcctBooleanTest, ResultReplacesTheSolidOrBothStayUntouched) {
-  const Shape big{false, {}, {10, 10, 0}}, thin{false, {}, {5, 20, 0}};
-  const Shape small{false, {}, {5, 10, 0}}, apart{false, {20, 0, 0}, {5, 10, 0}};
-  const Shape plate{true, {-10, -10, -5}, {20, 20, 10}}, slot{true, {-1, 7, -5}, {2, 5, 10}};
+  const Shape big = Cylinder({}, 10, 10);
+  const Shape thin = Cylinder({}, 5, 20);
+  const Shape small = Cylinder({}, 5, 10);
+  const Shape apart = Cylinder({20, 0, 0}, 5, 10);
+  const Shape plate = Box({-10, -10, -5}, {20, 20, 10});
+  const Shape slot = Box({-1, 7, -5}, {2, 5, 10});
   using enum BooleanEvaluation;
   struct Case {
     const char* name;
-    Shape solid, other;
+    Shape solid;
+    Shape other;
     BooleanOperation operation;
     double volume;                                  // 0: the operation must fail
     std::optional<BooleanEvaluation> stopped = {};  // a stop asked for before the work starts
-  } const cases[] = {
-      {"coaxial subtraction", big, thin, Subtraction, kPi * (100 - 25) * 10},
-      {"coaxial intersection", big, thin, Intersection, kPi * 25 * 10},
-      {"union", big, thin, Union, kPi * (100 * 10 + 25 * 10)},
-      {"corner notch", plate, {true, {5, 5, -10}, {10, 10, 20}}, Subtraction, 4000 - 25 * 10},
-      {"disjoint intersection is empty", small, apart, Intersection, 0},
-      {"splitting in two", plate, {true, {-1, -20, -10}, {2, 40, 20}}, Subtraction, 0},
-      {"removing everything", small, {false, {}, {6, 12, 0}}, Subtraction, 0},
-      {"disjoint union is two solids", small, apart, Union, 0},
-      {"stopped, fast", big, slot, Subtraction, 0, Fast},
-      {"stopped, operation by operation", big, slot, Subtraction, 0, OperationByOperation},
+  };
+  const Case cases[] = {
+      {.name = "coaxial subtraction",
+       .solid = big,
+       .other = thin,
+       .operation = Subtraction,
+       .volume = pi * (100 - 25) * 10},
+      {.name = "coaxial intersection",
+       .solid = big,
+       .other = thin,
+       .operation = Intersection,
+       .volume = pi * 25 * 10},
+      {.name = "union",
+       .solid = big,
+       .other = thin,
+       .operation = Union,
+       .volume = pi * (100 * 10 + 25 * 10)},
+      {.name = "corner notch",
+       .solid = plate,
+       .other = Box({5, 5, -10}, {10, 10, 20}),
+       .operation = Subtraction,
+       .volume = 4000 - 25 * 10},
+      {.name = "disjoint intersection is empty",
+       .solid = small,
+       .other = apart,
+       .operation = Intersection,
+       .volume = 0},
+      {.name = "splitting in two",
+       .solid = plate,
+       .other = Box({-1, -20, -10}, {2, 40, 20}),
+       .operation = Subtraction,
+       .volume = 0},
+      {.name = "removing everything",
+       .solid = small,
+       .other = Cylinder({}, 6, 12),
+       .operation = Subtraction,
+       .volume = 0},
+      {.name = "disjoint union is two solids",
+       .solid = small,
+       .other = apart,
+       .operation = Union,
+       .volume = 0},
+      {.name = "stopped, fast",
+       .solid = big,
+       .other = slot,
+       .operation = Subtraction,
+       .volume = 0,
+       .stopped = Fast},
+      {.name = "stopped, operation by operation",
+       .solid = big,
+       .other = slot,
+       .operation = Subtraction,
+       .volume = 0,
+       .stopped = OperationByOperation},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     auto app = MakeHeadlessCadApplication();
     if (c.stopped) app->SetBooleanEvaluation(*c.stopped);
     auto drawing = app->Documents().AddDrawing();
-    const auto solid = c.solid.Add(*drawing->ModelSpace());
-    const auto other = c.other.Add(*drawing->ModelSpace());
-    const SolidMeasures before_solid = MeasureSolid(*solid), before_other = MeasureSolid(*other);
+    const auto solid = c.solid(*drawing->ModelSpace());
+    const auto other = c.other(*drawing->ModelSpace());
+    const SolidMeasures before_solid = MeasureSolid(*solid);
+    const SolidMeasures before_other = MeasureSolid(*other);
     if (c.volume > 0) {
       solid->Boolean(c.operation, *other);
       const SolidMeasures result = MeasureSolid(*solid);
@@ -324,19 +454,45 @@ TEST(OcctBooleanTest, ResultReplacesTheSolidOrBothStayUntouched) {
 TEST(FastEvaluationTest, GivesTheReferenceSolidFailuresAndDrawing) {
   struct Script {
     const char* name;
-    double radius, width, depth;  // the blank and its slot
-    int count;                    // copies, turned through angle
-    double angle, turn = 0;
+    double radius;  // the blank
+    double width;   // and its slot
+    double depth;
+    int count;         // copies
+    double angle;      // that they fill
+    double turn = 0;   // of the slotted blank before it is copied
     int failures = 0;  // Booleans the reference refuses, which both must skip alike
-  } const scripts[] = {
-      {"five slots", 10, 2, 3, 5, 8 * kPi / 5},
+  };
+  const Script scripts[] = {
+      {.name = "five slots", .radius = 10, .width = 2, .depth = 3, .count = 5, .angle = 8 * pi / 5},
       // Part of a turn, which a mirrored evaluation would pass on volume alone.
-      {"two copies an eighth of a turn apart", 10, 2, 3, 3, kPi / 2, 0.2},
-      {"removed spaces that overlap when turned", 10, 12, 3, 6, 5 * kPi / 3},
+      {.name = "two copies an eighth of a turn apart",
+       .radius = 10,
+       .width = 2,
+       .depth = 3,
+       .count = 3,
+       .angle = pi / 2,
+       .turn = 0.2},
+      {.name = "removed spaces that overlap when turned",
+       .radius = 10,
+       .width = 12,
+       .depth = 3,
+       .count = 6,
+       .angle = 5 * pi / 3},
       // Thousands of teeth: one slot weighs less than the volumes can tell, yet each must be cut.
-      {"slots too small for the volumes to see", 3000, 1, 1, 4, 1.5 * kPi},
+      {.name = "slots too small for the volumes to see",
+       .radius = 3000,
+       .width = 1,
+       .depth = 1,
+       .count = 4,
+       .angle = 1.5 * pi},
       // A slot through all but the rim: with its half-turned copy nothing holds the halves.
-      {"an intersection that would split the blank is skipped", 10, 2, 19, 2, kPi, 0, 1},
+      {.name = "an intersection that would split the blank is skipped",
+       .radius = 10,
+       .width = 2,
+       .depth = 19,
+       .count = 2,
+       .angle = pi,
+       .failures = 1},
   };
   for (const Script& s : scripts) {
     SCOPED_TRACE(s.name);
@@ -381,7 +537,7 @@ TEST(FastEvaluationTest, AStopTakesNothingFromAnOlderDrawing) {
     auto blank = drawing->ModelSpace()->AddCylinder({0, 0, 0}, 10, 6);
     blank->Boolean(Subtraction, *AddBox(*drawing->ModelSpace(), {-1, 7, -5}, {2, 5, 10}));
     if (replicate) {
-      for (const EntityRef& copy : blank->ArrayPolar(5, 8 * kPi / 5, {0, 0, 0}))
+      for (const EntityRef& copy : blank->ArrayPolar(5, 8 * pi / 5, {0, 0, 0}))
         blank->Boolean(Intersection, *copy);
     }
     return std::pair(drawing, blank);

@@ -14,13 +14,12 @@
 #include <map>
 #include <string>
 
-#include "cad/cad_session.h"
-#include "cad/generate/build_gear_drawing.h"
 #include "cad/occt/occt_application.h"
 #include "cad/occt/occt_document.h"
 #include "cad/occt/occt_queries.h"
 #include "cad/occt/occt_state.h"
 #include "geometry/solve_gear_pair.h"
+#include "modelling/build_gear_drawing.h"
 
 namespace kelvo {
 namespace {
@@ -78,22 +77,24 @@ class HeldShapes {
 };
 
 TEST(Soak, TwentyDefaultSmallGearsKeepMemoryFlatAndEachClosedDrawingLetsGoOfItsShapes) {
-  gearPair = SolveGearPair(60, 2, 20, 40, 20, 0, 0).pair.value();
+  const GearPairData pair = SolveGearPair(60, 2, 20, 40, 20, 0, 0).pair.value();
   const auto application = cad::MakeHeadlessCadApplication();
-  cadApp = application;
+  // The last build's drawing and gear, held on as a window's session holds them after a real
+  // command: a handle must not keep anything alive.
+  GearDrawing latest;
   std::vector<long> resident_kb;
   double first_volume = 0;
   for (int build = 1; build <= 20; ++build) {
     SCOPED_TRACE("build " + std::to_string(build));
     HeldShapes shapes;
     {
-      GearDrawing made = BuildGearDrawing(1, 4.0, /*shade=*/true);
-      ASSERT_TRUE(made.drawing && made.gear);
-      ASSERT_TRUE(made.skipped.empty()) << made.skipped.front().statement;
-      const auto drawing = std::dynamic_pointer_cast<cad::OcctDocument>(made.drawing);
+      latest = BuildGearDrawing(application, pair, {.gearNo = 1, .fineness = 4.0, .shade = true});
+      ASSERT_TRUE(latest.cadDoc && latest.blankSolid);
+      ASSERT_TRUE(latest.skipped.empty()) << latest.skipped.front().Statement();
+      const auto drawing = std::dynamic_pointer_cast<cad::OcctDocument>(latest.cadDoc);
       application->Evaluate();
       // Every build cuts the same gear: nothing of an earlier drawing leaks into a later one.
-      const cad::SolidMeasures gear = cad::MeasureSolid(*made.gear);
+      const cad::SolidMeasures gear = cad::MeasureSolid(*latest.blankSolid);
       EXPECT_TRUE(gear.is_one_valid_solid);
       first_volume = build == 1 ? gear.volume : first_volume;
       EXPECT_NEAR(gear.volume, first_volume, 1e-9 * first_volume);
@@ -102,8 +103,7 @@ TEST(Soak, TwentyDefaultSmallGearsKeepMemoryFlatAndEachClosedDrawingLetsGoOfItsS
       EXPECT_GT(shapes.HeldElsewhere(), 0u);  // the open drawing owns them, and the count shows it
       drawing->Close();
     }
-    // cadDoc and blankSolid still name the closed drawing and its gear, as after a real
-    // command; a handle must not keep anything alive.
+    // latest still names the closed drawing and its gear.
     EXPECT_EQ(shapes.HeldElsewhere(), 0u) << "of " << shapes.size() << " shapes";
     EXPECT_TRUE(application->Documents().Open().empty());
     shapes = {};

@@ -40,24 +40,36 @@ TEST(CliSolve, JsonHoldsEveryFieldToTheLastBitAndTheWindowTexts) {
 // Options read the field texts as the window does, and the report names every value in both
 // languages; no pair fails with the window's message, no command with the usage.
 TEST(CliSolve, OptionsTakeTheFieldTextsAsTypedAndFailuresSayWhy) {
-  // Arguments, exit status and, when it solves, one JSON value or none for the report.
-  const std::tuple<std::vector<std::string>, int, std::string, double> cases[] = {
-      {{"solve", "--json", "--z1", "21.5", "--a_true", "61"}, 0, "z1", 22},
-      {{"solve", "--json", "--x1", "-0.5", "--a_true", "59"}, 0, "x1", -0.5},
-      {{"solve"}, 0, "", 0},
-      {{"solve", "--m", "abc"}, 1, "", 0},
-      {{"solve", "--a_true", "50"}, 1, "", 0},
-      {{"solve", "--z1", ""}, 1, "", 0},
-      {{"solve", "--bogus", "1"}, 2, "", 0},
-      {{}, 2, "", 0},
-      {{"frobnicate"}, 2, "", 0},
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string key = {};  // when it solves: one value of the JSON, or none for the report
+    double value = 0;
   };
-  for (const auto& [args, status, key, value] : cases) {
-    const test::ProcessResult run = test::RunProcess(KELVO_CLI, args);
-    SCOPED_TRACE(::testing::PrintToString(args));
+  const Case cases[] = {
+      {.args = {"solve", "--json", "--z1", "21.5", "--a_true", "61"},
+       .status = 0,
+       .key = "z1",
+       .value = 22},
+      {.args = {"solve", "--json", "--x1", "-0.5", "--a_true", "59"},
+       .status = 0,
+       .key = "x1",
+       .value = -0.5},
+      {.args = {"solve"}, .status = 0},
+      {.args = {"solve", "--m", "abc"}, .status = 1},
+      {.args = {"solve", "--a_true", "50"}, .status = 1},
+      {.args = {"solve", "--z1", ""}, .status = 1},
+      {.args = {"solve", "--bogus", "1"}, .status = 2},
+      {.args = {}, .status = 2},
+      {.args = {"frobnicate"}, .status = 2},
+  };
+  for (const Case& c : cases) {
+    const test::ProcessResult run = test::RunProcess(KELVO_CLI, c.args);
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    const int status = c.status;
     ASSERT_EQ(run.exit_status, status) << run.err;
-    if (status == 0 && !key.empty()) {
-      EXPECT_EQ(nlohmann::json::parse(run.out)[key].get<double>(), value);
+    if (status == 0 && !c.key.empty()) {
+      EXPECT_EQ(nlohmann::json::parse(run.out)[c.key].get<double>(), c.value);
     } else if (status == 0) {
       for (const GearPairField& field : kGearPairFields)
         EXPECT_TRUE(run.out.find(field.chinese) != std::string::npos &&
@@ -150,39 +162,56 @@ TEST_F(CliGearFiles, BadInputAtEveryEdgeGivesAClearMessageAndNoFile) {
   struct Case {
     std::vector<std::string> args;
     int status;
-    std::string err;                        // what standard error holds
-    bool summary = false, written = false;  // a summary printed; the file written
+    std::string err = {};  // what standard error holds; empty: nothing
+    bool summary = false;  // a summary printed
+    bool written = false;  // the file written
   };
-  const std::string gear = (folder_ / "gear.step").string(), taken = folder_ / "taken.step";
-  const std::string missing = (folder_ / "missing").string(),
-                    no_pair = "输入参数不合理，无法计算出结果！\n";
+  const std::string gear = (folder_ / "gear.step").string();
+  const std::string taken = folder_ / "taken.step";
+  const std::string missing = (folder_ / "missing").string();
+  const std::string no_pair = "输入参数不合理，无法计算出结果！\n";
   fs::create_directory(taken);
-  // clang-format off
   const Case cases[] = {
-      {{"--z1", "32767"}, 1, no_pair},  // z1 + z2 beyond 16 bits
-      {{"--m", "1e300"}, 1, no_pair},
-      {{"--b", "0"}, 1,
-       "kelvo-cli: could not make the blank: AddCylinder: the height must be positive, not 0\n"},
+      {.args = {"--z1", "32767"}, .status = 1, .err = no_pair},  // z1 + z2 beyond 16 bits
+      {.args = {"--m", "1e300"}, .status = 1, .err = no_pair},
+      {.args = {"--b", "0"},
+       .status = 1,
+       .err = "kelvo-cli: could not make the blank: AddCylinder: the height must be positive, "
+              "not 0\n"},
       // The pair solves, but no cutter can be made for a face width beyond any modeller.
-      {{"--b", "1e300"}, 1, "kelvo-cli: gear 1 came out incomplete, so " + gear +
-                            " was not written:\n  make the rack cutter failed: ", true},
+      {.args = {"--b", "1e300"},
+       .status = 1,
+       .err = "kelvo-cli: gear 1 came out incomplete, so " + gear +
+              " was not written:\n  make the rack cutter failed: ",
+       .summary = true},
       // Fineness as the window takes it: any number, the positions per pitch kept within caps.
-      {{"--a_true", "30", "--z1", "10", "--z2", "20", "--fineness", "1e308"}, 0, "", true, true},
+      {.args = {"--a_true", "30", "--z1", "10", "--z2", "20", "--fineness", "1e308"},
+       .status = 0,
+       .summary = true,
+       .written = true},
       // One tooth: nothing to replicate, so the refused array of one takes nothing from it.
-      {{"--a_true", "41", "--z1", "1"}, 0, "", true, true},
-      {{"--fineness", "nan"}, 1, "kelvo-cli: the fineness \"nan\" is no number"},
+      {.args = {"--a_true", "41", "--z1", "1"}, .status = 0, .summary = true, .written = true},
+      {.args = {"--fineness", "nan"},
+       .status = 1,
+       .err = "kelvo-cli: the fineness \"nan\" is no number"},
       // 32000 teeth at 12 positions per pitch: hundreds of gigabytes, refused before it starts.
-      {{"--a_true", "32767", "--z1", "32000", "--z2", "767", "--fineness", "1e308"}, 1,
-       "kelvo-cli: gear 1 has 32000 teeth: 2053 positions of the rolling cut and 31999 turned "
-       "copies to intersect, at 12 positions per pitch. That needs about 169.7 GB of memory"},
+      {.args = {"--a_true", "32767", "--z1", "32000", "--z2", "767", "--fineness", "1e308"},
+       .status = 1,
+       .err = "kelvo-cli: gear 1 has 32000 teeth: 2053 positions of the rolling cut and 31999 "
+              "turned copies to intersect, at 12 positions per pitch. That needs about 169.7 GB "
+              "of memory"},
       // A file that cannot be written is refused before the build, with the exporter's reason.
-      {{"--out", missing + "/gear.step"}, 1,
-       "kelvo-cli: Export: the folder " + missing + " does not exist\n"},
-      {{"--out", "/proc/gear.step"}, 1, "kelvo-cli: Export: cannot write in the folder /proc: "},
-      {{"--out", taken}, 1, "kelvo-cli: Export: cannot replace " + taken + ": it is a folder\n"},
-      {{"--out", ""}, 2, "kelvo-cli: --out: a file name is needed"},
+      {.args = {"--out", missing + "/gear.step"},
+       .status = 1,
+       .err = "kelvo-cli: Export: the folder " + missing + " does not exist\n"},
+      {.args = {"--out", "/proc/gear.step"},
+       .status = 1,
+       .err = "kelvo-cli: Export: cannot write in the folder /proc: "},
+      {.args = {"--out", taken},
+       .status = 1,
+       .err = "kelvo-cli: Export: cannot replace " + taken + ": it is a folder\n"},
+      {.args = {"--out", ""}, .status = 2, .err = "kelvo-cli: --out: a file name is needed"},
   };
-  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args.front() + " " + c.args.back());
     std::vector<std::string> args = {"gear"};

@@ -4,16 +4,16 @@
 
 #include <cmath>
 #include <functional>
+#include <initializer_list>
 #include <new>
 #include <optional>
-#include <set>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
 
-#include "cad/cad_session.h"
 #include "geometry/gear_constants.h"
 #include "geometry/solve_gear_pair.h"
 #include "hobbing/checked_arithmetic.h"
@@ -24,91 +24,152 @@
 #include "hobbing/skip_on_failure.h"
 
 namespace kelvo {
+
+// A report in a failure message: positions done of the count, intersections done of theirs.
+void PrintTo(const HobProgressReport& report, std::ostream* out) {
+  *out << "positions " << report.positionsDone << "/" << report.positionCount << ", intersections "
+       << report.intersectionsDone << "/" << report.intersectionCount;
+}
+
 namespace {
 
 using cad::Point;
 using test_support::CadCall;
 using test_support::CadOp;
 
-constexpr double kSubtraction = 2, kIntersection = 1;
+constexpr double kSubtraction = 2;
+constexpr double kIntersection = 1;
 
-// A pair meshing at its reference centre distance: m, z1, z2, b, beta in degrees, x1.
+// A pair meshing at its reference centre distance; by default the window's default spur pair.
 struct StandardPair {
-  double m;
-  std::int16_t z1, z2;
-  double b, beta_degrees, x1;
+  double m = 2;
+  std::int16_t z1 = 20;
+  std::int16_t z2 = 40;
+  double b = 20;
+  double beta_degrees = 0;
+  double x1 = 0;
 };
-const StandardPair kSpur{2, 20, 40, 20, 0, 0};
+const StandardPair kSpur{};
 
 std::tuple<double, double, double> Xyz(const Point& p) {
   return {p.x, p.y, p.z};
 }
 // What a Move shifts by, or the axis of a Rotate3D: the second point less the first.
 Point Shift(const CadCall& call) {
-  const Point &a = call.points.at(0), &b = call.points.at(1);
-  return {b.x - a.x, b.y - a.y, b.z - a.z};
+  const Point& from = call.points.at(0);
+  const Point& to = call.points.at(1);
+  return {to.x - from.x, to.y - from.y, to.z - from.z};
 }
-std::string Times(int n, const std::string& calls) {
-  return n > 0 ? calls + Times(n - 1, calls) : "";
+
+// A call that changes the drawing, in words, with what it was made on. The steps below are the
+// only ones a cut is compared with.
+using Change = std::string;
+using Changes = std::vector<Change>;
+
+Change Made(CadOp op) {
+  return test_support::OpName(op);
 }
+Change OnCutter(CadOp op) {
+  return std::string(test_support::OpName(op)) + " on the cutter";
+}
+Change OnBlank(CadOp op) {
+  return std::string(test_support::OpName(op)) + " on the blank";
+}
+Change OnOther(CadOp op) {
+  return std::string(test_support::OpName(op)) + " on another entity";
+}
+const Change kSubtracted = "a subtraction from the blank";
+const Change kIntersected = "an intersection with the blank";
+
+Changes Repeated(int times, const Changes& changes) {
+  Changes repeated;
+  for (int i = 0; i < times; ++i)
+    repeated.insert(repeated.end(), changes.begin(), changes.end());
+  return repeated;
+}
+Changes Then(std::initializer_list<Changes> parts) {
+  Changes changes;
+  for (const Changes& part : parts)
+    changes.insert(changes.end(), part.begin(), part.end());
+  return changes;
+}
+
+// The n-th call of op (counting from 1).
+struct NthCall {
+  CadOp op;
+  int nth;
+};
 
 class HobbingTest : public ::testing::Test {
  protected:
-  // A fresh recording application with one drawing, the pair solved into gearPair, and the blank
-  // of gear gearNo: a cylinder of the tip diameter spanning the face width about z = 0.
+  // A fresh recording application with one drawing, the pair solved, and the blank of gear
+  // gearNo: a cylinder of the tip diameter spanning the face width about z = 0. Returns the
+  // blank's entity id; gearBlank is what HobGear is given.
   int MakeBlank(const StandardPair& p, std::int16_t gearNo) {
-    TearDown();
     cad = test_support::RecordingCad();
     const double beta = DegreesToRadians(p.beta_degrees);
     const double a = (p.z1 + p.z2) * p.m / (2 * std::cos(beta));
     const SolveResult solved = SolveGearPair(a, p.m, p.z1, p.z2, p.b, beta, p.x1);
-    gearPair = solved.pair.value_or(GearPairData{});
     EXPECT_TRUE(solved) << "step " << solved.failure.step;
-    cadDoc = cad.application()->Documents().Add();
-    const double da = gearNo == 1 ? gearPair.da1 : gearPair.da2;
-    blankSolid = cadDoc->ModelSpace()->AddCylinder({}, da / 2, gearPair.b);
+    gearBlank.gearPair = solved.pair.value_or(GearPairData{});
+    gearBlank.gearNo = gearNo;
+    gearBlank.cadDoc = cad.application()->Documents().Add();
+    const GearPairData& pair = gearBlank.gearPair;
+    const double da = gearNo == 1 ? pair.da1 : pair.da2;
+    gearBlank.blankSolid = gearBlank.cadDoc->ModelSpace()->AddCylinder({}, da / 2, pair.b);
     return cad.calls().back().results.at(0);
   }
-  void TearDown() override { cadDoc.reset(), blankSolid.reset(), cutterSolid.reset(); }
 
   // Calls of op made on the entity id; for Booleans, only those of the given operation.
   std::vector<CadCall> CallsOn(int id, CadOp op, double operation = 0) const {
     std::vector<CadCall> found;
-    for (const CadCall& call : cad.calls())
+    for (const CadCall& call : cad.calls()) {
       if (call.op == op && call.target == id && (operation == 0 || call.numbers[0] == operation))
         found.push_back(call);
+    }
     return found;
   }
   int Applied(int blank, double operation) const {
     int applied = 0;
-    for (const CadCall& call : CallsOn(blank, CadOp::Boolean, operation))
-      applied += !call.failed;
+    for (const CadCall& call : CallsOn(blank, CadOp::Boolean, operation)) {
+      if (!call.failed) ++applied;
+    }
     return applied;
   }
   int Cutter() const {
-    for (const CadCall& call : cad.calls())
+    for (const CadCall& call : cad.calls()) {
       if (call.op == CadOp::AddExtrudedSolid) return call.failed ? -1 : call.results[0];
+    }
     return -1;
   }
 
-  // The calls that change the drawing, in order, each with what it was made on: (b) the blank,
-  // (c) the cutter, (+) anything else. Queries are left out: C++ leaves open the order in which
-  // one call's arguments, and so their StartPoint and EndPoint, are evaluated.
-  std::string Changes(int blank) const {
+  // The calls that change the drawing, in order. Queries are left out: C++ leaves open the
+  // order in which one call's arguments, and so their StartPoint and EndPoint, are evaluated.
+  Changes ChangesMade(int blank) const {
     const int cutter = Cutter();
-    std::string out;
+    Changes changes;
     for (const CadCall& call : cad.calls()) {
-      if (std::set{CadOp::ModelSpace, CadOp::StartPoint, CadOp::EndPoint}.count(call.op)) continue;
-      out += call.op != CadOp::Boolean         ? test_support::OpName(call.op)
-             : call.numbers[0] == kSubtraction ? "Subtract"
-                                               : "Intersect";
-      if (call.target) out += call.target == blank ? "(b)" : call.target == cutter ? "(c)" : "(+)";
-      out += " ";
+      if (call.op == CadOp::ModelSpace || call.op == CadOp::StartPoint ||
+          call.op == CadOp::EndPoint) {
+        continue;
+      }
+      if (call.op == CadOp::Boolean && call.target == blank) {
+        changes.push_back(call.numbers[0] == kSubtraction ? kSubtracted : kIntersected);
+      } else if (call.target == 0) {
+        changes.push_back(Made(call.op));
+      } else if (call.target == blank) {
+        changes.push_back(OnBlank(call.op));
+      } else if (call.target == cutter) {
+        changes.push_back(OnCutter(call.op));
+      } else {
+        changes.push_back(OnOther(call.op));
+      }
     }
-    return out;
+    return changes;
   }
 
   test_support::RecordingCad cad;
+  GearBlank gearBlank;
 };
 
 // The gear-table figures of the two worked examples, to the digits they are given.
@@ -116,44 +177,70 @@ TEST_F(HobbingTest, WorkedExamplesCutOneSpaceByRollingAndReplicateItByPitches) {
   struct Example {
     std::string name;
     StandardPair pair;
-    double datumY, tilt, halfTravel, rollStep, rollAngle;
-    int positions, intersections;
+    double datumY;  // where the cutter's datum line is put, from the gear axis
+    double tilt;
+    double halfTravel;
+    double rollStep;
+    double rollAngle;
+    int positions;
+    int intersections;
   };
-  // clang-format off
   const Example examples[] = {
-      {"spur m2 z20", kSpur, 20, 0, 13.99316, 1.5707963, 0.078539815, 18, 19},
-      {"helical m3 z17 x0.2 beta15", {3, 17, 40, 30, 15, 0.2}, 26.99954, -0.2617994, 24.00419,
-       2.439312, 0.0923998, 20, 16}};
-  // clang-format on
+      {.name = "spur m2 z20",
+       .pair = kSpur,
+       .datumY = 20,
+       .tilt = 0,
+       .halfTravel = 13.99316,
+       .rollStep = 1.5707963,
+       .rollAngle = 0.078539815,
+       .positions = 18,
+       .intersections = 19},
+      {.name = "helical m3 z17 x0.2 beta15",
+       .pair = {.m = 3, .z1 = 17, .z2 = 40, .b = 30, .beta_degrees = 15, .x1 = 0.2},
+       .datumY = 26.99954,
+       .tilt = -0.2617994,
+       .halfTravel = 24.00419,
+       .rollStep = 2.439312,
+       .rollAngle = 0.0923998,
+       .positions = 20,
+       .intersections = 16},
+  };
   for (const Example& ex : examples) {
     SCOPED_TRACE(ex.name);
     const int blank = MakeBlank(ex.pair, 1);
-    std::vector<std::tuple<int, int, int, int>> reports;
-    EXPECT_TRUE(HobGear(4, 1, [&](const HobProgressReport& r) {
-                  reports.emplace_back(r.positionsDone, r.positionCount, r.intersectionsDone,
-                                       r.intersectionCount);
+    std::vector<HobProgressReport> reports;
+    EXPECT_TRUE(HobGear(gearBlank, 4, [&](const HobProgressReport& report) {
+                  reports.push_back(report);
                 }).empty());
 
-    // Cutter made, placed, its curves and region deleted; per position: advance, copy, turn the
-    // blank, subtract; then the array, each copy intersected, the cutter deleted.
-    ASSERT_EQ(Changes(blank),
-              "AddDocument AddCylinder AddArc AddArc AddLine AddLine AddLine AddLine AddRegion "
-              "AddExtrudedSolid Move(c) Move(c) Rotate3D(c) Move(c) " +
-                  Times(7, "Delete(+) ") +
-                  Times(ex.positions, "Move(c) Copy(c) Rotate3D(b) Subtract(b) ") +
-                  "ArrayPolar(b) " + Times(ex.intersections, "Intersect(b) ") + "Delete(c) ");
+    ASSERT_EQ(ChangesMade(blank),
+              Then({{Made(CadOp::AddDocument), Made(CadOp::AddCylinder)},
+                    // The cutter: its outline, region and extrusion, placed; its curves and
+                    // region deleted.
+                    {Made(CadOp::AddArc), Made(CadOp::AddArc), Made(CadOp::AddLine),
+                     Made(CadOp::AddLine), Made(CadOp::AddLine), Made(CadOp::AddLine),
+                     Made(CadOp::AddRegion), Made(CadOp::AddExtrudedSolid), OnCutter(CadOp::Move),
+                     OnCutter(CadOp::Move), OnCutter(CadOp::Rotate3D), OnCutter(CadOp::Move)},
+                    Repeated(7, {OnOther(CadOp::Delete)}),
+                    // At each position: advance, copy, turn the blank, subtract the copy.
+                    Repeated(ex.positions, {OnCutter(CadOp::Move), OnCutter(CadOp::Copy),
+                                            OnBlank(CadOp::Rotate3D), kSubtracted}),
+                    // The replication, and the cutter deleted.
+                    {OnBlank(CadOp::ArrayPolar)},
+                    Repeated(ex.intersections, {kIntersected}),
+                    {OnCutter(CadOp::Delete)}}));
     EXPECT_EQ(cad.LiveEntities(), std::vector<int>{blank});
-    EXPECT_NEAR(halfTravel, ex.halfTravel, 1e-5);
 
     // The cutter: down to centre its double face width on the blank, up to put its datum line at
     // datumY, tilted about Y, parked at -halfTravel; then one roll step along X per position.
     const std::vector<CadCall> moves = CallsOn(Cutter(), CadOp::Move);
-    EXPECT_EQ(Xyz(Shift(moves[0])), Xyz({0, 0, -gearPair.b}));
+    EXPECT_EQ(Xyz(Shift(moves[0])), Xyz({0, 0, -gearBlank.gearPair.b}));
     EXPECT_NEAR(Shift(moves[1]).y, ex.datumY, 1e-5);
-    EXPECT_EQ(Xyz(Shift(moves[2])), Xyz({-halfTravel, 0, 0}));
+    EXPECT_NEAR(-Shift(moves[2]).x, ex.halfTravel, 1e-5);
+    EXPECT_EQ(Xyz(Shift(moves[2])), Xyz({Shift(moves[2]).x, 0, 0}));
     const CadCall tilt = CallsOn(Cutter(), CadOp::Rotate3D).at(0);
-    EXPECT_EQ(std::make_pair(Xyz(tilt.points[0]), Xyz(Shift(tilt))),
-              std::make_pair(Xyz({}), Xyz({0, 1, 0})));
+    EXPECT_EQ(Xyz(tilt.points[0]), Xyz({}));
+    EXPECT_EQ(Xyz(Shift(tilt)), Xyz({0, 1, 0}));
     EXPECT_NEAR(tilt.numbers[0], ex.tilt, 1e-7);
     for (std::size_t i = 3; i < moves.size(); ++i) {
       EXPECT_NEAR(Shift(moves[i]).x, ex.rollStep, 1e-6);
@@ -171,38 +258,76 @@ TEST_F(HobbingTest, WorkedExamplesCutOneSpaceByRollingAndReplicateItByPitches) {
     // Replication: z - 1 copies turned by whole pitches about the Z axis.
     const CadCall array = CallsOn(blank, CadOp::ArrayPolar).at(0);
     EXPECT_EQ(Xyz(array.points[0]), Xyz({}));
-    EXPECT_EQ(array.numbers[0], gearPair.z1);
-    EXPECT_NEAR(array.numbers[1], kTwoPi * (gearPair.z1 - 1) / gearPair.z1, 1e-12);
+    const std::int16_t z1 = gearBlank.gearPair.z1;
+    EXPECT_EQ(array.numbers[0], z1);
+    EXPECT_NEAR(array.numbers[1], 2 * kPi * (z1 - 1) / z1, 1e-12);
 
     // Progress: the counts, one report per position, the array's count, one per intersection.
     EXPECT_EQ(reports.size(), 2u + ex.positions + ex.intersections);
-    EXPECT_EQ(reports[0], std::make_tuple(0, ex.positions, 0, ex.intersections));
-    EXPECT_EQ(reports.back(),
-              std::make_tuple(ex.positions, ex.positions, ex.intersections, ex.intersections));
+    EXPECT_EQ(reports.front(), (HobProgressReport{.positionsDone = 0,
+                                                  .positionCount = ex.positions,
+                                                  .intersectionsDone = 0,
+                                                  .intersectionCount = ex.intersections}));
+    EXPECT_EQ(reports.back(), (HobProgressReport{.positionsDone = ex.positions,
+                                                 .positionCount = ex.positions,
+                                                 .intersectionsDone = ex.intersections,
+                                                 .intersectionCount = ex.intersections}));
   }
 }
 
 // z 20 at fineness 4 is the spur example's: 4 positions per pitch.
 TEST_F(HobbingTest, PositionsPerPitchFollowFinenessAndTeethWithinTheCaps) {
-  const StandardPair k17{2, 17, 40, 20, 0, 0}, k20to80{2, 20, 80, 20, 0, 0};
-  const std::tuple<const char*, StandardPair, std::int16_t, double, double> cases[] = {
-      {"small gear capped at 12", kSpur, 1, 100, 12},
-      {"large gear capped at 6", {2, 40, 20, 20, 0, 0}, 2, 100, 6},
-      {"any gearNo but 1 is the large gear", kSpur, 7, 100, 6},
-      {"fineness 0", kSpur, 1, 0, 1},
-      {"negative fineness", k17, 1, -3, 1},
-      {"exactly 2.5 through Sqr(20/80) goes to 2", k20to80, 2, 5, 2},
-      {"exactly 3.5 through Sqr(20/80) goes to 4", k20to80, 2, 7, 4},
-      {"an overflowing product is skipped", k17, 1, 1.7e308, 1},
+  const StandardPair k17{.z1 = 17};
+  const StandardPair k20to80{.z2 = 80};
+  struct Case {
+    const char* name;
+    StandardPair pair;
+    std::int16_t gearNo;
+    double fineness;
+    double stepsPerPitch;
   };
-  for (const auto& [name, pair, gearNo, fineness, stepsPerPitch] : cases) {
-    SCOPED_TRACE(name);
-    const int blank = MakeBlank(pair, gearNo);
-    HobGear(fineness, gearNo);
+  const Case cases[] = {
+      {.name = "small gear capped at 12",
+       .pair = kSpur,
+       .gearNo = 1,
+       .fineness = 100,
+       .stepsPerPitch = 12},
+      {.name = "large gear capped at 6",
+       .pair = {.z1 = 40, .z2 = 20},
+       .gearNo = 2,
+       .fineness = 100,
+       .stepsPerPitch = 6},
+      {.name = "any gearNo but 1 is the large gear",
+       .pair = kSpur,
+       .gearNo = 7,
+       .fineness = 100,
+       .stepsPerPitch = 6},
+      {.name = "fineness 0", .pair = kSpur, .gearNo = 1, .fineness = 0, .stepsPerPitch = 1},
+      {.name = "negative fineness", .pair = k17, .gearNo = 1, .fineness = -3, .stepsPerPitch = 1},
+      {.name = "exactly 2.5 through Sqr(20/80) goes to 2",
+       .pair = k20to80,
+       .gearNo = 2,
+       .fineness = 5,
+       .stepsPerPitch = 2},
+      {.name = "exactly 3.5 through Sqr(20/80) goes to 4",
+       .pair = k20to80,
+       .gearNo = 2,
+       .fineness = 7,
+       .stepsPerPitch = 4},
+      {.name = "an overflowing product is skipped",
+       .pair = k17,
+       .gearNo = 1,
+       .fineness = 1.7e308,
+       .stepsPerPitch = 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const int blank = MakeBlank(c.pair, c.gearNo);
+    HobGear(gearBlank, c.fineness);
     const std::vector<CadCall> turns = CallsOn(blank, CadOp::Rotate3D);
     ASSERT_FALSE(turns.empty());
-    const std::int16_t z = gearNo == 1 ? gearPair.z1 : gearPair.z2;
-    EXPECT_NEAR(kTwoPi / (z * turns[0].numbers[0]), stepsPerPitch, 1e-9);
+    const std::int16_t z = c.gearNo == 1 ? gearBlank.gearPair.z1 : gearBlank.gearPair.z2;
+    EXPECT_NEAR(2 * kPi / (z * turns[0].numbers[0]), c.stepsPerPitch, 1e-9);
   }
 }
 
@@ -210,55 +335,114 @@ TEST_F(HobbingTest, PositionsPerPitchFollowFinenessAndTeethWithinTheCaps) {
 // failing statement is skipped and the rest runs; a stop reaches the caller, nothing runs after
 // it, and the drawing keeps the blank as cut so far, without cutter or unused copies.
 TEST_F(HobbingTest, AFailingCallIsSkippedButAStopEndsTheCut) {
-  constexpr int kStopped = -1;
   struct Case {
     std::string name;
-    std::vector<std::pair<CadOp, int>> calls;  // the n-th call of op fails, or is stopped
-    int skipped, cuts, intersections;          // statements skipped (or kStopped); Booleans done
-    std::size_t leftOver = 0;                  // live entities besides the gear
-    double halfTravelBefore = 0;
-    int stopAtReport = -1;  // the progress report (0: the first) at which a stop is asked
-  } const cases[] = {
-      {"a subtraction", {{CadOp::Boolean, 5}}, 1, 17, 19},
-      {"a copy of the cutter: that cut has no tool", {{CadOp::Copy, 2}}, 2, 17, 19},
-      // No cutter: one position from halfTravel 0 with nothing to move, copy or cut; the six
+    std::vector<NthCall> calls = {};  // each fails, or is stopped
+    bool stopped = false;             // the calls are stopped, or a report; the cut ends there
+    int stopAtReport = -1;            // the progress report (0: the first) that asks for a stop
+    int skipped = 0;                  // statements skipped
+    int cuts = 0;                     // Booleans that took effect
+    int intersections = 0;
+    std::size_t leftOver = 0;  // live entities besides the gear
+  };
+  using enum CadOp;
+  const Case cases[] = {
+      {.name = "a subtraction",
+       .calls = {{Boolean, 5}},
+       .skipped = 1,
+       .cuts = 17,
+       .intersections = 19},
+      {.name = "a copy of the cutter: that cut has no tool",
+       .calls = {{Copy, 2}},
+       .skipped = 2,
+       .cuts = 17,
+       .intersections = 19},
+      // No cutter: one position from a travel of 0 with nothing to move, copy or cut; the six
       // curves stay; the replication still runs.
-      {"the region of the cutter", {{CadOp::AddRegion, 1}}, 5, 0, 19, 6},
-      // The untilted cutter runs the travel that halfTravel still holds.
-      {"the tilt of the cutter", {{CadOp::Rotate3D, 1}}, 1, 127, 19, 7, 99},
-      {"the polar array", {{CadOp::ArrayPolar, 1}}, 1, 18, 0},
-      {"two intersections", {{CadOp::Boolean, 19}, {CadOp::Boolean, 37}}, 2, 18, 17},
-      {"deleting the cutter", {{CadOp::Delete, 8}}, 1, 18, 19, 1},
-      {"stopped at the first report", {}, kStopped, 0, 0, 0, 0, 0},
-      {"stopped inside the cut at position 5", {{CadOp::Boolean, 5}}, kStopped, 4, 0},
-      {"stopped before the replication", {}, kStopped, 18, 0, 0, 0, 18},
-      {"stopped inside intersection 7", {{CadOp::Boolean, 18 + 7}}, kStopped, 18, 6},
+      {.name = "the region of the cutter",
+       .calls = {{AddRegion, 1}},
+       .skipped = 5,
+       .cuts = 0,
+       .intersections = 19,
+       .leftOver = 6},
+      // The untilted cutter has no travel yet, worked out only once it is tilted: it cuts at
+      // the one position of a travel of 0, never along a travel an earlier gear's cutter left.
+      {.name = "the tilt of the cutter",
+       .calls = {{Rotate3D, 1}},
+       .skipped = 1,
+       .cuts = 1,
+       .intersections = 19,
+       .leftOver = 7},
+      {.name = "the polar array",
+       .calls = {{ArrayPolar, 1}},
+       .skipped = 1,
+       .cuts = 18,
+       .intersections = 0},
+      {.name = "two intersections",
+       .calls = {{Boolean, 19}, {Boolean, 37}},
+       .skipped = 2,
+       .cuts = 18,
+       .intersections = 17},
+      {.name = "deleting the cutter",
+       .calls = {{Delete, 8}},
+       .skipped = 1,
+       .cuts = 18,
+       .intersections = 19,
+       .leftOver = 1},
+      {.name = "stopped at the first report",
+       .stopped = true,
+       .stopAtReport = 0,
+       .cuts = 0,
+       .intersections = 0},
+      {.name = "stopped inside the cut at position 5",
+       .calls = {{Boolean, 5}},
+       .stopped = true,
+       .cuts = 4,
+       .intersections = 0},
+      {.name = "stopped before the replication",
+       .stopped = true,
+       .stopAtReport = 18,
+       .cuts = 18,
+       .intersections = 0},
+      {.name = "stopped inside intersection 7",
+       .calls = {{Boolean, 18 + 7}},
+       .stopped = true,
+       .cuts = 18,
+       .intersections = 6},
       // After the last copy: nothing is left to take from the gear, as the stop says.
-      {"stopped at the last report", {}, kStopped, 18, 19, 0, 0, 1 + 18 + 1 + 19 - 1},
+      {.name = "stopped at the last report",
+       .stopped = true,
+       .stopAtReport = 1 + 18 + 1 + 19 - 1,
+       .cuts = 18,
+       .intersections = 19},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const int blank = MakeBlank(kSpur, 1);
-    for (const auto& [op, n] : c.calls)
-      c.skipped == kStopped ? cad.StopAtCall(op, n) : cad.FailCall(op, n);
-    halfTravel = c.halfTravelBefore;
+    for (const NthCall& call : c.calls) {
+      if (c.stopped) {
+        cad.StopAtCall(call.op, call.nth);
+      } else {
+        cad.FailCall(call.op, call.nth);
+      }
+    }
     int reports = 0;
     const auto progress = [&](const HobProgressReport&) {
       if (reports++ == c.stopAtReport) throw cad::EvaluationStopped("the stop button");
     };
-    if (c.skipped == kStopped) {
+    if (c.stopped) {
       try {
-        HobGear(4, 1, progress);
+        HobGear(gearBlank, 4, progress);
         ADD_FAILURE() << "not stopped";
       } catch (const GearCutStopped& stop) {
-        const HobProgressReport& reached = stop.reached;
-        EXPECT_EQ(std::tuple(reached.positionsDone, reached.intersectionsDone, reached.Finished()),
-                  std::tuple(c.cuts, c.intersections, c.cuts == 18 && c.intersections == 19));
+        EXPECT_EQ(stop.reached.positionsDone, c.cuts);
+        EXPECT_EQ(stop.reached.intersectionsDone, c.intersections);
+        EXPECT_EQ(stop.reached.Finished(), c.cuts == 18 && c.intersections == 19);
       }
       EXPECT_EQ(CallsOn(blank, CadOp::Boolean).size(), c.cuts + c.intersections + c.calls.size())
           << "none after the stop";
     } else {
-      EXPECT_EQ(HobGear(4, 1, progress).size(), static_cast<std::size_t>(c.skipped));
+      EXPECT_EQ(HobGear(gearBlank, 4, progress).size(), static_cast<std::size_t>(c.skipped));
     }
     EXPECT_EQ(Applied(blank, kSubtraction), c.cuts);
     EXPECT_EQ(Applied(blank, kIntersection), c.intersections);
@@ -296,8 +480,9 @@ TEST(HobPlan, CountsAndStepsTakeTheFloorAndFailOnInvalidArithmetic) {
 // other error must reach the caller instead.
 TEST(SkipOnFailure, LetsEveryOtherErrorThrough) {
   SkipOnFailure skip;
-  EXPECT_THROW(skip.Run("cut", [] { throw std::bad_alloc(); }), std::bad_alloc);
-  EXPECT_THROW(skip.Run("cut", [] { throw std::runtime_error("?"); }), std::runtime_error);
+  EXPECT_THROW(skip.Run(GearStep::CutAtPosition, [] { throw std::bad_alloc(); }), std::bad_alloc);
+  EXPECT_THROW(skip.Run(GearStep::CutAtPosition, [] { throw std::runtime_error("?"); }),
+               std::runtime_error);
   EXPECT_TRUE(skip.skipped().empty());
 }
 

@@ -12,15 +12,33 @@
 namespace kelvo::test_support {
 
 // Every operation of the CAD interface, as the recording application logs it.
-// clang-format off
-#define KELVO_CAD_OPS(X)                                                                         \
-  X(AddDocument) X(SetVisible) X(ModelSpace) X(ActiveViewport) X(SetActiveViewport)            \
-  X(SetDirection) X(SetCenter) X(SendCommand) X(AddCylinder) X(AddCircle) X(AddArc) X(AddLine) \
-  X(AddRegion) X(AddExtrudedSolid) X(StartPoint) X(EndPoint) X(SetColor) X(Move) X(Copy)       \
-  X(Rotate3D) X(ArrayPolar) X(Delete) X(Boolean) X(MarkShortfall)
-// clang-format on
-#define KELVO_CAD_OP_ENUM(op) op,
-enum class CadOp { KELVO_CAD_OPS(KELVO_CAD_OP_ENUM) };
+enum class CadOp {
+  AddDocument,
+  SetVisible,
+  ModelSpace,
+  ActiveViewport,
+  SetActiveViewport,
+  SetDirection,
+  SetCenter,
+  SendCommand,
+  AddCylinder,
+  AddCircle,
+  AddArc,
+  AddLine,
+  AddRegion,
+  AddExtrudedSolid,
+  StartPoint,
+  EndPoint,
+  SetColor,
+  Move,
+  Copy,
+  Rotate3D,
+  ArrayPolar,
+  Delete,
+  Boolean,
+  MarkShortfall,
+};
+// The operation's name: "AddCylinder".
 const char* OpName(CadOp op);
 
 // One call, with what it was given and what it made.

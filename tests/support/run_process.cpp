@@ -48,7 +48,8 @@ struct Child {
     if (!ended) waitpid(pid, &status, 0);
     ProcessResult result{WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status),
                          Contents(out), Contents(err)};
-    std::remove(out.c_str()), std::remove(err.c_str());
+    std::remove(out.c_str());
+    std::remove(err.c_str());
     return result;
   }
 

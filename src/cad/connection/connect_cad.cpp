@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "cad/cad_session.h"
 #include "cad/connection/cad_registry.h"
 
 namespace kelvo {
@@ -20,7 +19,7 @@ std::shared_ptr<cad::CadApplication> Try(Step&& step) {
 
 }  // namespace
 
-bool ConnectCad(const ShowMessageFn& show_message) {
+bool ConnectCad(std::shared_ptr<cad::CadApplication>& cadApp, const ShowMessageFn& show_message) {
   std::shared_ptr<cad::CadApplication> application =
       Try([] { return cad::GetRunningInstance(cad::kCadProgId); });
   if (!application) application = Try([] { return cad::CreateCadInstance(cad::kCadProgId); });

@@ -19,9 +19,9 @@
 namespace kelvo::cad {
 namespace {
 
-// The modeller's full turn. Callers may compute their angles with a shorter pi; the arc still
-// goes exactly through the directions they name.
-constexpr double kFullTurn = 2 * std::numbers::pi;
+// The modeller's full turn, with the exact pi. Callers may compute their angles with the gear
+// formulas' shorter pi; the arc still goes exactly through the directions they name.
+using std::numbers::pi;
 // Start and end angles closer than this name one direction (1e-12 rad is 1e-10 mm at 100 m).
 constexpr double kAngleResolution = 1e-12;
 
@@ -48,9 +48,9 @@ TopoDS_Edge Finish(std::string_view operation, BRepBuilderAPI_MakeEdge& maker) {
 }  // namespace
 
 double CounterClockwiseSweep(double start_angle, double end_angle) {
-  double sweep = std::fmod(end_angle - start_angle, kFullTurn);
-  if (sweep < 0) sweep += kFullTurn;
-  if (sweep < kAngleResolution || sweep > kFullTurn - kAngleResolution) {
+  double sweep = std::fmod(end_angle - start_angle, 2 * pi);
+  if (sweep < 0) sweep += 2 * pi;
+  if (sweep < kAngleResolution || sweep > 2 * pi - kAngleResolution) {
     ThrowCadError("AddArc", "the start and end angles name the same direction");
   }
   return sweep;
@@ -74,8 +74,8 @@ TopoDS_Edge MakeArcEdge(const Point& centre, double radius, double start_angle, 
   RequireFinite(kOperation, "the start angle", start_angle);
   RequireFinite(kOperation, "the end angle", end_angle);
   const double sweep = CounterClockwiseSweep(start_angle, end_angle);
-  double first = std::fmod(start_angle, kFullTurn);
-  if (first < 0) first += kFullTurn;
+  double first = std::fmod(start_angle, 2 * pi);
+  if (first < 0) first += 2 * pi;
   Handle(Geom_Circle) circle = new Geom_Circle(PlaneAxes(centre), radius);
   BRepBuilderAPI_MakeEdge maker(circle, first, first + sweep);
   return Finish(kOperation, maker);

@@ -4,10 +4,9 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
-#include <condition_variable>
 #include <exception>
+#include <future>
 #include <memory>
-#include <mutex>
 #include <new>
 #include <string>
 #include <system_error>
@@ -52,63 +51,52 @@ bool StoppableIn(const OcctDocumentState& document) {
          application->documents.back().get() == &document;
 }
 
+// What the driving thread tells the hooks while the jobs run: the share of the work done and
+// what a job still running is doing; and the stop it passes on.
+void ReportProgress(const std::vector<DeferredJob*>& jobs,
+                    const std::vector<std::atomic<bool>>& finished, const EvaluationHooks& hooks,
+                    std::atomic<bool>& stop) {
+  double done = 0;
+  const char* what = jobs.front()->Progress()->What();
+  for (std::size_t i = 0; i < jobs.size(); ++i) {
+    done += finished[i] ? 1.0 : jobs[i]->Progress()->Position();
+    if (!finished[i]) what = jobs[i]->Progress()->What();
+  }
+  // The workers must be waited for whatever the hooks do: one that fails goes unheard.
+  try {
+    if (hooks.stop_requested && !stop.load() && hooks.stop_requested()) stop = true;
+    if (hooks.progress) hooks.progress(what, done / static_cast<double>(jobs.size()));
+  } catch (...) {
+  }
+}
+
 // Runs the jobs on worker threads, as many at a time as there are cores, while the driving
-// thread reports progress and passes on a stop.
+// thread reports progress and passes on a stop a few times a second.
 void RunJobs(const std::vector<DeferredJob*>& jobs, const EvaluationHooks& hooks,
              std::atomic<bool>& stop) {
   if (jobs.empty()) return;
-  const std::size_t workers =
-      std::min<std::size_t>(jobs.size(), std::max(1u, std::thread::hardware_concurrency()));
-  std::mutex mutex;
-  std::condition_variable finished_one;
-  std::size_t next = 0;
-  std::vector<bool> finished(jobs.size(), false);
-  std::size_t finished_count = 0;
-  auto work = [&] {
-    for (;;) {
-      std::size_t i = 0;
-      {
-        const std::lock_guard<std::mutex> lock(mutex);
-        if (next == jobs.size()) return;
-        i = next++;
-      }
+  std::vector<std::atomic<bool>> finished(jobs.size());
+  std::atomic<std::size_t> next{0};
+  const auto work = [&] {
+    for (std::size_t i = next++; i < jobs.size(); i = next++) {
       jobs[i]->Run();
-      const std::lock_guard<std::mutex> lock(mutex);
       finished[i] = true;
-      ++finished_count;
-      finished_one.notify_all();
     }
   };
-  std::vector<std::thread> threads;
+  const std::size_t worker_count =
+      std::min<std::size_t>(jobs.size(), std::max(1u, std::thread::hardware_concurrency()));
+  std::vector<std::future<void>> workers;
   try {
-    for (std::size_t w = 0; w < workers; ++w)
-      threads.emplace_back(work);
+    for (std::size_t w = 0; w < worker_count; ++w)
+      workers.push_back(std::async(std::launch::async, work));
   } catch (const std::system_error&) {
-    if (threads.empty()) work();  // no thread to be had: the driving thread does the work
+    if (workers.empty()) work();  // no thread to be had: the driving thread does the work
   }
-  // A few times a second, the driving thread tells how far the work has come and passes on a
-  // stop; it wakes at once when the last job is done.
-  std::unique_lock<std::mutex> lock(mutex);
-  while (!finished_one.wait_for(lock, std::chrono::milliseconds(50),
-                                [&] { return finished_count == jobs.size(); })) {
-    double done = 0;
-    const char* what = jobs.front()->Progress()->What();
-    for (std::size_t i = 0; i < jobs.size(); ++i) {
-      done += finished[i] ? 1.0 : jobs[i]->Progress()->Position();
-      if (!finished[i]) what = jobs[i]->Progress()->What();
-    }
-    lock.unlock();
-    // The workers must be waited for whatever the hooks do: one that fails goes unheard.
-    try {
-      if (hooks.stop_requested && !stop.load() && hooks.stop_requested()) stop = true;
-      if (hooks.progress) hooks.progress(what, done / static_cast<double>(jobs.size()));
-    } catch (...) {
-    }
-    lock.lock();
+  // Waiting on each worker in turn wakes the driving thread as soon as the last one is done.
+  for (const std::future<void>& worker : workers) {
+    while (worker.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
+      ReportProgress(jobs, finished, hooks, stop);
   }
-  lock.unlock();
-  for (std::thread& thread : threads)
-    thread.join();
   if (hooks.progress) hooks.progress("done", 1);
 }
 

@@ -21,7 +21,9 @@ namespace kelvo::cad {
 namespace {
 
 constexpr std::string_view kOperation = "InspectGear";
-constexpr double kTwoPi = 2 * std::numbers::pi;
+// The exact pi, not the gear formulas' kPi: the angles measured here are read off the modeller's
+// geometry, and an angle wrapped with a shorter turn would leave a gap at the seam.
+using std::numbers::pi;
 // Sampling of the section's edges before refining: the generated flank's facets are a few
 // tenths of a millimetre long, and the cusps between them are the edges' ends.
 constexpr double kSampleSpacing = 0.02;  // mm
@@ -38,8 +40,8 @@ double Angle(const gp_Pnt& p) {
 
 // Into [0, 2 pi).
 double Normalized(double angle) {
-  angle = std::fmod(angle, kTwoPi);
-  return angle < 0 ? angle + kTwoPi : angle;
+  angle = std::fmod(angle, 2 * pi);
+  return angle < 0 ? angle + 2 * pi : angle;
 }
 
 // One edge of a transverse section, with its parameters sampled.
@@ -136,7 +138,7 @@ std::vector<std::pair<double, double>> MaterialArcs(BRepClass3d_SolidClassifier&
   std::vector<std::pair<double, double>> arcs;
   for (std::size_t i = 0; i < angles.size(); ++i) {
     const double from = angles[i];
-    const double to = i + 1 < angles.size() ? angles[i + 1] : angles.front() + kTwoPi;
+    const double to = i + 1 < angles.size() ? angles[i + 1] : angles.front() + 2 * pi;
     const double mid = (from + to) / 2;
     inside.Perform(gp_Pnt(r * std::cos(mid), r * std::sin(mid), z), 1e-7);
     if (inside.State() == TopAbs_IN) arcs.emplace_back(from, to);
@@ -152,7 +154,7 @@ int CountTipLands(const std::vector<SectionEdge>& edges, double tip_radius) {
   for (const SectionEdge& edge : edges) {
     if (ExtremeRadius(edge, false) < tip_radius - tolerance) continue;
     const double start = Angle(edge.At(edge.t.front()));
-    const double sweep = std::remainder(Angle(edge.At(edge.t.back())) - start, kTwoPi);
+    const double sweep = std::remainder(Angle(edge.At(edge.t.back())) - start, 2 * pi);
     const double from = Normalized(sweep >= 0 ? start : start + sweep);
     lands.emplace_back(from, from + std::abs(sweep));
   }
@@ -166,7 +168,7 @@ int CountTipLands(const std::vector<SectionEdge>& edges, double tip_radius) {
     reach = std::max(reach, to);
   }
   // The last land may run on past 2 pi into the first.
-  if (count > 1 && reach - kTwoPi >= lands.front().first - kTouch) --count;
+  if (count > 1 && reach - 2 * pi >= lands.front().first - kTouch) --count;
   return count;
 }
 
@@ -180,7 +182,7 @@ std::vector<double> CyclicSpreads(std::vector<double> values, double gap) {
   std::sort(values.begin(), values.end());
   // Start after the widest gap, so no cluster straddles the start.
   std::size_t start = 0;
-  double widest = values.front() + kTwoPi - values.back();
+  double widest = values.front() + 2 * pi - values.back();
   for (std::size_t i = 1; i < values.size(); ++i) {
     if (values[i] - values[i - 1] > widest) {
       widest = values[i] - values[i - 1];
@@ -190,7 +192,7 @@ std::vector<double> CyclicSpreads(std::vector<double> values, double gap) {
   double first = values[start], last = first;
   for (std::size_t k = 1; k < values.size(); ++k) {
     double v = values[(start + k) % values.size()];
-    if (v < last) v += kTwoPi;
+    if (v < last) v += 2 * pi;
     if (v - last > gap) {
       spreads.push_back(last - first);
       first = v;
@@ -221,7 +223,7 @@ std::pair<double, int> ProfileDeviation(const std::vector<SectionEdge>& edges,
     if (points.size() < 2) continue;
     const double dr = Radius(points.back()) - Radius(points.front());
     if (std::abs(dr) < 1e-6) continue;  // an arc about the axis: no flank
-    const double dtheta = std::remainder(Angle(points.back()) - Angle(points.front()), kTwoPi);
+    const double dtheta = std::remainder(Angle(points.back()) - Angle(points.front()), 2 * pi);
     const bool grows = (dtheta > 0) == (dr > 0);
     for (const gp_Pnt& p : points) {
       const double alpha = std::acos(rb / Radius(p));
@@ -229,7 +231,7 @@ std::pair<double, int> ProfileDeviation(const std::vector<SectionEdge>& edges,
       (grows ? rising : falling).push_back(Angle(p) - (grows ? involute : -involute));
     }
   }
-  const double gap = std::numbers::pi / (2 * std::max(teeth, 1));  // a quarter pitch
+  const double gap = pi / (2 * std::max(teeth, 1));  // a quarter pitch
   double deviation = 0;
   int flanks = 0;
   for (const std::vector<double>* side : {&rising, &falling}) {
@@ -257,9 +259,9 @@ double HelixAngle(BRepClass3d_SolidClassifier& inside, const TopoDS_Shape& solid
   if (above.empty() || centres.empty()) return 0;
   double turn = 0;
   for (double centre : centres) {
-    double nearest = kTwoPi;
+    double nearest = 2 * pi;
     for (double other : above) {
-      const double d = std::remainder(other - centre, kTwoPi);
+      const double d = std::remainder(other - centre, 2 * pi);
       if (std::abs(d) < std::abs(nearest)) nearest = d;
     }
     turn += nearest;
@@ -313,8 +315,7 @@ GearInspection InspectGear(const CadEntity& solid, const GearInspectionPlan& pla
     // A second section a quarter of a transverse pitch higher: even a 45-degree helix turns
     // the teeth by less than half a pitch there, so each tooth is found again unmistakably.
     const BoundingBox box = ShapeBox(shape);
-    const double dz =
-        std::min(std::numbers::pi * r / (2 * teeth), (box.max.z - plan.section_z) / 2);
+    const double dz = std::min(pi * r / (2 * teeth), (box.max.z - plan.section_z) / 2);
     if (dz > 1e-3) result.helix_angle = HelixAngle(inside, shape, centres, r, plan.section_z, dz);
     return result;
   });

@@ -1,0 +1,32 @@
+#include "geometry/decimal_text.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <utility>
+
+namespace kelvo {
+
+std::string DecimalText(double value, int decimals) {
+  if (!std::isfinite(value)) return "?";
+  std::array<char, 400> buffer{};
+  const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                          std::chars_format::fixed, decimals);
+  if (error != std::errc{}) return "?";
+  std::string text(buffer.data(), end);
+  if (text.find('.') != std::string::npos) {
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.') text.pop_back();
+  }
+  if (text == "-0") text = "0";
+  return text;
+}
+
+std::pair<std::string, std::string> DistinctDecimalTexts(double a, double b, int decimals) {
+  std::pair<std::string, std::string> texts{DecimalText(a, decimals), DecimalText(b, decimals)};
+  for (int more = decimals + 1; a != b && texts.first == texts.second && more <= 9; ++more)
+    texts = {DecimalText(a, more), DecimalText(b, more)};
+  return texts;
+}
+
+}  // namespace kelvo

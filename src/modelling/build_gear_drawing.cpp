@@ -1,0 +1,147 @@
+#include "modelling/build_gear_drawing.h"
+
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "hobbing/checked_arithmetic.h"
+#include "hobbing/gear_blank.h"
+#include "hobbing/hob_gear.h"
+#include "hobbing/hob_plan.h"
+#include "modelling/shortfall_texts.h"
+
+namespace kelvo {
+namespace {
+
+constexpr cad::Point kOrigin{0, 0, 0};
+// The isometric view a gear designer expects: both end faces and the flanks in sight.
+constexpr cad::Point kViewDirection{1, 1, 1};
+constexpr int kRed = 1;
+
+// The model space handed out is held by the caller for as long as it adds to it.
+std::shared_ptr<cad::CadModelSpace> ModelSpaceOf(const std::shared_ptr<cad::CadDocument>& drawing) {
+  std::shared_ptr<cad::CadModelSpace> space = Deref(drawing, "drawing").ModelSpace();
+  Deref(space, "model space");
+  return space;
+}
+
+double FinenessOf(std::optional<double> fineness) {
+  if (!fineness) throw HobbingError("the fineness is no number");
+  return *fineness;
+}
+
+// The drawing says itself what of the gear asked for it lacks, so that a gear with a skipped
+// step is never taken for a finished one. Marking is no step of the gear: if even that fails,
+// the drawing stays as it is.
+void Mark(const std::shared_ptr<cad::CadDocument>& drawing, cad::Shortfall shortfall,
+          const std::string& what) {
+  try {
+    if (drawing) drawing->MarkShortfall(shortfall, what);
+  } catch (const cad::CadError&) {
+  }
+}
+
+void MarkSkipped(const std::shared_ptr<cad::CadDocument>& drawing,
+                 const std::vector<SkippedStatement>& skipped, std::int16_t z) {
+  for (const SkippedStatement& statement : skipped) {
+    if (statement.step == GearStep::HideCadApplication || CostsTheGearNothing(statement, z))
+      continue;
+    Mark(drawing, cad::Shortfall::Incomplete, SkippedStepText(statement));
+  }
+}
+
+// What the cut left for the build to finish, and the stop that ended it, if one did.
+struct CutOutcome {
+  std::vector<SkippedStatement> skipped;
+  std::optional<HobProgressReport> stopped_at;
+};
+
+// The cut, under the build's skip regime. A stop during it is handed back, not thrown: what it
+// took from the gear decides how the drawing is finished.
+CutOutcome Hob(SkipOnFailure& skip, const GearBlank& blank, std::optional<double> fineness,
+               const HobProgress& progress) {
+  CutOutcome cut;
+  try {
+    skip.Run(GearStep::HobTheGear, [&] {
+      Deref(blank.blankSolid, "blank solid");
+      cut.skipped = HobGear(blank, FinenessOf(fineness), progress);
+    });
+  } catch (const GearCutStopped& stop) {
+    cut.skipped = stop.skipped;
+    cut.stopped_at = stop.reached;
+  }
+  return cut;
+}
+
+std::vector<SkippedStatement> Joined(std::vector<SkippedStatement> first,
+                                     const std::vector<SkippedStatement>& then) {
+  first.insert(first.end(), then.begin(), then.end());
+  return first;
+}
+
+}  // namespace
+
+GearDrawing BuildGearDrawing(const std::shared_ptr<cad::CadApplication>& cadApp,
+                             const GearPairData& gearPair, const GearToBuild& gear,
+                             const HobProgress& progress) {
+  const bool small = gear.gearNo == 1;
+  const double tip_radius = (small ? gearPair.da1 : gearPair.da2) / 2;
+  const double reference_radius = (small ? gearPair.d1 : gearPair.d2) / 2;
+  const std::int16_t z = GearToCut(gearPair, gear.gearNo).z;
+  // The steps up to the cut and those after it; with the cut's own list between them, the
+  // skipped statements come out in the order they ran.
+  SkipOnFailure skip;
+  SkipOnFailure finish;
+  // Only what this build makes: a drawing or blank that could not be made stays empty, so the
+  // steps that need it fail rather than reach into an earlier gear's drawing.
+  GearDrawing made{.gearNo = gear.gearNo};
+
+  skip.Run(GearStep::NewDrawing,
+           [&] { made.cadDoc = Deref(cadApp, "CAD application").Documents().Add(); });
+  // Adding a drawing may bring the CAD application to the front; the cut runs unseen.
+  skip.Run(GearStep::HideCadApplication,
+           [&] { Deref(cadApp, "CAD application").SetVisible(false); });
+  skip.Run(GearStep::MakeBlank, [&] {
+    made.blankSolid = ModelSpaceOf(made.cadDoc)->AddCylinder(kOrigin, tip_radius, gearPair.b);
+  });
+
+  const CutOutcome cut =
+      Hob(skip, {gearPair, gear.gearNo, made.cadDoc, made.blankSolid}, gear.fineness, progress);
+  made.stopped = cut.stopped_at.has_value();
+  if (made.stopped && !cut.stopped_at->Finished()) {
+    // The gear keeps what was cut so far, without its reference circle and view.
+    made.skipped = Joined(skip.skipped(), cut.skipped);
+    MarkSkipped(made.cadDoc, made.skipped, z);
+    Mark(made.cadDoc, cad::Shortfall::Unfinished, StoppedBuildText(*cut.stopped_at));
+    return made;
+  }
+
+  const std::shared_ptr<cad::CadDocument>& drawing = made.cadDoc;
+  std::shared_ptr<cad::CadCircle> circle;
+  finish.Run(GearStep::AddReferenceCircle,
+             [&] { circle = ModelSpaceOf(drawing)->AddCircle(kOrigin, reference_radius); });
+  finish.Run(GearStep::ColourReferenceCircle,
+             [&] { Deref(circle, "reference circle").SetColor(kRed); });
+
+  // The active viewport collects the new direction and centre; only assigning it back to the
+  // drawing makes the drawing show them.
+  finish.Run(GearStep::LookFromOneOneOne, [&] {
+    Deref(Deref(drawing, "drawing").ActiveViewport(), "view").SetDirection(kViewDirection);
+  });
+  finish.Run(GearStep::CentreView,
+             [&] { Deref(Deref(drawing, "drawing").ActiveViewport(), "view").SetCenter(kOrigin); });
+  finish.Run(GearStep::ApplyView, [&] {
+    cad::CadDocument& document = Deref(drawing, "drawing");
+    document.SetActiveViewport(document.ActiveViewport());
+  });
+  finish.Run(GearStep::ZoomExtents, [&] { Deref(drawing, "drawing").SendCommand("ZOOM E "); });
+  if (gear.shade) {
+    finish.Run(GearStep::Shade, [&] { Deref(drawing, "drawing").SendCommand("SHADEMODE G "); });
+  }
+
+  made.skipped = Joined(Joined(skip.skipped(), cut.skipped), finish.skipped());
+  MarkSkipped(made.cadDoc, made.skipped, z);
+  return made;
+}
+
+}  // namespace kelvo
