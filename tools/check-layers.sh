@@ -9,21 +9,25 @@ set -euo pipefail
 
 # A unit is a folder under src/; a file belongs to the deepest unit that holds it. From the
 # windows down: the window widgets, the window commands, the modelling of a gear's drawing, the
-# hobbing simulation, the gear geometry; beside them the CAD application and kelvo-cli.
+# hobbing simulation, the gear geometry; beside them the designer's report, the CAD application
+# and kelvo-cli.
 #
 # unit                | may include, besides its own files                   | toolkits
 readonly LAYERS='
-app                   | app/commands modelling hobbing geometry cad cad/viewer | qt
+app                   | app/commands modelling hobbing geometry cad cad/viewer report report/qt report/measured | qt
 app/commands          | modelling hobbing geometry cad cad/connection          |
 modelling             | hobbing geometry cad                                   |
 modelling/headless    | modelling hobbing geometry cad cad/occt                |
+report                | geometry                                               |
+report/qt             | report geometry                                        | qt
+report/measured       | report hobbing geometry cad cad/occt                   |
 hobbing               | geometry cad                                           |
 geometry              |                                                        |
 cad                   |                                                        |
 cad/occt              | cad                                                    | occt
 cad/connection        | cad                                                    |
 cad/viewer            | cad cad/occt cad/connection                            | qt occt
-cli                   | app/commands modelling/headless hobbing geometry cad cad/occt |
+cli                   | app/commands modelling/headless hobbing geometry cad cad/occt report report/qt |
 '
 
 root=${1:-src}

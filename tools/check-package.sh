@@ -98,6 +98,19 @@ else
   fail "kelvo-cli gear --out /tmp/g.step (status $status)"
 fi
 
+# The report as PDF needs Qt's offscreen platform and the Song font, from the package's
+# dependencies alone, and no display.
+rm -f /tmp/r.pdf /tmp/r.html
+report=$(env -u DISPLAY kelvo-cli report --z1 8 --a_true 48 --html /tmp/r.html --pdf /tmp/r.pdf 2>&1)
+status=$?
+if [ $status -eq 0 ] && echo "$report" | grep -q '警告  undercut1' &&
+  [ "$(head -c 5 /tmp/r.pdf)" = "%PDF-" ] && grep -q '<svg ' /tmp/r.html; then
+  pass "kelvo-cli report: the undercut warned of; $(stat -c %s /tmp/r.pdf) bytes of PDF, HTML with its picture"
+else
+  echo "$report"
+  fail "kelvo-cli report --html /tmp/r.html --pdf /tmp/r.pdf (status $status)"
+fi
+
 missing=
 for file in /usr/share/kelvo/help/kelvoHelp.html /usr/share/man/{,zh_CN/}man1/kelvo{,-cli}.1.gz \
   /usr/share/icons/hicolor/scalable/apps/kelvo.svg \

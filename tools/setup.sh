@@ -3,15 +3,16 @@
 
 # What building the two programs needs.
 KELVO_BUILD_PACKAGES=(
-  make g++ cmake qt6-base-dev libqt6opengl6-dev libocct-visualization-dev
+  make g++ cmake qt6-base-dev libqt6opengl6-dev qt6-svg-dev libocct-visualization-dev
   libocct-data-exchange-dev libtbb-dev libfontconfig-dev libcli11-dev nlohmann-json3-dev
 )
 
 # Everything ./run and ./test build (tests and benchmarks too), and what the window and the
-# tests need to run: an X server for the tests, OpenGL, the Song font the window is drawn with.
+# tests need to run: an X server for the tests, OpenGL, the Song font the window is drawn with,
+# and poppler's pdftotext and pdfimages, which read the report's PDF back.
 KELVO_PACKAGES=(
   "${KELVO_BUILD_PACKAGES[@]}" libgtest-dev libbenchmark-dev
-  xvfb xauth x11-utils libgl1-mesa-dri fonts-arphic-uming
+  xvfb xauth x11-utils libgl1-mesa-dri fonts-arphic-uming poppler-utils
 )
 
 # The Debian package of ./package: CPack's DEB generator runs file and dpkg-shlibdeps.

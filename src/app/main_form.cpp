@@ -17,8 +17,10 @@
 
 #include "app/commands/calculate_command.h"
 #include "app/commands/generate_command.h"
+#include "app/commands/report_command.h"
 #include "app/help_window.h"
 #include "app/input_blocker.h"
+#include "app/report_window.h"
 #include "app/user_guide_location.h"
 #include "app/window_fonts.h"
 
@@ -180,6 +182,7 @@ MainForm::MainForm(const QString& help_path, QWidget* parent)
   connect(cmd_calculate_, &QPushButton::clicked, this,
           [this] { mainForm_cmdCalculate_Click(*this); });
   connect(cmd_3d_, &QPushButton::clicked, this, [this] { mainForm_cmd3D_Click(*this); });
+  connect(cmd_report_, &QPushButton::clicked, this, [this] { mainForm_cmdReport_Click(*this); });
   auto* help_key = new QShortcut(QKeySequence(Qt::Key_F1), this);
   help_key->setContext(Qt::WindowShortcut);
   connect(help_key, &QShortcut::activated, this, &MainForm::ShowHelp);
@@ -237,8 +240,10 @@ void MainForm::CreateControls() {
 
   cmd_calculate_ = MakeButton(this, "cmdCalculate", "参数计算", {6300, 3240, 1335, 435});
   cmd_3d_ = MakeButton(this, "cmd3D", "生成三维模型", {6300, 3780, 1335, 435});
+  cmd_report_ = MakeButton(this, "cmdReport", "计算书", {6300, 4320, 1335, 435});
   cmd_calculate_->setFont(song);
   cmd_3d_->setFont(song);
+  cmd_report_->setFont(song);
 
   // Bottom lines: the fixed help hint and the status line.
   SetGreenText(
@@ -252,10 +257,10 @@ void MainForm::CreateControls() {
   progress_->setTextVisible(true);
   progress_->setAlignment(Qt::AlignCenter);
   progress_->hide();
-  // On the bar's line, under the generate button the pointer has just left: a mistyped number
-  // of teeth can turn seconds into many minutes. The one control live while a gear is built;
-  // it takes no focus, so the keyboard never reaches it.
-  cmd_stop_ = MakeButton(this, "cmdStop", "停止", {6300, 4335, 1335, 330});
+  // On the bar's line, just before the bar, the report button having the place under the
+  // generate button: a mistyped number of teeth can turn seconds into many minutes. The one
+  // control live while a gear is built; it takes no focus, so the keyboard never reaches it.
+  cmd_stop_ = MakeButton(this, "cmdStop", "停止", {2325, 4335, 855, 330});
   cmd_stop_->setFont(song);
   cmd_stop_->setFocusPolicy(Qt::NoFocus);
   cmd_stop_->hide();
@@ -264,7 +269,7 @@ void MainForm::CreateControls() {
 void MainForm::SetTabOrder() {
   QWidget* const order[] = {inputs_[0],     inputs_[1], inputs_[2], inputs_[3], inputs_[4],
                             inputs_[5],     inputs_[6], fine_,      checks_[0], checks_[1],
-                            cmd_calculate_, cmd_3d_,    checks_[2]};
+                            cmd_calculate_, cmd_3d_,    checks_[2], cmd_report_};
   for (std::size_t i = 1; i < std::size(order); ++i)
     setTabOrder(order[i - 1], order[i]);
 }
@@ -349,6 +354,22 @@ bool MainForm::StopRequested() const {
 void MainForm::ClearStopRequest() {
   stop_requested_ = false;
   cmd_stop_->setEnabled(true);
+}
+
+void MainForm::ShowReport() {
+  if (!report_) report_ = new ReportWindow(this);
+  report_->Follow(session_);
+  report_->show();
+  report_->raise();
+  report_->activateWindow();
+}
+
+ReportWindow* MainForm::reportWindow() const {
+  return report_;
+}
+
+void MainForm::SessionChanged() {
+  if (report_ && report_->isVisible()) report_->Follow(session_);
 }
 
 void MainForm::ShowHelp() {

@@ -19,8 +19,9 @@ namespace kelvo {
 
 class HelpWindow;
 class InputBlocker;
+class ReportWindow;
 
-// The program's one working window: seven inputs, seven results, the model options, the two
+// The program's one working window: seven inputs, seven results, the model options, the three
 // command buttons, the help hint and the status line, laid out at fixed positions in a fixed
 // 529 x 373 client area; while a gear is built, a progress bar and a stop button beside it. Every
 // control carries its own name as objectName ("Text_a_true", "cmdCalculate", ...). The commands
@@ -53,6 +54,8 @@ class MainForm final : public QWidget, public MainWindowSeam {
   void HideProgress() override;
   bool StopRequested() const override;
   void ClearStopRequest() override;
+  void ShowReport() override;
+  void SessionChanged() override;
 
   // F1: the user guide at its start, in its own window (one window, raised on every F1).
   void ShowHelp();
@@ -61,6 +64,8 @@ class MainForm final : public QWidget, public MainWindowSeam {
   QPushButton* generateButton() const { return cmd_3d_; }
   // cmdStop ("停止"), beside the progress bar and shown with it: stops the generate command.
   QPushButton* stopButton() const { return cmd_stop_; }
+  // The report window (计算书) once cmdReport has opened it, else null.
+  ReportWindow* reportWindow() const;
 
  private:
   void CreateControls();
@@ -73,12 +78,14 @@ class MainForm final : public QWidget, public MainWindowSeam {
   QComboBox* fine_ = nullptr;
   QPushButton* cmd_calculate_ = nullptr;
   QPushButton* cmd_3d_ = nullptr;
+  QPushButton* cmd_report_ = nullptr;
   QLabel* prompt_ = nullptr;
   QProgressBar* progress_ = nullptr;
   QPushButton* cmd_stop_ = nullptr;
   bool stop_requested_ = false;
   InputBlocker* blocker_ = nullptr;
   QPointer<HelpWindow> help_;
+  QPointer<ReportWindow> report_;
   CommandSession session_;
 };
 

@@ -7,6 +7,7 @@
 
 #include "cli/gear_command.h"
 #include "cli/interrupt.h"
+#include "cli/report_command.h"
 #include "cli/solve_command.h"
 
 namespace {
@@ -26,6 +27,8 @@ int main(int argc, char** argv) {
   CLI::App* solve = kelvo::cli::AddSolveCommand(app, solve_options);
   kelvo::cli::GearOptions gear_options;
   CLI::App* gear = kelvo::cli::AddGearCommand(app, gear_options);
+  kelvo::cli::ReportOptions report_options;
+  CLI::App* report = kelvo::cli::AddReportCommand(app, report_options);
 
   try {
     app.parse(argc, argv);
@@ -36,11 +39,13 @@ int main(int argc, char** argv) {
                  "[--b TEXT] [--beta TEXT] [--x1 TEXT] [--json]\n"
               << "       kelvo-cli gear [pair options] [--gear 1|2] [--fineness TEXT] "
                  "[--out FILE] [--naive] [--inspect] [--json]\n"
+              << "       kelvo-cli report [pair options] [--html FILE] [--pdf FILE] [--json]\n"
               << "kelvo-cli: " << error.what() << "\n";
     return kUsageError;
   }
 
   if (solve->parsed()) return kelvo::cli::RunSolve(solve_options, std::cout, std::cerr);
+  if (report->parsed()) return kelvo::cli::RunReport(report_options, std::cout, std::cerr);
   if (gear->parsed()) {
     kelvo::cli::StopOnInterrupt();
     return kelvo::cli::RunGear(gear_options, std::cout, std::cerr, isatty(STDERR_FILENO) == 1,

@@ -16,9 +16,13 @@
 #include <QSignalSpy>
 #include <QStyleOptionButton>
 #include <QTest>
+#include <QTextBrowser>
+#include <QTextDocument>
 #include <QTimer>
 #include <QWindow>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string_view>
@@ -27,6 +31,7 @@
 
 #include "app/commands/calculate_steps.h"
 #include "app/help_window.h"
+#include "app/report_window.h"
 #include "app/window_fonts.h"
 
 namespace kelvo::test {
@@ -159,7 +164,7 @@ TEST_F(WindowTest, OpensWithItsInitialStateTabSkipsTheResultsAndEnterAndEscDoNot
   const QStringList order = QString(
                                 "Text_a_true Text_m Text_z1 Text_z2 Text_b Text_beta Text_x1 "
                                 "Combo_fine Check_small Check_large cmdCalculate cmd3D "
-                                "Check_shade")
+                                "Check_shade cmdReport")
                                 .split(' ');
   ModalWatcher messages;
   fine->lineEdit()->selectAll();
@@ -184,7 +189,7 @@ TEST_F(WindowTest, OpensWithItsInitialStateTabSkipsTheResultsAndEnterAndEscDoNot
 TEST_F(WindowTest, CaptionsUseTheirFontsAndFitTheirControls) {
   const QStringList song = QString(
                                "Frame1 Frame2 Frame5 Check_small Check_large cmdCalculate "
-                               "cmd3D Label_prompt cmdStop")
+                               "cmd3D cmdReport Label_prompt cmdStop")
                                .split(' ');
   int captions = 0;
   for (QWidget* widget : form->findChildren<QWidget*>()) {
@@ -219,7 +224,7 @@ TEST_F(WindowTest, CaptionsUseTheirFontsAndFitTheirControls) {
     EXPECT_LE(metrics.horizontalAdvance(text), room.width()) << text.toStdString();
     EXPECT_LE(metrics.height(), room.height()) << text.toStdString();
   }
-  EXPECT_EQ(captions, 27);
+  EXPECT_EQ(captions, 28);
 }
 
 const GearPairTexts kHelical{
@@ -274,6 +279,101 @@ TEST_F(WindowTest, CalculateFillsTheResultsAndBadTextGivesOneMessageAndChangesNo
       EXPECT_EQ(std::memcmp(&form->Session().gearPair, &solved, sizeof solved), 0);
     }
   }
+}
+
+// The report button under the generate button, in its column at its size; the stop button on the
+// progress bar's line before the bar, clear of every other control; the rest where it was.
+TEST_F(WindowTest, TheReportButtonSitsUnderGenerateAndTheStopButtonBesideTheBar) {
+  EXPECT_EQ(Find("cmdReport")->geometry(), QRect(420, 288, 89, 29)) << "6300, 4320, 1335, 435";
+  EXPECT_EQ(Find<QPushButton>("cmdReport")->text(), QStringLiteral("计算书"));
+  EXPECT_EQ(Find("cmd3D")->geometry(), QRect(420, 252, 89, 29));
+  EXPECT_EQ(Find("cmdCalculate")->geometry(), QRect(420, 216, 89, 29));
+  EXPECT_EQ(Find("ProgressBar1")->geometry(), QRect(216, 292, 181, 16));
+  const QRect stop = form->stopButton()->geometry();
+  const QRect bar = Find("ProgressBar1")->geometry();
+  EXPECT_EQ(stop.center().y(), bar.center().y()) << "on the bar's line";
+  EXPECT_LT(stop.right(), bar.left()) << "before the bar";
+  for (QWidget* widget : form->findChildren<QWidget*>()) {
+    if (widget == form->stopButton() || widget->parentWidget() != form.get()) continue;
+    EXPECT_FALSE(widget->geometry().intersects(stop)) << widget->objectName().toStdString();
+  }
+}
+
+// 计算书 solves as 参数计算 does and opens one report window on the pair, which follows every later
+// successful calculation while it is open; a failure gives the one message and changes nothing.
+TEST_F(WindowTest, TheReportButtonOpensOneReportThatFollowsTheCalculations) {
+  ModalWatcher messages;
+  const auto report_text = [&] {
+    ReportWindow* report = form->reportWindow();
+    return report ? report->View()->document()->toPlainText() : QString();
+  };
+  QTest::mouseClick(Find("cmdReport"), Qt::LeftButton);
+  ReportWindow* report = form->reportWindow();
+  ASSERT_NE(report, nullptr);
+  EXPECT_TRUE(report->isVisible());
+  EXPECT_TRUE(report->isWindow());
+  EXPECT_EQ(report->windowTitle(), QStringLiteral("计算书"));
+  EXPECT_EQ(Find<QLineEdit>("Text_d1")->text(), QStringLiteral("40")) << "the results are shown";
+  for (const char* text : {"渐开线圆柱齿轮副计算书", "设计校核", "啮合图", "小齿轮基圆直径",
+                           "正常 9 项，警告 0 项，错误 0 项"})
+    EXPECT_TRUE(report_text().contains(QString::fromUtf8(text))) << text;
+  EXPECT_EQ(report->Subject().pair.z1, 20);
+
+  // A calculation with the report open: it follows, an 8-tooth pinion undercut.
+  Find<QLineEdit>("Text_z1")->setText(QStringLiteral("8"));
+  Find<QLineEdit>("Text_a_true")->setText(QStringLiteral("48"));
+  QTest::mouseClick(Find("cmdCalculate"), Qt::LeftButton);
+  EXPECT_EQ(report->Subject().pair.z1, 8);
+  EXPECT_TRUE(report_text().contains(QStringLiteral("正常 7 项，警告 1 项，错误 1 项")));
+
+  // A failure: the one message, the report as it was, no second window.
+  const QString before = report_text();
+  Find<QLineEdit>("Text_m")->setText(QStringLiteral("abc"));
+  QTest::mouseClick(Find("cmdReport"), Qt::LeftButton);
+  QTest::qWait(1);
+  EXPECT_EQ(messages.seen,
+            QStringList("Kelvo|" + QString::fromUtf8(kBadInputMessage.data()) + "|OK"));
+  EXPECT_EQ(report_text(), before);
+  EXPECT_EQ(form->findChildren<ReportWindow*>().size(), 1);
+
+  // Closed, it follows nothing; opened again, it shows the pair of the moment.
+  Find<QLineEdit>("Text_m")->setText(QStringLiteral("2"));
+  report->close();
+  Find<QLineEdit>("Text_z1")->setText(QStringLiteral("20"));
+  Find<QLineEdit>("Text_a_true")->setText(QStringLiteral("60"));
+  QTest::mouseClick(Find("cmdCalculate"), Qt::LeftButton);
+  EXPECT_EQ(report->Subject().pair.z1, 8) << "a closed report stays as it was";
+  QTest::mouseClick(Find("cmdReport"), Qt::LeftButton);
+  EXPECT_EQ(form->reportWindow(), report);
+  EXPECT_TRUE(report->isVisible());
+  EXPECT_EQ(report->Subject().pair.z1, 20);
+  EXPECT_EQ(messages.seen.size(), 1);
+}
+
+// The report window saves the report as HTML with the picture inline and as PDF.
+TEST_F(WindowTest, TheReportSavesAsHtmlAndPdf) {
+  QTest::mouseClick(Find("cmdReport"), Qt::LeftButton);
+  ReportWindow* report = form->reportWindow();
+  ASSERT_NE(report, nullptr);
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / "kelvo-report-window";
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  const auto read = [](const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+  };
+  ASSERT_TRUE(report->SaveHtml(QString::fromStdString((folder / "计算书.html").string())));
+  ASSERT_TRUE(report->SavePdf(QString::fromStdString((folder / "计算书.pdf").string())));
+  const std::string html = read(folder / "计算书.html");
+  EXPECT_TRUE(html.starts_with("<!DOCTYPE html>"));
+  EXPECT_NE(html.find("<svg "), std::string::npos);
+  EXPECT_TRUE(read(folder / "计算书.pdf").starts_with("%PDF-"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder),
+                          std::filesystem::directory_iterator()),
+            2)
+      << "no temporary left";
+  std::filesystem::remove_all(folder);
 }
 
 // Numbers no gear can have fail like text that is no number, before anything is written; the

@@ -5,6 +5,8 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <string>
@@ -249,6 +251,127 @@ TEST_F(CliGearFiles, CtrlCStopsALongBuildAndWritesNoFile) {
     EXPECT_EQ(run.result.out, "");
     EXPECT_TRUE(fs::is_empty(folder_));
   }
+}
+
+// kelvo-cli report --json: the pair exactly as solve --json gives it, the 14 derived values under
+// their keys, the nine checks in order; exit status 0 whatever the checks say.
+TEST(CliReport, JsonHoldsThePairAsSolveGivesItTheDerivedValuesAndTheChecks) {
+  const std::vector<std::string> helical = {"--a_true", "100",  "--m",  "2",   "--z1",
+                                            "23",       "--z2", "73",   "--b", "30",
+                                            "--beta",   "15",   "--x1", "0.3"};
+  std::vector<std::string> report = {"report", "--json"}, solve = {"solve", "--json"};
+  report.insert(report.end(), helical.begin(), helical.end());
+  solve.insert(solve.end(), helical.begin(), helical.end());
+  const test::ProcessResult run = test::RunProcess(KELVO_CLI, report);
+  ASSERT_EQ(run.exit_status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  const nlohmann::ordered_json json = nlohmann::ordered_json::parse(run.out);
+  std::vector<std::string> keys;
+  for (const auto& [key, value] : json.items())
+    keys.push_back(key);
+  EXPECT_EQ(keys, (std::vector<std::string>{"pair", "derived", "checks"}));
+  EXPECT_EQ(json["pair"].dump(),
+            nlohmann::ordered_json::parse(test::RunProcess(KELVO_CLI, solve).out).dump());
+
+  keys.clear();
+  for (const auto& [key, value] : json["derived"].items()) {
+    keys.push_back(key);
+    EXPECT_TRUE(value.is_number()) << key;
+  }
+  EXPECT_EQ(keys, (std::vector<std::string>{"db1", "db2", "df1", "df2", "dw1", "dw2", "dFf1",
+                                            "dFf2", "san1", "san2", "xmin1", "xmin2", "c1", "c2"}));
+  // db = d cos(alpha_t); df = d + 2 x m - 2.5 m (x1 = 0.3, m = 2).
+  const double d1 = json["pair"]["d1"], alpha_t = json["pair"]["alpha_t"];
+  EXPECT_NEAR(json["derived"]["db1"].get<double>(), d1 * std::cos(alpha_t), 1e-9);
+  EXPECT_NEAR(json["derived"]["df1"].get<double>(), d1 + 2 * 0.3 * 2 - 2.5 * 2, 1e-9);
+
+  std::vector<std::string> ids;
+  for (const auto& check : json["checks"]) {
+    ids.push_back(check["id"]);
+    keys.clear();
+    for (const auto& [key, value] : check.items())
+      keys.push_back(key);
+    EXPECT_EQ(keys, (std::vector<std::string>{"id", "level", "value", "limit", "text"}));
+    EXPECT_EQ(check["level"], "ok") << check["text"];
+  }
+  EXPECT_EQ(ids, (std::vector<std::string>{"undercut1", "undercut2", "pointed1", "pointed2",
+                                           "contact", "clearance1", "clearance2", "interference1",
+                                           "interference2"}));
+}
+
+TEST(CliReport, ExitsWithZeroWhateverTheChecksSayAndFailsOnInputAsSolveDoes) {
+  // The default pair pulled 5 mm apart: a contact ratio below 1, an error.
+  const test::ProcessResult apart =
+      test::RunProcess(KELVO_CLI, {"report", "--json", "--a_true", "65", "--x1", "0.5"});
+  ASSERT_EQ(apart.exit_status, 0) << apart.err;
+  const nlohmann::json checks = nlohmann::json::parse(apart.out)["checks"];
+  EXPECT_EQ(checks[4]["id"], "contact");
+  EXPECT_EQ(checks[4]["level"], "error");
+  EXPECT_NEAR(checks[4]["value"].get<double>(), 0.8665, 5e-4);
+  EXPECT_EQ(checks[4]["limit"], 1.0);
+
+  // Read as text: the derived values and each check's verdict.
+  const test::ProcessResult text =
+      test::RunProcess(KELVO_CLI, {"report", "--z1", "8", "--a_true", "48"});
+  ASSERT_EQ(text.exit_status, 0) << text.err;
+  for (const char* expected :
+       {"补充参数", "设计校核", "xmin1", "警告  undercut1", "错误  interference1", "正常  contact"})
+    EXPECT_NE(text.out.find(expected), std::string::npos) << expected << "\n" << text.out;
+
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"report", "--a_true", "50"},
+        std::vector<std::string>{"report", "--m", "abc", "--json"}}) {
+    const test::ProcessResult bad = test::RunProcess(KELVO_CLI, args);
+    EXPECT_EQ(std::tuple(bad.exit_status, bad.out, bad.err),
+              std::tuple(1, "", "输入参数不合理，无法计算出结果！\n"));
+  }
+}
+
+class CliReportFiles : public ::testing::Test {
+ protected:
+  void SetUp() override { fs::create_directories(folder_); }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  int Entries() const {
+    return static_cast<int>(
+        std::distance(fs::directory_iterator(folder_), fs::directory_iterator()));
+  }
+
+  const fs::path folder_ =
+      fs::temp_directory_path() / ("kelvo-cli-report-" + std::to_string(getpid()) + "-" +
+                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+};
+
+TEST_F(CliReportFiles, WritesTheHtmlAndThePdfWithoutADisplay) {
+  const std::string html = folder_ / "计算书.html", pdf = folder_ / "计算书.pdf";
+  // No display: the PDF is drawn on Qt's offscreen platform whatever the environment says.
+  const test::ProcessResult run = test::RunProcess(
+      "/usr/bin/env", {"-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM=xcb", KELVO_CLI,
+                       "report", "--html", html, "--pdf", pdf, "--json"});
+  ASSERT_EQ(run.exit_status, 0) << run.err;
+  EXPECT_EQ(run.err, "") << "Qt says nothing on standard error";
+  std::ifstream html_file(html), pdf_file(pdf, std::ios::binary);
+  const std::string html_text((std::istreambuf_iterator<char>(html_file)), {});
+  const std::string pdf_text((std::istreambuf_iterator<char>(pdf_file)), {});
+  EXPECT_TRUE(html_text.starts_with("<!DOCTYPE html>"));
+  EXPECT_NE(html_text.find("<svg "), std::string::npos);
+  EXPECT_NE(html_text.find("渐开线圆柱齿轮副计算书"), std::string::npos);
+  EXPECT_TRUE(pdf_text.starts_with("%PDF-"));
+  EXPECT_EQ(Entries(), 2) << "no temporary left";
+  EXPECT_TRUE(nlohmann::json::parse(run.out).contains("checks"));
+}
+
+TEST_F(CliReportFiles, AFileThatCannotBeWrittenSaysWhyAndLeavesNothing) {
+  const std::string html = folder_ / "missing" / "r.html";
+  const test::ProcessResult run = test::RunProcess(KELVO_CLI, {"report", "--html", html});
+  EXPECT_EQ(run.exit_status, 1);
+  EXPECT_NE(
+      run.err.find("kelvo-cli: the folder " + (folder_ / "missing").string() + " does not exist"),
+      std::string::npos)
+      << run.err;
+  EXPECT_EQ(Entries(), 0);
+  const test::ProcessResult empty = test::RunProcess(KELVO_CLI, {"report", "--pdf", ""});
+  EXPECT_EQ(empty.exit_status, 2) << "an empty name is a usage error";
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Clicks the generate button of the real main window and saves what the X server then shows of
-// both windows side by side (--cad-window: of the 3D window alone; --both ticks the large gear):
-//   xvfb-run -a -s "-screen 0 1520x760x24" generate_screenshot [--both|--cad-window] OUT.png
+// both windows side by side (--cad-window: of the 3D window alone; --both ticks the large gear;
+// --report ticks both, then clicks 计算书 and saves the report window at its measured gears):
+//   xvfb-run -a -s "-screen 0 1520x760x24" generate_screenshot [OPTION] OUT.png
 // and prints the time from the click to the command's end and to the last drawing on screen.
 #include <QApplication>
 #include <QCheckBox>
@@ -8,12 +9,15 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTest>
+#include <QTextBrowser>
 #include <cstdio>
 #include <string>
 
 #include "app/kelvo_application.h"
 #include "app/main_form.h"
+#include "app/report_window.h"
 #include "cad/connection/cad_registry.h"
 #include "cad/occt/occt_application.h"
 #include "cad/viewer/cad_window.h"
@@ -24,8 +28,9 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   kelvo::SetUpKelvoApplication();
   const std::string option = argc == 3 ? argv[1] : "";
-  if (argc < 2 || argc > 3 || (argc == 3 && option != "--both" && option != "--cad-window")) {
-    std::fprintf(stderr, "usage: generate_screenshot [--both|--cad-window] OUT.png\n");
+  if (argc < 2 || argc > 3 ||
+      (argc == 3 && option != "--both" && option != "--cad-window" && option != "--report")) {
+    std::fprintf(stderr, "usage: generate_screenshot [--both|--cad-window|--report] OUT.png\n");
     return 2;
   }
   kelvo::cad::RegisterWindowedCadFactory();
@@ -33,7 +38,7 @@ int main(int argc, char** argv) {
   form.move(0, 0);
   form.show();
   if (!QTest::qWaitForWindowExposed(&form)) return 1;
-  form.findChild<QCheckBox*>("Check_large")->setChecked(option == "--both");
+  form.findChild<QCheckBox*>("Check_large")->setChecked(option == "--both" || option == "--report");
   QElapsedTimer clock;
   clock.start();
   QTest::mouseClick(form.generateButton(), Qt::LeftButton);
@@ -46,6 +51,24 @@ int main(int argc, char** argv) {
   window.ViewOf(drawings.back()->Number())->grabFramebuffer();
   std::printf("%zu drawing(s): command %.1f s, last drawing on screen %.1f s after the click\n",
               drawings.size(), command, static_cast<double>(clock.elapsed()) / 1000);
+
+  if (option == "--report") {
+    QTest::mouseClick(form.findChild<QPushButton*>("cmdReport"), Qt::LeftButton);
+    kelvo::ReportWindow* report = form.reportWindow();
+    if (!report || !QTest::qWaitForWindowExposed(report)) return 1;
+    std::printf("the report measured %zu gear(s)\n", report->Subject().measured.size());
+    report->resize(900, 740);
+    report->move(0, 0);
+    report->raise();
+    QTest::qWait(300);
+    QScrollBar* scroll = report->View()->verticalScrollBar();
+    scroll->setValue(scroll->maximum());
+    QTest::qWait(300);
+    const bool saved =
+        form.screen()->grabWindow(report->winId()).save(QString::fromLocal8Bit(argv[argc - 1]));
+    instance->Quit();
+    return saved ? 0 : 1;
+  }
 
   // On a plain ground, as on a desktop (Xvfb's bare root window is black).
   window.move(form.frameGeometry().right() + 8, 0);

@@ -25,6 +25,7 @@ bool SolveAndShowResults(MainWindowSeam& window) {
   const std::array<std::string, 7> texts = ResultTexts(gearPair);
   for (std::size_t i = 0; i < texts.size(); ++i)
     window.SetResultText(ResultFieldAt(i), texts[i]);
+  window.SessionChanged();
   return true;
 }
 

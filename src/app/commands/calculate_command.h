@@ -8,7 +8,8 @@ namespace kelvo {
 GearPairTexts ReadInputTexts(const MainWindowSeam& window);
 
 // Reads the seven input texts, converts and solves them; on success copies the pair whole
-// into the window's session (gearPair) and writes the seven rounded results. On any failure it
+// into the window's session (gearPair), writes the seven rounded results and tells the window
+// (SessionChanged), so that an open report follows. On any failure it
 // returns false having written nothing: the results on screen and gearPair still describe the
 // last solved pair.
 // Shared by the calculate command and the generate command, which report the failure their

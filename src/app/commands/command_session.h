@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "cad/cad_application.h"
 #include "geometry/gear_pair_data.h"
@@ -8,6 +11,16 @@
 namespace kelvo {
 
 struct GearDrawing;
+
+// A gear cut to the end in this session: the pair it was cut for, which of its gears, the solid
+// in its drawing, the fineness it was cut with, and whether every step that shapes the gear ran.
+struct BuiltGear {
+  GearPairData pair{};
+  std::int16_t gearNo = 1;
+  std::shared_ptr<cad::Cad3DSolid> gear{};
+  double fineness = 0;
+  bool complete = true;
+};
 
 // What the commands of one main window share, for as long as the window lives: the window
 // holds it (MainWindowSeam::Session), and a window of a test holds its own. Nothing else
@@ -22,10 +35,17 @@ struct CommandSession {
   // could not make them, never left on an earlier gear's.
   std::shared_ptr<cad::CadDocument> cadDoc{};
   std::shared_ptr<cad::Cad3DSolid> blankSolid{};
+  // The gears cut to the end, the last of each gear of each pair, oldest first: for the report,
+  // which measures those of its pair. A build that was stopped, or that had no fineness to cut
+  // with, left no gear to measure.
+  std::vector<BuiltGear> builtGears{};
 
   // A gear's build has ended, finished or stopped: what it made becomes the current drawing and
-  // blank.
-  void Remember(const GearDrawing& made);
+  // blank; a gear cut to the end (with the fineness it was asked for) joins builtGears.
+  void Remember(const GearDrawing& made, std::optional<double> fineness);
+
+  // The gears of builtGears cut for pair (the same seven inputs), the small gear first.
+  std::vector<BuiltGear> GearsBuiltFor(const GearPairData& pair) const;
 };
 
 }  // namespace kelvo

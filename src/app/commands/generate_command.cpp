@@ -32,12 +32,20 @@ class LongCommand {
         if (cad::CadApplication* cadApp = Connected()) cadApp->SetEvaluationHooks({});
       } catch (...) {
       }
+      // Now that the gears are finished, an open report measures them.
+      try {
+        if (building_) window_.SessionChanged();
+      } catch (...) {
+      }
       window_.SetStatusText("");
     }
     window_.EndLongCommand();
   }
   LongCommand(const LongCommand&) = delete;
   LongCommand& operator=(const LongCommand&) = delete;
+
+  // Gears are being built: the session will have them once the command ends.
+  void Building() { building_ = true; }
 
   void Prompt() {
     window_.SetStatusText(std::string(kGeneratingPrompt));
@@ -75,6 +83,7 @@ class LongCommand {
   MainWindowSeam& window_;
   bool prompting_ = false;
   bool evaluation_shown_ = false;
+  bool building_ = false;
 };
 
 std::string ProgressCaption(std::int16_t gearNo, const HobProgressReport& report) {
@@ -112,7 +121,7 @@ bool BuildWithProgress(MainWindowSeam& window, std::int16_t gearNo) {
         // A press on the stop button ends the cut after the CAD operation that was running.
         if (window.StopRequested()) throw cad::EvaluationStopped("the build was stopped");
       });
-  session.Remember(made);
+  session.Remember(made, gear.fineness);
   return !made.stopped;
 }
 
@@ -147,6 +156,7 @@ void mainForm_cmd3D_Click(MainWindowSeam& window) {
   // From here on every failing step is skipped, inside BuildGearDrawing; only a stop ends the
   // build early. The gear being cut keeps what was cut so far, no later gear is begun.
   bool stopped = false;
+  command.Building();
   try {
     if (small) stopped = !BuildWithProgress(window, 1);
     if (large && !stopped) stopped = !BuildWithProgress(window, 2);

@@ -21,7 +21,8 @@ inline constexpr std::string_view kSelectGearMessage = "请选择要生成的齿
 // Runs synchronously as one long command of the window: the status line reads
 // kGeneratingPrompt and the CAD application stays hidden until the end, the progress bar
 // follows each gear's cut, and however the command ends the CAD application is shown again
-// and the status line cleared.
+// and the status line cleared. Once the gears are shown, an open report window follows them
+// (MainWindowSeam::SessionChanged) and measures those built to the end.
 //
 // The stop button beside the bar (MainWindowSeam::StopRequested) ends the build after the CAD
 // operation that is running: the gear being cut keeps what was cut so far, without cutter or

@@ -87,6 +87,13 @@ class MainWindowSeam {
   // The command has acted on the stop; a later press asks for another one.
   virtual void ClearStopRequest() {}
 
+  // The report window (计算书) on the session's pair and the gears built of it: opened, or
+  // brought forward. A window without a user has none.
+  virtual void ShowReport() {}
+  // The session's pair has been replaced, or gears of it built: an open report window follows
+  // them; a closed one stays closed.
+  virtual void SessionChanged() {}
+
  protected:
   MainWindowSeam() = default;
   MainWindowSeam(const MainWindowSeam&) = default;

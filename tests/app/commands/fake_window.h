@@ -36,12 +36,16 @@ class FakeWindow : public MainWindowSeam {
   std::string StatusText() const override { return status; }
   void SetStatusText(const std::string& text) override { status = text; }
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  void ShowReport() override { ++reports_shown; }
+  void SessionChanged() override { ++session_changes; }
 
   GearPairTexts inputs;
   bool large_ticked = false;
   std::array<std::string, 7> results{};
   std::string status;
   std::vector<std::string> messages;
+  int reports_shown = 0;    // ShowReport calls
+  int session_changes = 0;  // SessionChanged calls
   CommandSession session;
 };
 

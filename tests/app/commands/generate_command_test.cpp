@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <initializer_list>
 #include <optional>
@@ -40,6 +41,7 @@ const Step kBarShown = "the progress bar shows";
 const Step kBarHidden = "the progress bar goes";
 const Step kStopPressed = "the designer presses the stop button";
 const Step kStopTaken = "the command takes the stop";
+const Step kReportFollows = "an open report follows the session";
 
 Step Message(std::string_view text) {
   return "the message " + std::string(text);
@@ -79,11 +81,14 @@ Steps Then(std::initializer_list<Steps> parts) {
 }
 
 // The start of a command whose inputs solve: no input, the status line, the CAD application
-// hidden, the results shown.
-const Steps kStart = {kInputHeld, kGeneratingShown, kCadHidden, kResultsShown};
-// Every way out once the status line was set: the CAD application shown again, which finishes
-// its deferred replication under the bar, the status line cleared, input taken again.
-const Steps kEnd = {kCadShown, kBarShown, kBarHidden, kStatusCleared, kInputFreed};
+// hidden, the results shown and followed by an open report.
+const Steps kStart = {kInputHeld, kGeneratingShown, kCadHidden, kResultsShown, kReportFollows};
+// Every way out once gears were begun: the CAD application shown again, which finishes its
+// deferred replication under the bar, an open report following the gears, the status line
+// cleared, input taken again.
+const Steps kEnd = {kCadShown, kBarShown, kBarHidden, kReportFollows, kStatusCleared, kInputFreed};
+// The way out before any gear: no gear for a report to follow.
+const Steps kEndBeforeGears = {kCadShown, kBarShown, kBarHidden, kStatusCleared, kInputFreed};
 
 // A gear's drawing begun: its bar, the new drawing, the CAD application hidden again.
 Steps Opening(int drawing) {
@@ -198,6 +203,7 @@ class WatchedWindow final : public FakeWindow {
     timeline_.Window(text.empty() ? kStatusCleared : kGeneratingShown);
   }
   void ShowMessage(const std::string& text) override { timeline_.Window(Message(text)); }
+  void SessionChanged() override { timeline_.Window(kReportFollows); }
   void BeginLongCommand() override { timeline_.Window(kInputHeld); }
   void EndLongCommand() override { timeline_.Window(kInputFreed); }
   void ShowProgress(const std::string& caption, int /*done*/, int /*total*/) override {
@@ -251,13 +257,14 @@ const GenerateCase kGenerateCases[] = {
     {.name = "the default window", .steps = Then({kStart, WholeGear(1), kEnd})},
     {.name = "hiding the CAD application fails",
      .failing = FailingCall{CadOp::SetVisible, 1},
-     .steps = Then(
-         {{kInputHeld, kGeneratingShown, Failed(kCadHidden), Message(kBadInputMessage)}, kEnd})},
+     .steps = Then({{kInputHeld, kGeneratingShown, Failed(kCadHidden), Message(kBadInputMessage)},
+                    kEndBeforeGears})},
     // A negative module solves to negative diameters; no gear is made of it.
     {.name = "module -2",
      .inputs = {.m = "-2"},
      .large_ticked = true,
-     .steps = Then({{kInputHeld, kGeneratingShown, kCadHidden, Message(kBadInputMessage)}, kEnd})},
+     .steps = Then(
+         {{kInputHeld, kGeneratingShown, kCadHidden, Message(kBadInputMessage)}, kEndBeforeGears})},
     {.name = "a failing step is skipped, the next runs",
      .failing = FailingCall{CadOp::SetColor, 1},
      .steps = Then({kStart,
@@ -343,6 +350,65 @@ TEST(GenerateCommandTest, RunsItsStepsInOrderAndAlwaysFindsItsWayOut) {
     EXPECT_EQ(timeline.Taken(), c.steps);
     cad::RegisterClassFactory(cad::kCadProgId, {});
   }
+}
+
+// What the report measures: each gear cut to the end, the last of each gear of each pair, with
+// the fineness it was cut with and whether every step that shapes it ran; not a gear a stop ended.
+TEST(GenerateCommandTest, TheSessionKeepsTheGearsCutToTheEndForTheReport) {
+  RecordingCad cad;
+  cad::RegisterClassFactory(cad::kCadProgId,
+                            [application = cad.application()] { return application; });
+  FakeWindow window;
+  window.large_ticked = true;
+  const auto gears_of = [&](const GearPairTexts& texts) {
+    std::vector<std::string> gears;
+    for (const BuiltGear& built : window.session.GearsBuiltFor(*SolvePairFromTexts(texts))) {
+      gears.push_back(std::to_string(built.gearNo) +
+                      (built.complete ? " complete" : " incomplete") + " fineness " +
+                      std::to_string(static_cast<int>(built.fineness)));
+    }
+    return gears;
+  };
+  using Gears = std::vector<std::string>;
+
+  mainForm_cmd3D_Click(window);
+  EXPECT_EQ(gears_of({}), Gears({"1 complete fineness 4", "2 complete fineness 4"}));
+  const std::shared_ptr<cad::Cad3DSolid> first_small = window.session.builtGears.front().gear;
+  EXPECT_TRUE(first_small);
+
+  // The same pair again, its large gear's circle not red: the new gears take the old ones' place.
+  cad.FailCall(CadOp::SetColor, 4);  // the first run made two
+  mainForm_cmd3D_Click(window);
+  EXPECT_EQ(window.session.builtGears.size(), 2u);
+  EXPECT_EQ(gears_of({}), Gears({"1 complete fineness 4", "2 incomplete fineness 4"}));
+  EXPECT_NE(window.session.GearsBuiltFor(window.session.gearPair).front().gear, first_small);
+
+  // Another pair: its gears beside the first pair's; the report of either finds its own.
+  const GearPairTexts helical{
+      .a_true = "100", .z1 = "23", .z2 = "73", .b = "30", .beta = "15", .x1 = "0.3"};
+  const auto booleans = [&] {
+    return static_cast<int>(
+        std::count_if(cad.calls().begin(), cad.calls().end(),
+                      [](const CadCall& call) { return call.op == CadOp::Boolean; }));
+  };
+  window.inputs = helical;
+  window.large_ticked = false;
+  const int before_small = booleans();
+  mainForm_cmd3D_Click(window);
+  const int small_gear_booleans = booleans() - before_small;
+  EXPECT_EQ(window.session.builtGears.size(), 3u);
+  EXPECT_EQ(gears_of(helical), Gears({"1 complete fineness 4"}));
+  EXPECT_EQ(gears_of({}).size(), 2u);
+
+  // A stop in the helical pair's large gear: the small one, finished, is kept; the large is not.
+  window.large_ticked = true;
+  cad.StopAtCall(CadOp::Boolean, booleans() + small_gear_booleans + 5);
+  mainForm_cmd3D_Click(window);
+  EXPECT_EQ(gears_of(helical), Gears({"1 complete fineness 4"}));
+  EXPECT_NE(window.session.GearsBuiltFor(window.session.gearPair).front().gear,
+            window.session.blankSolid)
+      << "the stopped gear is the current blank, but not a gear to measure";
+  cad::RegisterClassFactory(cad::kCadProgId, {});
 }
 
 }  // namespace

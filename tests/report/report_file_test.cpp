@@ -1,0 +1,70 @@
+// A report's file is written whole or not at all, as the exports are.
+#include "report/report_file.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace kelvo {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ReportFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder =
+        fs::temp_directory_path() /
+        ("kelvo-report-file-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+         "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+  }
+  void TearDown() override { fs::remove_all(folder); }
+
+  static std::string Read(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+  }
+  int Entries() const {
+    return static_cast<int>(
+        std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+  }
+
+  fs::path folder;
+};
+
+TEST_F(ReportFileTest, WritesAndReplacesWholeLeavingNoTemporary) {
+  const fs::path path = folder / "计算书.html";
+  WriteReportFile(path, "first");
+  EXPECT_EQ(Read(path), "first");
+  WriteReportFile(path, std::string(100000, 'x'));
+  EXPECT_EQ(Read(path), std::string(100000, 'x'));
+  EXPECT_EQ(Entries(), 1);
+  const fs::perms perms = fs::status(path).permissions();
+  EXPECT_NE(perms & fs::perms::owner_read, fs::perms::none) << "not mkstemp's 0600 alone";
+}
+
+TEST_F(ReportFileTest, RefusesWhatCannotBeWrittenAndLeavesNothing) {
+  fs::create_directory(folder / "a-folder");
+  for (const fs::path& path : {folder / "missing" / "r.pdf", folder / "a-folder", folder / ""}) {
+    SCOPED_TRACE(path.string());
+    EXPECT_THROW(WriteReportFile(path, "x"), ReportFileError);
+  }
+  EXPECT_EQ(Entries(), 1);
+  fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+  if (::geteuid() != 0) {  // root writes anywhere
+    EXPECT_THROW(WriteReportFile(folder / "r.html", "x"), ReportFileError);
+  }
+  fs::permissions(folder, fs::perms::owner_all);
+  EXPECT_EQ(Entries(), 1);
+}
+
+}  // namespace
+}  // namespace kelvo
