@@ -13,13 +13,17 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <optional>
 #include <utility>
 
 #include "cad/occt/occt_application.h"
+#include "cad/occt/occt_errors.h"
 #include "cad/occt/occt_export.h"
+#include "cad/occt/occt_log_texts.h"
 #include "cad/occt/occt_observer.h"
 #include "cad/viewer/drawing_view.h"
 #include "cad/viewer/export_with_progress.h"
@@ -29,6 +33,11 @@ namespace {
 
 const QString kTitle = QStringLiteral("Kelvo");
 const QString kWindowTitle = QStringLiteral("Kelvo 三维模型");
+const QString kEmptyHint = QStringLiteral("尚无图形：在主窗口中点击\"生成三维模型\"");
+// Between the 3D window and the window it opens beside.
+constexpr int kBesideGap = 8;
+// Narrower than this, the 3D window is no use beside another: it opens where it would anyway.
+constexpr int kLeastUsefulWidth = 480;
 
 // The export formats, first extension first: what the dialog offers and what a file name
 // typed without an extension gets.
@@ -94,6 +103,9 @@ class CadWindow::Follower final : public OcctObserver {
   void OnShortfall(int document, const DrawingShortfalls& shortfalls) override {
     window_.ShowShortfalls(document, shortfalls);
   }
+  void OnDescribed(int document, const DrawingDescription& description) override {
+    window_.Describe(document, description);
+  }
 
  private:
   CadWindow& window_;
@@ -117,6 +129,16 @@ CadWindow::CadWindow(OcctCadApplication& application, std::function<void()> on_c
   tabs_->setTabsClosable(true);
   tabs_->setDocumentMode(true);
   layout->addWidget(tabs_, 1);
+  // In place of the tabs while there is no drawing, on the views' own ground.
+  empty_hint_ = new QLabel(kEmptyHint, central);
+  empty_hint_->setObjectName(QStringLiteral("emptyHint"));
+  empty_hint_->setAlignment(Qt::AlignCenter);
+  empty_hint_->setAutoFillBackground(true);
+  QPalette ground = empty_hint_->palette();
+  ground.setColor(QPalette::Window, QColor(33, 40, 48));
+  ground.setColor(QPalette::WindowText, QColor(200, 205, 212));
+  empty_hint_->setPalette(ground);
+  layout->addWidget(empty_hint_, 1);
 
   log_ = new QPlainTextEdit(central);
   log_->setObjectName(QStringLiteral("commandLog"));
@@ -205,6 +227,8 @@ bool CadWindow::IsUnsaved(int number) const {
 
 void CadWindow::CurrentChanged() {
   const Sheet* sheet = CurrentSheet();
+  tabs_->setVisible(!sheets_.empty());
+  empty_hint_->setVisible(sheets_.empty());
   setWindowTitle(sheet
                      ? kWindowTitle + QStringLiteral(" - [") + TitleOf(*sheet) + QStringLiteral("]")
                      : kWindowTitle);
@@ -224,15 +248,18 @@ void CadWindow::SendToCurrent(const QString& command) {
   Sheet* sheet = CurrentSheet();
   std::shared_ptr<OcctDocument> document = sheet ? DocumentOf(sheet->number) : nullptr;
   if (!document) {
-    log_->appendPlainText(QStringLiteral("Command: ") + command);
-    log_->appendPlainText(QStringLiteral("没有打开的图形。"));
+    log_->appendPlainText(QString::fromStdString(CommandEchoText(command.toStdString())));
+    log_->appendPlainText(QString::fromStdString(NoDrawingText()));
     return;
   }
   try {
     // Enter ends the last entry, as the trailing blank does in a script.
     document->SendCommand(command.toStdString() + " ");
   } catch (const CadError& error) {
-    AppendLog(sheet, QString::fromStdString(error.what()));
+    // The drawing closed under the command: the log says so, the detail is for stderr.
+    LogTechnicalDetail(error.what());
+    AppendLog(sheet, QString::fromStdString(CommandEchoText(command.toStdString())));
+    AppendLog(sheet, QString::fromStdString(NoDrawingText()));
   }
 }
 
@@ -304,11 +331,15 @@ bool CadWindow::ExportWithDialog(int number) {
   const Sheet* sheet = SheetOf(number);
   if (!sheet) return false;
   QString filter = kExportFilters.front();
-  const QString suggested =
-      QFileInfo(export_folder_, sheet->name + QStringLiteral(".step")).filePath();
-  QString path =
-      QFileDialog::getSaveFileName(this, QStringLiteral("导出 ") + sheet->name, suggested,
-                                   kExportFilters.join(QStringLiteral(";;")), &filter);
+  // A name that says what the drawing holds, when its maker said: gear1_z20_m2.step.
+  const QString stem = sheet->description.file_stem.empty()
+                           ? sheet->name
+                           : QString::fromStdString(sheet->description.file_stem);
+  const QString suggested = QFileInfo(export_folder_, stem + QStringLiteral(".step")).filePath();
+  // Qt's own dialog, in Chinese with the rest of the program whatever the desktop's language.
+  QString path = QFileDialog::getSaveFileName(this, QStringLiteral("导出 ") + sheet->name,
+                                              suggested, kExportFilters.join(QStringLiteral(";;")),
+                                              &filter, QFileDialog::DontUseNativeDialog);
   if (path.isEmpty()) return false;
   if (QFileInfo(path).suffix().isEmpty()) path += FirstExtensionOf(filter);
   export_folder_ = QFileInfo(path).absolutePath();
@@ -377,6 +408,10 @@ void CadWindow::ShowApplication(bool visible) {
     hide();
     return;
   }
+  if (!placed_) {
+    PlaceBesideOtherWindows();
+    placed_ = true;
+  }
   show();
   raise();
   activateWindow();
@@ -439,6 +474,42 @@ void CadWindow::SetShadeMode(int number, ShadeMode mode) {
 
 void CadWindow::AddLogLine(int number, const QString& line) {
   if (Sheet* sheet = SheetOf(number)) AppendLog(sheet, line);
+}
+
+void CadWindow::PlaceBesideOtherWindows() {
+  QRect others;
+  for (const QWidget* widget : QApplication::topLevelWidgets()) {
+    if (widget != this && widget->isVisible() && widget->windowType() == Qt::Window)
+      others |= widget->frameGeometry();
+  }
+  if (others.isNull()) return;
+  const QScreen* screen = QGuiApplication::screenAt(others.center());
+  if (!screen) return;
+  const QRect room = screen->availableGeometry();
+  // The frame the window manager adds, as far as it is known before the first show.
+  const QSize frame = frameGeometry().size() - geometry().size();
+  const int right = room.right() - others.right() - kBesideGap;
+  const int left = others.left() - room.left() - kBesideGap;
+  const int space = std::max(right, left);
+  if (space - frame.width() < kLeastUsefulWidth) return;  // no room: where it would open anyway
+  const int width = std::min(size().width(), space - frame.width());
+  const int height = std::min(size().height(), room.height() - frame.height());
+  const int x = right >= left ? others.right() + 1 + kBesideGap
+                              : others.left() - kBesideGap - width - frame.width();
+  const int y = std::clamp(others.top(), room.top(), room.bottom() + 1 - height - frame.height());
+  resize(width, height);
+  move(x, y);
+}
+
+void CadWindow::Describe(int number, const DrawingDescription& description) {
+  Sheet* sheet = SheetOf(number);
+  if (!sheet) return;
+  sheet->description = description;
+  // "小齿轮 z=20 m=2 β=0° x=0 精细度 4" beside the tab named Drawing1.
+  QString holds = QString::fromStdString(description.subject);
+  if (!description.details.empty())
+    holds += QLatin1Char(' ') + QString::fromStdString(description.details);
+  tabs_->setTabToolTip(static_cast<int>(sheet - sheets_.data()), holds.trimmed());
 }
 
 QString CadWindow::TitleOf(const Sheet& sheet) {
