@@ -47,8 +47,8 @@ int main(int argc, char** argv) {
   std::printf("%zu drawing(s): command %.1f s, last drawing on screen %.1f s after the click\n",
               drawings.size(), command, static_cast<double>(clock.elapsed()) / 1000);
 
-  // On a plain ground, as on a desktop (Xvfb's bare root window is black).
-  window.move(form.frameGeometry().right() + 8, 0);
+  // Where the 3D window placed itself, beside the main window; on a plain ground, as on a
+  // desktop (Xvfb's bare root window is black).
   QTest::qWait(500);
   std::vector<QWidget*> parts{&window};
   if (option != "--cad-window") parts.push_back(&form);
