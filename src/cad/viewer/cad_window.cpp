@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -138,6 +139,9 @@ CadWindow::CadWindow(OcctCadApplication& application, std::function<void()> on_c
   ground.setColor(QPalette::Window, QColor(33, 40, 48));
   ground.setColor(QPalette::WindowText, QColor(200, 205, 212));
   empty_hint_->setPalette(ground);
+  QFont larger = empty_hint_->font();
+  larger.setPointSizeF(larger.pointSizeF() * 1.4);
+  empty_hint_->setFont(larger);
   layout->addWidget(empty_hint_, 1);
 
   log_ = new QPlainTextEdit(central);
