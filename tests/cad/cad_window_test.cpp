@@ -307,7 +307,11 @@ TEST_F(CadWindowTest, TabsSayWhatTheyHoldAndQtsDialogsSpeakChinese) {
   {
     BoxAnswerer boxes(QStringLiteral("确定"));
     EXPECT_FALSE(window.ExportDrawing(drawing->Number(), "/nonexistent/gear.step"));
+    EXPECT_FALSE(window.ExportDrawing(drawing->Number(), "/tmp/gear.dwg"));
     EXPECT_EQ(boxes.buttons, QStringList({QStringLiteral("确定")}));
+    EXPECT_EQ(boxes.texts, QStringList({"导出失败：文件夹 /nonexistent 不存在。",
+                                        "导出失败：不支持文件类型\".dwg\"，请用 .step、.stp、"
+                                        ".iges、.igs、.stl 或 .brep。"}));
   }
   BoxAnswerer question(QStringLiteral("取消"));
   EXPECT_FALSE(window.CloseDrawing(drawing->Number()));
