@@ -114,11 +114,12 @@ fi
 missing=
 for file in /usr/share/kelvo/help/kelvoHelp.html /usr/share/man/{,zh_CN/}man1/kelvo{,-cli}.1.gz \
   /usr/share/icons/hicolor/scalable/apps/kelvo.svg \
-  /usr/share/icons/hicolor/{32x32,64x64,128x128}/apps/kelvo.png; do
+  /usr/share/icons/hicolor/{32x32,64x64,128x128}/apps/kelvo.png \
+  /usr/share/qt6/translations/qtbase_zh_CN.qm; do
   [ -s "$file" ] || missing+=" $file"
 done
 [ -z "$missing" ] &&
-  pass "installed: the user guide, the manual pages, the icon (SVG; 32, 64, 128 px PNG)" ||
+  pass "installed: the user guide, the manual pages, the icon (SVG; 32, 64, 128 px PNG), Qt's Chinese translations" ||
   fail "not installed:$missing"
 
 apt-get install -y -q --no-install-recommends xvfb xauth x11-utils xdotool desktop-file-utils \

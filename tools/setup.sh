@@ -9,10 +9,11 @@ KELVO_BUILD_PACKAGES=(
 
 # Everything ./run and ./test build (tests and benchmarks too), and what the window and the
 # tests need to run: an X server for the tests, OpenGL, the Song font the window is drawn with,
-# and poppler's pdftotext and pdfimages, which read the report's PDF back.
+# and poppler's pdftotext and pdfimages, which read the report's PDF back;
+# Qt's own Chinese translations (its buttons and dialogs: 确定, 取消, 保存).
 KELVO_PACKAGES=(
   "${KELVO_BUILD_PACKAGES[@]}" libgtest-dev libbenchmark-dev
-  xvfb xauth x11-utils libgl1-mesa-dri fonts-arphic-uming poppler-utils
+  xvfb xauth x11-utils libgl1-mesa-dri fonts-arphic-uming poppler-utils qt6-translations-l10n
 )
 
 # The Debian package of ./package: CPack's DEB generator runs file and dpkg-shlibdeps.

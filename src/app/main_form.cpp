@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QShortcut>
 #include <cmath>
 #include <limits>
@@ -18,6 +19,7 @@
 #include "app/commands/calculate_command.h"
 #include "app/commands/generate_command.h"
 #include "app/commands/report_command.h"
+#include "app/enter_clicks_button.h"
 #include "app/help_window.h"
 #include "app/input_blocker.h"
 #include "app/report_window.h"
@@ -149,6 +151,13 @@ std::string ToStdString(const QString& text) {
   return text.toStdString();
 }
 
+// The caption as the bar's format, shown as it is: the bar would put its figures in for %p, %v
+// and %m (and has no escape for a percent sign), so a zero-width space parts those pairs.
+QString AsBarFormat(QString caption) {
+  static const QRegularExpression kPlaceholder(QStringLiteral("%(?=[pvm])"));
+  return caption.replace(kPlaceholder, QStringLiteral("%\u200B"));
+}
+
 }  // namespace
 
 MainForm::MainForm(const QString& help_path, QWidget* parent)
@@ -172,6 +181,7 @@ MainForm::MainForm(const QString& help_path, QWidget* parent)
   SetTabOrder();
   inputs_[0]->setFocus(Qt::OtherFocusReason);
 
+  MakeEnterClickFocusedButtons(*this);
   blocker_ = new InputBlocker(this);
   blocker_->LetThrough(cmd_stop_);
   connect(cmd_stop_, &QPushButton::clicked, this, [this] {
@@ -337,7 +347,7 @@ void MainForm::KeepPainted() {
 void MainForm::ShowProgress(const std::string& caption, int done, int total) {
   progress_->setRange(0, total);
   progress_->setValue(done);
-  progress_->setFormat(ToQString(caption).replace(QLatin1Char('%'), QStringLiteral("%%")));
+  progress_->setFormat(AsBarFormat(ToQString(caption)));
   progress_->show();
   cmd_stop_->show();
 }

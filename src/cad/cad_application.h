@@ -115,6 +115,15 @@ enum class Shortfall {
   Unfinished,  // a stop ended the work on it early ("未完成")
 };
 
+// What a drawing holds, in the designer's words, for whoever shows or saves it.
+struct DrawingDescription {
+  std::string subject = {};    // what it is, briefly: "小齿轮"
+  std::string details = {};    // its figures: "z=20 m=2 β=0° x=0 精细度 4"
+  std::string file_stem = {};  // a file name saying the same, without extension: "gear1_z20_m2"
+
+  bool operator==(const DrawingDescription&) const = default;
+};
+
 class CadDocument {
  public:
   virtual ~CadDocument() = default;
@@ -128,6 +137,10 @@ class CadDocument {
   // Marks the drawing as lacking part of what was asked for in it, and adds what, one line in
   // the designer's words, to its log.
   virtual void MarkShortfall(Shortfall shortfall, const std::string& what) = 0;
+  // Says what the drawing holds. A window shows it with the drawing and proposes file_stem when
+  // the drawing is saved; what the drawing's log says of it later names the subject. An
+  // application that shows and saves nothing may ignore it.
+  virtual void Describe(const DrawingDescription& /*description*/) {}
 };
 
 class CadDocuments {
@@ -146,9 +159,14 @@ class CadDocuments {
 // stop never takes from them.
 struct EvaluationHooks {
   // What the evaluation is doing and the share of it done, 0 to 1.
-  std::function<void(std::string_view what, double done)> progress;
+  std::function<void(std::string_view what, double done)> progress = {};
   // Asked often during a long evaluation; true stops it as soon as it can stop.
-  std::function<bool()> stop_requested;
+  std::function<bool()> stop_requested = {};
+  // Right after each progress report of an evaluation of deferred work, once for each drawing
+  // it works on (several side by side): the subject the drawing was described with
+  // (CadDocument::Describe; empty when it was not) and the share of its own work done, 0 to 1;
+  // at the end 1 for each. A drawing whose work had to be redone starts again from 0.
+  std::function<void(std::string_view subject, double done)> drawing_progress = {};
 };
 
 // Raised by the operation during which a stop was requested, when the stop took something from

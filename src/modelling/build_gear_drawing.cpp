@@ -8,6 +8,7 @@
 #include "hobbing/gear_blank.h"
 #include "hobbing/hob_gear.h"
 #include "hobbing/hob_plan.h"
+#include "modelling/gear_description.h"
 #include "modelling/shortfall_texts.h"
 
 namespace kelvo {
@@ -42,11 +43,21 @@ void Mark(const std::shared_ptr<cad::CadDocument>& drawing, cad::Shortfall short
 }
 
 void MarkSkipped(const std::shared_ptr<cad::CadDocument>& drawing,
-                 const std::vector<SkippedStatement>& skipped, std::int16_t z) {
+                 const std::vector<SkippedStatement>& skipped, std::int16_t gearNo,
+                 std::int16_t z) {
   for (const SkippedStatement& statement : skipped) {
     if (statement.step == GearStep::HideCadApplication || CostsTheGearNothing(statement, z))
       continue;
-    Mark(drawing, cad::Shortfall::Incomplete, SkippedStepText(statement));
+    Mark(drawing, cad::Shortfall::Incomplete, AboutGear(gearNo, SkippedStepText(statement)));
+  }
+}
+
+// Saying what the drawing holds is no step of the gear either.
+void Describe(const std::shared_ptr<cad::CadDocument>& drawing, const GearPairData& gearPair,
+              const GearToBuild& gear) {
+  try {
+    if (drawing) drawing->Describe(DescribeGear(gearPair, gear));
+  } catch (const cad::CadError&) {
   }
 }
 
@@ -98,6 +109,7 @@ GearDrawing BuildGearDrawing(const std::shared_ptr<cad::CadApplication>& cadApp,
 
   skip.Run(GearStep::NewDrawing,
            [&] { made.cadDoc = Deref(cadApp, "CAD application").Documents().Add(); });
+  Describe(made.cadDoc, gearPair, gear);
   // Adding a drawing may bring the CAD application to the front; the cut runs unseen.
   skip.Run(GearStep::HideCadApplication,
            [&] { Deref(cadApp, "CAD application").SetVisible(false); });
@@ -111,8 +123,9 @@ GearDrawing BuildGearDrawing(const std::shared_ptr<cad::CadApplication>& cadApp,
   if (made.stopped && !cut.stopped_at->Finished()) {
     // The gear keeps what was cut so far, without its reference circle and view.
     made.skipped = Joined(skip.skipped(), cut.skipped);
-    MarkSkipped(made.cadDoc, made.skipped, z);
-    Mark(made.cadDoc, cad::Shortfall::Unfinished, StoppedBuildText(*cut.stopped_at));
+    MarkSkipped(made.cadDoc, made.skipped, gear.gearNo, z);
+    Mark(made.cadDoc, cad::Shortfall::Unfinished,
+         AboutGear(gear.gearNo, StoppedBuildText(*cut.stopped_at)));
     return made;
   }
 
@@ -140,7 +153,7 @@ GearDrawing BuildGearDrawing(const std::shared_ptr<cad::CadApplication>& cadApp,
   }
 
   made.skipped = Joined(Joined(skip.skipped(), cut.skipped), finish.skipped());
-  MarkSkipped(made.cadDoc, made.skipped, z);
+  MarkSkipped(made.cadDoc, made.skipped, gear.gearNo, z);
   return made;
 }
 

@@ -73,13 +73,12 @@ std::string SkippedStepText(const SkippedStatement& skipped) {
 }
 
 std::string StoppedBuildText(const HobProgressReport& reached) {
-  const std::string rest = "，分度圆和视图也未设置";
   if (reached.positionsDone < reached.positionCount) {
-    return "已停止：滚切只完成了 " + std::to_string(reached.positionsDone) + "/" +
-           std::to_string(reached.positionCount) + " 个切削位置，其余齿槽未复制" + rest;
+    return "滚切被停止，只完成了 " + std::to_string(reached.positionsDone) + "/" +
+           std::to_string(reached.positionCount) + " 个切削位置；齿槽未复制，分度圆和视图也未设置";
   }
-  return "已停止：齿槽只复制了 " + std::to_string(reached.intersectionsDone) + "/" +
-         std::to_string(reached.intersectionCount) + " 个" + rest;
+  return "复制齿槽被停止，只复制了 " + std::to_string(reached.intersectionsDone) + "/" +
+         std::to_string(reached.intersectionCount) + " 个齿槽；分度圆和视图也未设置";
 }
 
 }  // namespace kelvo

@@ -13,8 +13,8 @@ namespace kelvo {
 // A statement of the build that failed and was skipped: "第 5 个切削位置的布尔运算失败，已跳过".
 std::string SkippedStepText(const SkippedStatement& skipped);
 
-// A build that a stop ended where reached says (reached.Finished() is false): what the gear
-// lacks, "已停止：滚切只完成了 5/38 个切削位置，……".
+// A build that a stop ended where reached says (reached.Finished() is false): which step was
+// stopped and what the gear lacks, "滚切被停止，只完成了 5/38 个切削位置；……".
 std::string StoppedBuildText(const HobProgressReport& reached);
 
 }  // namespace kelvo

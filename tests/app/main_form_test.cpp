@@ -10,7 +10,9 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -31,6 +33,7 @@
 
 #include "app/commands/calculate_steps.h"
 #include "app/help_window.h"
+#include "app/kelvo_application.h"
 #include "app/report_window.h"
 #include "app/window_fonts.h"
 
@@ -159,8 +162,9 @@ TEST_F(WindowTest, OpensWithItsInitialStateTabSkipsTheResultsAndEnterAndEscDoNot
   form->SetResultText(ResultField::x2, "0.013");
   EXPECT_EQ(Find<QLineEdit>("Text_x2")->text(), "0.013");
 
-  // Tab round the inputs and options, skipping the results. Enter and Esc anywhere change
-  // nothing and run no command; the fineness keeps any typed text without adding it to its list.
+  // Tab round the inputs and options, skipping the results. Enter and Esc anywhere but on a
+  // button change nothing and run no command; the fineness keeps any typed text without adding
+  // it to its list.
   const QStringList order = QString(
                                 "Text_a_true Text_m Text_z1 Text_z2 Text_b Text_beta Text_x1 "
                                 "Combo_fine Check_small Check_large cmdCalculate cmd3D "
@@ -175,13 +179,77 @@ TEST_F(WindowTest, OpensWithItsInitialStateTabSkipsTheResultsAndEnterAndEscDoNot
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     const QString name = order[step % order.size()];
     EXPECT_TRUE(HasFocus(Find(name.toStdString()))) << "Tab " << step;
-    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
-      QTest::keyClick(QApplication::focusWidget(), key);
+    const bool button = qobject_cast<QPushButton*>(QApplication::focusWidget()) != nullptr;
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+      if (!button || key == Qt::Key_Escape) QTest::keyClick(QApplication::focusWidget(), key);
+    }
     EXPECT_EQ(Snapshot(), before) << name.toStdString();
   }
   EXPECT_EQ(form->FinenessText(), "abc");
   EXPECT_EQ(fine->count(), 5);
   EXPECT_TRUE(messages.seen.empty());
+}
+
+// A keyboard user tabs to a push button and presses Enter: the button is clicked, as by Space,
+// on every push button the window has or is given; in a text field Enter still does nothing.
+TEST_F(WindowTest, EnterOnAFocusedPushButtonClicksIt) {
+  auto* added = new QPushButton(QStringLiteral("计算书"), form.get());
+  added->show();
+  struct Press {
+    const char* on;
+    Qt::Key key;
+    int calculations;  // clicks of cmdCalculate so far
+    int added_clicks;
+  };
+  const Press presses[] = {
+      {.on = "Text_a_true", .key = Qt::Key_Return, .calculations = 0, .added_clicks = 0},
+      {.on = "cmdCalculate", .key = Qt::Key_Return, .calculations = 1, .added_clicks = 0},
+      {.on = "cmdCalculate", .key = Qt::Key_Enter, .calculations = 2, .added_clicks = 0},
+      {.on = "cmdCalculate", .key = Qt::Key_Escape, .calculations = 2, .added_clicks = 0},
+      {.on = "Check_small", .key = Qt::Key_Return, .calculations = 2, .added_clicks = 0},
+      {.on = "", .key = Qt::Key_Enter, .calculations = 2, .added_clicks = 1},
+  };
+  QSignalSpy calculate(Find<QPushButton>("cmdCalculate"), &QPushButton::clicked);
+  QSignalSpy added_clicked(added, &QPushButton::clicked);
+  for (const Press& press : presses) {
+    SCOPED_TRACE(std::string(press.on) + " " + std::to_string(press.key));
+    QWidget* target = *press.on ? Find(press.on) : added;
+    target->setFocus();
+    QTest::keyClick(target, press.key);
+    EXPECT_EQ(calculate.count(), press.calculations);
+    EXPECT_EQ(added_clicked.count(), press.added_clicks);
+    EXPECT_TRUE(HasFocus(target)) << "the focus stays";
+  }
+  EXPECT_EQ(form->ResultText(ResultField::d1), "40") << "the calculation ran";
+  EXPECT_TRUE(Find<QCheckBox>("Check_small")->isChecked());
+}
+
+// The bar shows its caption as the command wrote it: one percent sign, no figure of its own.
+TEST_F(WindowTest, TheProgressBarShowsItsCaptionAsWritten) {
+  auto* bar = Find<QProgressBar>("ProgressBar1");
+  for (const char* caption : {"大齿轮：复制齿槽 42%", "小齿轮：滚切 5/18", "%p %v %m"}) {
+    form->ShowProgress(caption, 420, 1000);
+    EXPECT_EQ(bar->text().remove(QChar(0x200B)), QString::fromUtf8(caption));
+  }
+  form->HideProgress();
+}
+
+// Qt's own texts read in Chinese with the translations loaded: a message box's button, and the
+// standard buttons of its dialogs.
+TEST_F(WindowTest, QtsOwnButtonsReadChinese) {
+  ASSERT_TRUE(InstallQtChineseTranslations(QLocale(QLocale::Chinese, QLocale::China)));
+  QStringList buttons;
+  QTimer::singleShot(20, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) return;
+    for (QAbstractButton* button : box->buttons())
+      buttons << button->text();
+    box->accept();
+  });
+  form->ShowMessage("x");
+  EXPECT_EQ(buttons, QStringList({QStringLiteral("确定")}));
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("取消"));
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Save"), QStringLiteral("保存"));
 }
 
 // 宋体 at 9 pt for the captions the layout was drawn with, the dialog font elsewhere; every

@@ -10,14 +10,19 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -28,10 +33,12 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <numbers>
 #include <optional>
 
 #include "app/commands/generate_command.h"
+#include "app/kelvo_application.h"
 #include "app/main_form.h"
 #include "cad/connection/cad_registry.h"
 #include "cad/connection/connect_cad.h"
@@ -129,6 +136,31 @@ class CadWindowTest : public ::testing::Test {
   CadWindow& window = *instance->Window();
 };
 
+// The 3D window first opens beside the main window, not over it, and shows a hint in its view
+// while it has no drawing.
+TEST(CadWindowPlacementTest, OpensBesideTheMainWindowWithAHintWhileEmpty) {
+  QWidget main_window;
+  main_window.setGeometry(60, 80, 529, 373);
+  main_window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&main_window));
+  const auto instance = StartWindowedCadApplication();
+  CadWindow& window = *instance->Window();
+  instance->SetVisible(true);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  EXPECT_FALSE(window.frameGeometry().intersects(main_window.frameGeometry()))
+      << window.frameGeometry().x() << "," << window.frameGeometry().y();
+  EXPECT_TRUE(main_window.screen()->availableGeometry().contains(window.frameGeometry()));
+  auto* hint = window.findChild<QLabel*>(QStringLiteral("emptyHint"));
+  ASSERT_TRUE(hint);
+  EXPECT_TRUE(hint->isVisible());
+  EXPECT_EQ(hint->text(), QStringLiteral("尚无图形：在主窗口中点击\"生成三维模型\""));
+  auto drawing = instance->Occt().Documents().AddDrawing();
+  EXPECT_FALSE(hint->isVisible());
+  drawing->Close();
+  EXPECT_TRUE(hint->isVisible());
+  instance->Quit();
+}
+
 // One window session: shading, lighting, tabs, zoom, and what was made while it was hidden.
 TEST_F(CadWindowTest, ShadedOrWireframeInTabsLitApartZoomedToExtentsAndShownAgain) {
   // A point inside each face seen from (1, 1, 1), +X, +Y, +Z; a wireframe's hidden edges run
@@ -197,6 +229,93 @@ TEST_F(CadWindowTest, ShadedOrWireframeInTabsLitApartZoomedToExtentsAndShownAgai
   instance->SetVisible(true);
   EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
   EXPECT_GT(DrawnPixels(Render(*drawing)).red, 100) << "colour index 1 is red";
+}
+
+// What the screen shows of a drawing's view, read back from the X server: the picture the
+// designer sees, not one the view renders for the asking.
+QImage OnScreen(DrawingView& view) {
+  QWidget* top = view.window();
+  const QPoint at = view.mapTo(top, QPoint(0, 0));
+  return top->screen()
+      ->grabWindow(top->winId(), at.x(), at.y(), view.width(), view.height())
+      .toImage();
+}
+
+// The share of the drawn area the drawing fills: most of it shaded, little as a wireframe.
+double Filled(const QImage& image) {
+  const Drawn drawn = DrawnPixels(image);
+  return drawn.bounds.isEmpty()
+             ? 0
+             : double(drawn.pixels) / (drawn.bounds.width() * drawn.bounds.height());
+}
+
+// A command typed changes the picture on screen by itself: no click, drag or other event comes
+// between, only the time the window takes to paint.
+TEST_F(CadWindowTest, EveryDisplayChangeIsOnScreenAtOnce) {
+  const auto drawing = BoxDrawing("ZOOM E SHADEMODE G ");
+  DrawingView& view = View(*drawing);
+  const auto shows = [&](bool shaded) {
+    for (int wait = 0; wait < 40; ++wait) {
+      QTest::qWait(50);
+      const double filled = Filled(OnScreen(view));
+      if (shaded ? filled > 0.7 : filled > 0 && filled < 0.1) return true;
+    }
+    return false;
+  };
+  ASSERT_TRUE(shows(true)) << "the shaded box on screen";
+  for (const auto& [command, shaded] :
+       {std::pair{"SHADEMODE 2D ", false}, {"SHADEMODE G ", true}, {"SHADEMODE 2D ", false}}) {
+    SCOPED_TRACE(command);
+    drawing->SendCommand(command);
+    EXPECT_TRUE(shows(shaded)) << Filled(OnScreen(view));
+  }
+}
+
+// The tab keeps the drawing's name and says in its tooltip what the drawing holds; the export
+// proposes a file name that says the same. Qt's own dialogs and buttons read in Chinese.
+TEST_F(CadWindowTest, TabsSayWhatTheyHoldAndQtsDialogsSpeakChinese) {
+  const auto drawing = BoxDrawing("");
+  drawing->Describe(
+      {.subject = "小齿轮", .details = "z=20 m=2 β=0° x=0 精细度 4", .file_stem = "gear1_z20_m2"});
+  const int tab = Tabs().indexOf(window.ViewOf(drawing->Number()));
+  EXPECT_EQ(Tabs().tabText(tab), QStringLiteral("Drawing1"));
+  EXPECT_EQ(Tabs().tabToolTip(tab), QStringLiteral("小齿轮 z=20 m=2 β=0° x=0 精细度 4"));
+
+  QStringList dialog_buttons, dialog_labels;
+  QString proposed;
+  QTimer watcher;
+  QObject::connect(&watcher, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (!dialog || !dialog->isVisible()) return;
+    for (const QPushButton* button : dialog->findChildren<QPushButton*>())
+      if (button->isVisible()) dialog_buttons << button->text();
+    for (const QLabel* label : dialog->findChildren<QLabel*>())
+      if (label->isVisible()) dialog_labels << label->text();
+    proposed = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
+    dialog->reject();
+  });
+  watcher.start(20);
+  EXPECT_FALSE(window.ExportCurrentDrawing());
+  watcher.stop();
+  EXPECT_EQ(proposed, QStringLiteral("gear1_z20_m2.step"));
+  dialog_buttons.sort();
+  EXPECT_EQ(dialog_buttons, QStringList({"保存(&S)", "取消"}));
+  dialog_labels.sort();
+  EXPECT_EQ(dialog_labels, QStringList({"文件名称(&N)：", "文件类型：", "查找范围："}));
+
+  // A message box's one button; the question before a drawing is discarded.
+  {
+    BoxAnswerer boxes(QStringLiteral("确定"));
+    EXPECT_FALSE(window.ExportDrawing(drawing->Number(), "/nonexistent/gear.step"));
+    EXPECT_FALSE(window.ExportDrawing(drawing->Number(), "/tmp/gear.dwg"));
+    EXPECT_EQ(boxes.buttons, QStringList({QStringLiteral("确定")}));
+    EXPECT_EQ(boxes.texts, QStringList({"导出失败：文件夹 /nonexistent 不存在。",
+                                        "导出失败：不支持文件类型\".dwg\"，请用 .step、.stp、"
+                                        ".iges、.igs、.stl 或 .brep。"}));
+  }
+  BoxAnswerer question(QStringLiteral("取消"));
+  EXPECT_FALSE(window.CloseDrawing(drawing->Number()));
+  EXPECT_EQ(question.buttons, QStringList({"取消", "导出...", "放弃"}));
 }
 
 // No drawing changed since its last export closes unasked; closing the window ends the instance.
@@ -366,6 +485,19 @@ std::string Contents(const OcctDocument& drawing) {
   return contents;
 }
 
+// When the bar's caption says the small gear's rolling cut is under way.
+bool InTheRollingCut(const QString& caption) {
+  return caption.startsWith(QStringLiteral("小齿轮：滚切 "));
+}
+
+// When it says a gear's replication is being evaluated: past the first tenth of it, which
+// placing the copies takes.
+bool EvaluatingTheReplication(const QString& caption) {
+  static const QRegularExpression kPercent(QStringLiteral("^.齿轮：复制齿槽 (\\d+)%$"));
+  const QRegularExpressionMatch match = kPercent.match(caption);
+  return match.hasMatch() && match.captured(1).toInt() > 10;
+}
+
 class GenerateWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -374,8 +506,8 @@ class GenerateWindowTest : public ::testing::Test {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     // The stop, through the native window as the user's mouse comes, past the input blocker.
     QObject::connect(&poll, &QTimer::timeout, [this] {
-      if (!Bar()->isVisible() || !press_stop_at || stop_pressed ||
-          !Bar()->text().startsWith(QString::fromUtf8(press_stop_at)))
+      if (!Bar()->isVisible() || !press_stop_when || stop_pressed ||
+          !press_stop_when(Bar()->text()))
         return;
       QPushButton* stop = form.stopButton();
       EXPECT_TRUE(stop->isVisible() && stop->isEnabled()) << "the stop button beside the bar";
@@ -399,8 +531,9 @@ class GenerateWindowTest : public ::testing::Test {
   }
   static bool SaysItStopped(const OcctDocument& drawing) {
     const std::vector<std::string> log = drawing.CommandLog();
-    return std::any_of(log.begin(), log.end(),
-                       [](const std::string& line) { return line.starts_with("已停止："); });
+    return std::any_of(log.begin(), log.end(), [](const std::string& line) {
+      return line.find("被停止") != std::string::npos;
+    });
   }
   // The CAD application the last click connected to.
   WindowedCadApplication* Instance() {
@@ -443,9 +576,9 @@ class GenerateWindowTest : public ::testing::Test {
 
   MainForm form;
   QTimer poll;
-  BoxAnswerer boxes{QStringLiteral("OK")};
-  std::vector<std::string> earlier;     // the contents of the drawings open before the click
-  const char* press_stop_at = nullptr;  // the start of the bar's caption
+  BoxAnswerer boxes{QStringLiteral("确定")};
+  std::vector<std::string> earlier;  // the contents of the drawings open before the click
+  std::function<bool(const QString&)> press_stop_when;  // the bar's caption says when
   std::optional<Clock::time_point> stop_pressed;
 };
 
@@ -483,10 +616,10 @@ TEST_F(GenerateWindowTest, BuildsEachTickedGearStopsWithinSecondsAndLeavesEarlie
 
   // 400 teeth typed for 40, stopped in the rolling cut or the replication: the drawing keeps its
   // entities and what was cut, at least removed_min mm^3 and under one space (about 265 mm^3).
-  for (const auto& [caption, entities, removed_min] :
-       {std::tuple{"小齿轮：滚切 ", 1u, 0.0}, {"复制齿槽", 2u, 200.0}}) {
-    SCOPED_TRACE(caption);
-    press_stop_at = caption;
+  for (const auto& [when, entities, removed_min] :
+       {std::tuple{&InTheRollingCut, 1u, 0.0}, {&EvaluatingTheReplication, 2u, 200.0}}) {
+    SCOPED_TRACE(entities);
+    press_stop_when = when;
     stop_pressed.reset();
     ClickGenerate({.a_true = "440", .z1 = "400"});
     const auto ended = Clock::now();
@@ -509,12 +642,12 @@ TEST_F(GenerateWindowTest, BuildsEachTickedGearStopsWithinSecondsAndLeavesEarlie
   // gear being built; the pinion, whose every step had run, is the one a build without a stop
   // makes.
   const GearPairTexts pair{.a_true = "140", .z1 = "40", .z2 = "100"};
-  press_stop_at = nullptr;
+  press_stop_when = nullptr;
   ClickGenerate(pair);
   const auto unstopped = NewDrawings(1);
   ASSERT_EQ(unstopped.size(), 1u);
   const double pinion = MeasureSolid(*unstopped[0]->Entities().at(0).handle).volume;
-  press_stop_at = "复制齿槽";
+  press_stop_when = EvaluatingTheReplication;
   stop_pressed.reset();
   ClickGenerate(pair, {.large = true});
   ASSERT_TRUE(stop_pressed) << "ended before the stop";
@@ -583,7 +716,7 @@ TEST_F(GenerateWindowTest, BuildsEachTickedGearStopsWithinSecondsAndLeavesEarlie
                   ->Window()
                   ->findChild<QPlainTextEdit*>("commandLog")
                   ->toPlainText()
-                  .contains(QStringLiteral("与第 3 个转动副本的求交运算失败，已跳过")));
+                  .contains(QStringLiteral("小齿轮：第 3 个齿槽复制的求交运算失败，已跳过")));
   EXPECT_EQ(InspectGear(*skipped[0]->Entities().at(0).handle,
                         {10, 10 * std::cos(kNormalPressureAngle), 0, 0})
                 .teeth,
@@ -614,5 +747,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   QApplication::setQuitOnLastWindowClosed(false);  // the 3D window closes and reopens
+  // Qt's own texts in Chinese, as the program has them.
+  if (!kelvo::InstallQtChineseTranslations(QLocale(QLocale::Chinese, QLocale::China))) {
+    std::fprintf(stderr, "Qt's Chinese translations (qt6-translations-l10n) are missing.\n");
+    return 1;
+  }
   return RUN_ALL_TESTS();
 }

@@ -113,5 +113,21 @@ TEST(ConnectCadTest, PrefersTheRunningInstanceThenStartsOneThenReportsOnce) {
   RegisterClassFactory(kCadProgId, {});
 }
 
+// Where the 3D window cannot open, the designer's terminal hears why, in one line: here the
+// display is Qt's offscreen one, not an X11 display.
+TEST(ConnectCadTest, SaysOnStandardErrorWhyThe3DWindowCannotOpen) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  int argc = 1;
+  char name[] = "connect_cad_tests";
+  char* argv[] = {name};
+  QApplication qt(argc, argv);
+  ::testing::internal::CaptureStderr();
+  EXPECT_THROW(StartWindowedCadApplication(), CadError);
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(
+      said,
+      "kelvo: 三维窗口无法打开：显示平台是 \"offscreen\"，三维视图需要 X11 显示（DISPLAY）\n");
+}
+
 }  // namespace
 }  // namespace kelvo::cad

@@ -137,7 +137,8 @@ TEST(DeferredFaultsTest, TheSolidComesOutCompleteAsTheReferenceWouldOrAsItWas) {
     EXPECT_EQ(fast.drawing->Shortfalls().incomplete, failed > 0);
     const std::vector<std::string> log = fast.drawing->CommandLog();
     for (const int copy : c.given_back ? std::set<int>{} : c.skipped) {
-      const std::string line = "与第 " + std::to_string(copy) + " 个转动副本的求交运算失败，已跳过";
+      const std::string line =
+          "第 " + std::to_string(copy) + " 个齿槽复制的求交运算失败，已跳过，齿轮上少了这个齿槽";
       EXPECT_NE(std::find(log.begin(), log.end(), line), log.end()) << line;
     }
     EXPECT_EQ(fast.drawing->Entities().size(), 1u) << "no copy left over";

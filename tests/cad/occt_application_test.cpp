@@ -563,7 +563,8 @@ TEST(FastEvaluationTest, AStopTakesNothingFromAnOlderDrawing) {
               std::pair(false, newest_waits));
     EXPECT_EQ(newest->Evaluation().dropped_by_stop, newest_waits ? 4 : 0);
     const std::vector<std::string> log = newest->CommandLog();
-    EXPECT_EQ(!log.empty() && log.back().starts_with("已停止：还有 4 次"), newest_waits);
+    EXPECT_EQ(!log.empty() && log.back().starts_with("复制齿槽被停止：还有 4 个齿槽未复制"),
+              newest_waits);
   }
 }
 

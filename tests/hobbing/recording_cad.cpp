@@ -119,6 +119,9 @@ class FakeDrawing final : public cad::CadDocument,
   void MarkShortfall(cad::Shortfall shortfall, const std::string& what) override {
     Log({.op = CadOp::MarkShortfall, .numbers = {double(shortfall)}, .text = what});
   }
+  void Describe(const cad::DrawingDescription& description) override {
+    log_->subjects[document_] = description.subject;
+  }
   Point Direction() const override { return direction_; }
   void SetDirection(const Point& direction) override {
     Log({.op = CadOp::SetDirection, .points = {direction}});
@@ -193,7 +196,14 @@ class FakeApplication final : public cad::CadApplication, public cad::CadDocumen
       log_->calls.back().failed = true;
       throw cad::EvaluationStopped("SetVisible: stopped");
     }
-    if (visible && hooks_.progress) hooks_.progress("deferred work", 1.0);
+    if (!visible) return;
+    // Half way and done, for the whole and for each described drawing.
+    for (const double done : {0.5, 1.0}) {
+      if (hooks_.progress) hooks_.progress("deferred work", done);
+      for (const auto& [document, subject] : log_->subjects) {
+        if (hooks_.drawing_progress) hooks_.drawing_progress(subject, done);
+      }
+    }
   }
   void SetEvaluationHooks(cad::EvaluationHooks hooks) override { hooks_ = std::move(hooks); }
   cad::CadDocuments& Documents() override { return *this; }

@@ -65,6 +65,7 @@ struct CadLog {
   std::deque<Entity> entities;                     // by id - 1
   std::map<std::pair<CadOp, int>, bool> injected;  // the n-th call of op: stopped, or failed
   int documents = 0;
+  std::map<int, std::string> subjects;  // what each described drawing holds (not logged as calls)
 };
 
 // A CAD application that does no modelling but logs every call with its arguments, and refuses,

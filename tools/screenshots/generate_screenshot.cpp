@@ -70,8 +70,8 @@ int main(int argc, char** argv) {
     return saved ? 0 : 1;
   }
 
-  // On a plain ground, as on a desktop (Xvfb's bare root window is black).
-  window.move(form.frameGeometry().right() + 8, 0);
+  // Where the 3D window placed itself, beside the main window; on a plain ground, as on a
+  // desktop (Xvfb's bare root window is black).
   QTest::qWait(500);
   std::vector<QWidget*> parts{&window};
   if (option != "--cad-window") parts.push_back(&form);

@@ -1,12 +1,14 @@
 #include "app/commands/generate_command.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 
 #include "app/commands/calculate_command.h"
 #include "app/commands/command_session.h"
+#include "app/commands/progress_captions.h"
 #include "app/commands/text_rules.h"
 #include "cad/connection/connect_cad.h"
 #include "modelling/build_gear_drawing.h"
@@ -44,6 +46,8 @@ class LongCommand {
   LongCommand(const LongCommand&) = delete;
   LongCommand& operator=(const LongCommand&) = delete;
 
+  ProgressCaptions& Captions() { return captions_; }
+
   // Gears are being built: the session will have them once the command ends.
   void Building() { building_ = true; }
 
@@ -59,15 +63,22 @@ class LongCommand {
   // first shown; the progress bar follows it then too, so it never sits frozen.
   void FollowEvaluation() {
     cad::EvaluationHooks hooks;
-    hooks.progress = [this](std::string_view what, double done) {
-      // A Boolean of the rolling cut belongs to the gear's own bar; the window is only kept
-      // painted, so that a press on the stop button is seen during a long one too.
-      if (!what.starts_with("Boolean")) {
-        evaluation_shown_ = true;
-        window_.ShowProgress("复制齿槽 " + std::to_string(static_cast<int>(done * 100)) + "%",
-                             static_cast<int>(done * 1000), 1000);
-      }
+    // A Boolean of the rolling cut belongs to the gear's own bar; the window is only kept
+    // painted, so that a press on the stop button is seen during a long one too. The drawings'
+    // own shares follow each such report.
+    hooks.progress = [this](std::string_view /*what*/, double /*done*/) {
+      replication_shown_ = false;
       window_.KeepPainted();
+    };
+    // The replications of both gears may be evaluated side by side: the bar follows the first
+    // gear still at work, and then the other from where it has got to.
+    hooks.drawing_progress = [this](std::string_view subject, double done) {
+      if (replication_shown_ || done >= 1) return;
+      if (const std::optional<ProgressShown> shown = captions_.OfReplication(subject, done)) {
+        replication_shown_ = true;
+        evaluation_shown_ = true;
+        window_.ShowProgress(shown->caption, shown->done, shown->total);
+      }
     };
     // A stop ends the evaluation or Boolean that is running as soon as it can stop.
     hooks.stop_requested = [this] { return window_.StopRequested(); };
@@ -81,31 +92,25 @@ class LongCommand {
   cad::CadApplication* Connected() const { return window_.Session().cadApp.get(); }
 
   MainWindowSeam& window_;
+  ProgressCaptions captions_;
   bool prompting_ = false;
   bool evaluation_shown_ = false;
   bool building_ = false;
+  bool replication_shown_ = false;  // this round of the evaluation's reports has shown a gear
 };
 
-std::string ProgressCaption(std::int16_t gearNo, const HobProgressReport& report) {
-  std::string caption = gearNo == 1 ? "小齿轮" : "大齿轮";
-  if (report.positionsDone < report.positionCount || report.intersectionCount == 0) {
-    caption += "：滚切 " + std::to_string(report.positionsDone) + "/" +
-               std::to_string(report.positionCount);
-  } else {
-    caption += "：复制齿槽 " + std::to_string(report.intersectionsDone) + "/" +
-               std::to_string(report.intersectionCount);
-  }
-  return caption;
+void Show(MainWindowSeam& window, const ProgressShown& shown) {
+  window.ShowProgress(shown.caption, shown.done, shown.total);
 }
 
 // One gear, with the progress bar shown for as long as it is being built; what the build made
 // becomes the session's current drawing and blank. False when a stop ended it.
-bool BuildWithProgress(MainWindowSeam& window, std::int16_t gearNo) {
+bool BuildWithProgress(MainWindowSeam& window, ProgressCaptions& captions, std::int16_t gearNo) {
   struct HideAtEnd {
     MainWindowSeam& window;
     ~HideAtEnd() { window.HideProgress(); }
   } hide{window};
-  window.ShowProgress(gearNo == 1 ? "小齿轮" : "大齿轮", 0, 0);
+  Show(window, captions.Start(gearNo));
   window.KeepPainted();
   if (window.StopRequested()) return false;
   CommandSession& session = window.Session();
@@ -114,9 +119,7 @@ bool BuildWithProgress(MainWindowSeam& window, std::int16_t gearNo) {
                          .shade = window.CheckValue(CheckOption::shade) == 1};
   const GearDrawing made = BuildGearDrawing(
       session.cadApp, session.gearPair, gear, [&](const HobProgressReport& report) {
-        window.ShowProgress(ProgressCaption(gearNo, report),
-                            report.positionsDone + report.intersectionsDone,
-                            report.positionCount + report.intersectionCount);
+        Show(window, captions.OfCut(gearNo, report));
         window.KeepPainted();
         // A press on the stop button ends the cut after the CAD operation that was running.
         if (window.StopRequested()) throw cad::EvaluationStopped("the build was stopped");
@@ -158,8 +161,8 @@ void mainForm_cmd3D_Click(MainWindowSeam& window) {
   bool stopped = false;
   command.Building();
   try {
-    if (small) stopped = !BuildWithProgress(window, 1);
-    if (large && !stopped) stopped = !BuildWithProgress(window, 2);
+    if (small) stopped = !BuildWithProgress(window, command.Captions(), 1);
+    if (large && !stopped) stopped = !BuildWithProgress(window, command.Captions(), 2);
   } catch (const cad::EvaluationStopped&) {
     stopped = true;  // raised by a step around the cut: it ends the build all the same
   }

@@ -29,6 +29,9 @@ void Replay(const OcctApplicationState& application,
     for (const std::string& line : document->command_log) {
       tell([&](OcctObserver& o) { o.OnCommandLine(number, line); });
     }
+    if (document->description != DrawingDescription{}) {
+      tell([&](OcctObserver& o) { o.OnDescribed(number, document->description); });
+    }
     if (document->shortfalls.Any()) {
       tell([&](OcctObserver& o) { o.OnShortfall(number, document->shortfalls); });
     }

@@ -16,6 +16,7 @@
 
 #include "cad/occt/occt_deferred_job.h"
 #include "cad/occt/occt_errors.h"
+#include "cad/occt/occt_log_texts.h"
 #include "cad/occt/occt_measure.h"
 
 namespace kelvo::cad {
@@ -52,8 +53,9 @@ bool StoppableIn(const OcctDocumentState& document) {
 }
 
 // What the driving thread tells the hooks while the jobs run: the share of the work done and
-// what a job still running is doing; and the stop it passes on.
-void ReportProgress(const std::vector<DeferredJob*>& jobs,
+// what a job still running is doing, each job's share under its drawing's subject; and the
+// stop it passes on.
+void ReportProgress(const std::vector<DeferredJob*>& jobs, const std::vector<std::string>& subjects,
                     const std::vector<std::atomic<bool>>& finished, const EvaluationHooks& hooks,
                     std::atomic<bool>& stop) {
   double done = 0;
@@ -66,14 +68,16 @@ void ReportProgress(const std::vector<DeferredJob*>& jobs,
   try {
     if (hooks.stop_requested && !stop.load() && hooks.stop_requested()) stop = true;
     if (hooks.progress) hooks.progress(what, done / static_cast<double>(jobs.size()));
+    for (std::size_t i = 0; hooks.drawing_progress && i < jobs.size(); ++i)
+      hooks.drawing_progress(subjects[i], finished[i] ? 1.0 : jobs[i]->Progress()->Position());
   } catch (...) {
   }
 }
 
 // Runs the jobs on worker threads, as many at a time as there are cores, while the driving
 // thread reports progress and passes on a stop a few times a second.
-void RunJobs(const std::vector<DeferredJob*>& jobs, const EvaluationHooks& hooks,
-             std::atomic<bool>& stop) {
+void RunJobs(const std::vector<DeferredJob*>& jobs, const std::vector<std::string>& subjects,
+             const EvaluationHooks& hooks, std::atomic<bool>& stop) {
   if (jobs.empty()) return;
   std::vector<std::atomic<bool>> finished(jobs.size());
   std::atomic<std::size_t> next{0};
@@ -95,9 +99,11 @@ void RunJobs(const std::vector<DeferredJob*>& jobs, const EvaluationHooks& hooks
   // Waiting on each worker in turn wakes the driving thread as soon as the last one is done.
   for (const std::future<void>& worker : workers) {
     while (worker.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
-      ReportProgress(jobs, finished, hooks, stop);
+      ReportProgress(jobs, subjects, finished, hooks, stop);
   }
   if (hooks.progress) hooks.progress("done", 1);
+  for (std::size_t i = 0; hooks.drawing_progress && i < jobs.size(); ++i)
+    hooks.drawing_progress(subjects[i], 1);
 }
 
 // The failure that broke a job, for the technical log and in the designer's words.
@@ -125,6 +131,7 @@ std::size_t Apply(OcctDocumentState& document, EntityId id, const DeferredJob& j
   OcctEntityRecord& record = found->second;
   const DeferredOutcome& outcome = job.Outcome();
   EvaluationStats& stats = document.evaluation;
+  const std::string& subject = document.description.subject;
   for (const std::string& line : outcome.detail)
     LogTechnicalDetail(document.name + ": " + line);
   if (outcome.fell_back || redone) ++stats.fallbacks;
@@ -134,8 +141,7 @@ std::size_t Apply(OcctDocumentState& document, EntityId id, const DeferredJob& j
     LogTechnicalDetail(document.name + ": " + detail + "; the intersections stay deferred");
     stats.failed_booleans += static_cast<int>(job.Size());
     MarkShortfall(document, Shortfall::Incomplete,
-                  "与转动副本的 " + std::to_string(job.Size()) + " 次求交运算未能进行（" +
-                      in_words + "），实体暂时保持原样，下次用到它时再做");
+                  AboutSubject(subject, PutOffReplicationText(job.Size(), in_words)));
     return 0;
   }
   if (outcome.one_cut) ++stats.one_cut_evaluations;
@@ -154,13 +160,11 @@ std::size_t Apply(OcctDocumentState& document, EntityId id, const DeferredJob& j
   }
   stats.failed_booleans += static_cast<int>(outcome.skipped.size());
   for (const int copy : outcome.skipped) {
-    MarkShortfall(document, Shortfall::Incomplete,
-                  "与第 " + std::to_string(copy) + " 个转动副本的求交运算失败，已跳过");
+    MarkShortfall(document, Shortfall::Incomplete, AboutSubject(subject, SkippedCopyText(copy)));
   }
   if (dropped > 0) {
     MarkShortfall(document, Shortfall::Unfinished,
-                  "已停止：还有 " + std::to_string(dropped) +
-                      " 次与转动副本的求交未进行，实体缺少它们本应切去的部分");
+                  AboutSubject(subject, StoppedReplicationText(dropped)));
   }
   if (record.observer_stale) RecordChanged(document, id);
   return dropped;
@@ -186,16 +190,19 @@ void Evaluate(const std::vector<std::pair<OcctDocumentState*, EntityId>>& pendin
   };
   std::vector<Task> tasks;
   std::vector<DeferredJob*> jobs;
+  std::vector<std::string> subjects;
   for (const auto& [document, id] : pending) {
     tasks.push_back({document, id,
                      std::make_unique<DeferredJob>(document->entities.at(id), DeferredWay::AsOneCut,
                                                    stop_for(*document))});
     jobs.push_back(tasks.back().job.get());
+    subjects.push_back(document->description.subject);
   }
-  RunJobs(jobs, hooks, stop);
+  RunJobs(jobs, subjects, hooks, stop);
   // A job that broke on a failure none of its stages could absorb changed nothing; it is done
   // again the way the reference order does it, one intersection at a time.
   jobs.clear();
+  subjects.clear();
   for (Task& task : tasks) {
     if (!task.job->Outcome().broke) continue;
     LogTechnicalDetail(task.document->name + ": " + Described(task.job->Outcome().broke).first +
@@ -204,8 +211,9 @@ void Evaluate(const std::vector<std::pair<OcctDocumentState*, EntityId>>& pendin
                                              DeferredWay::OneAtATime, stop_for(*task.document));
     task.redone = true;
     jobs.push_back(task.job.get());
+    subjects.push_back(task.document->description.subject);
   }
-  RunJobs(jobs, hooks, stop);
+  RunJobs(jobs, subjects, hooks, stop);
 
   const double seconds = Elapsed(start);
   std::vector<OcctDocumentState*> timed;

@@ -43,6 +43,18 @@ DrawingShortfalls OcctDocument::Shortfalls() const {
   return LiveDocument(state_, "Shortfalls")->shortfalls;
 }
 
+void OcctDocument::Describe(const DrawingDescription& description) {
+  std::shared_ptr<OcctDocumentState> document = LiveDocument(state_, "Describe");
+  document->description = description;
+  Notify(*document, [&](OcctObserver& observer) {
+    observer.OnDescribed(document->number, document->description);
+  });
+}
+
+DrawingDescription OcctDocument::Description() const {
+  return LiveDocument(state_, "Description")->description;
+}
+
 void OcctDocument::Evaluate() {
   constexpr std::string_view kOperation = "Evaluate";
   Guarded(kOperation, [&] { EvaluateDocument(*LiveDocument(state_, kOperation)); });

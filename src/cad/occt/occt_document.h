@@ -33,6 +33,10 @@ class OcctDocument final : public CadDocument {
   void MarkShortfall(Shortfall shortfall, const std::string& what) override;
   // What the drawing lacks of what was asked for in it, as marked so far.
   DrawingShortfalls Shortfalls() const;
+  // CadError only when the drawing is closed; the observer hears of it.
+  void Describe(const DrawingDescription& description) override;
+  // What the drawing holds, as last described; empty when it never was.
+  DrawingDescription Description() const;
 
   // Applies every deferred intersection of the drawing now (occt_evaluation.h); CadError only
   // when the drawing is closed, EvaluationStopped on a stop.
@@ -51,7 +55,8 @@ class OcctDocument final : public CadDocument {
   // The live entities in creation order.
   std::vector<EntityInfo> Entities() const;
   ViewState View() const;
-  // Echoed commands and their answers, oldest first, and the warnings of Booleans.
+  // Echoed commands and their answers, and what the drawing lacks, oldest first, in the
+  // designer's words (occt_log_texts.h).
   std::vector<std::string> CommandLog() const;
 
   // The implementation's state of the open drawing, or CadError naming operation when it is

@@ -46,10 +46,9 @@ void RethrowAsCadError(std::string_view operation) {
 }
 
 void LogTechnicalDetail(std::string_view line) {
-  static const bool wanted = [] {
-    const char* value = std::getenv("KELVO_LOG");
-    return value != nullptr && std::strcmp(value, "1") == 0;
-  }();
+  // Read at every line: rare enough, and a test can switch it.
+  const char* value = std::getenv("KELVO_LOG");
+  const bool wanted = value != nullptr && std::strcmp(value, "1") == 0;
   // One call writes the whole line, so lines of several threads do not mix.
   if (wanted) std::fprintf(stderr, "kelvo: %.*s\n", static_cast<int>(line.size()), line.data());
 }

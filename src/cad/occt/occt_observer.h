@@ -51,6 +51,8 @@ class OcctObserver {
   virtual void OnCommandLine(int /*document*/, const std::string& /*line*/) {}
   // The drawing was marked as lacking part of what was asked for: all it lacks so far.
   virtual void OnShortfall(int /*document*/, const DrawingShortfalls& /*shortfalls*/) {}
+  // What the drawing holds, as its maker described it (CadDocument::Describe).
+  virtual void OnDescribed(int /*document*/, const DrawingDescription& /*description*/) {}
 };
 
 }  // namespace kelvo::cad

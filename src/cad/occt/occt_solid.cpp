@@ -109,8 +109,9 @@ void OcctSolid::Evaluate(BooleanOperation operation, CadEntity& other,
     self.record->valid = true;
     RemoveRecord(document, other_link->Id());
     RecordChanged(document, Id());
+    // OpenCASCADE's warnings name its own alerts; the solid passed its checks all the same.
     if (!outcome.warnings.empty()) {
-      LogCommandLine(document, name + ": OpenCASCADE warned: " + outcome.warnings);
+      LogTechnicalDetail(document.name + ": " + name + ": OpenCASCADE warned: " + outcome.warnings);
     }
   });
 }

@@ -82,6 +82,7 @@ struct OcctDocumentState {
   std::shared_ptr<OcctViewport> active_viewport;  // made on the first read
   std::vector<std::string> command_log;
   DrawingShortfalls shortfalls;
+  DrawingDescription description;  // what it holds, as its maker said
   LocationCache locations;
   EvaluationStats evaluation;
   std::weak_ptr<OcctApplicationState> application;

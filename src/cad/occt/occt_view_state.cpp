@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cad/occt/occt_errors.h"
+#include "cad/occt/occt_log_texts.h"
 
 namespace kelvo::cad {
 namespace {
@@ -123,22 +124,24 @@ void RunCommandLine(OcctDocumentState& document, const std::string& text) {
     const std::string command = Keyword(entries[i].text);
     const bool known = command == "ZOOM" || command == "SHADEMODE";
     if (!known) {
-      LogCommandLine(document, "Command: " + entries[i].text);
-      LogCommandLine(document, "Unknown command \"" + entries[i].text + "\".");
+      LogCommandLine(document, CommandEchoText(entries[i].text));
+      LogCommandLine(document, UnknownCommandText(entries[i].text));
       continue;
     }
     const bool has_option = i + 1 < entries.size();
     if (!entries[i].ended || !has_option || !entries[i + 1].ended) {
       std::string typed = entries[i].text;
       if (has_option) typed += " " + entries[i + 1].text;
-      LogCommandLine(document, "Command: " + typed);
-      LogCommandLine(document, command + " was not finished: end each entry with a blank.");
+      LogCommandLine(document, CommandEchoText(typed));
+      LogCommandLine(document, has_option || !entries[i].ended
+                                   ? UnendedCommandText(typed)
+                                   : MissingOptionText(entries[i].text));
       return;
     }
     const std::string& option = entries[++i].text;
-    LogCommandLine(document, "Command: " + entries[i - 1].text + " " + option);
+    LogCommandLine(document, CommandEchoText(entries[i - 1].text + " " + option));
     if (!RunCommand(document, command, Keyword(option))) {
-      LogCommandLine(document, "Invalid option keyword \"" + option + "\" for " + command + ".");
+      LogCommandLine(document, UnknownOptionText(entries[i - 1].text, option));
     }
   }
 }

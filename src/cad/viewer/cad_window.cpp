@@ -1,11 +1,14 @@
 #include "cad/viewer/cad_window.h"
 
+#include <unistd.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -13,13 +16,17 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <optional>
 #include <utility>
 
 #include "cad/occt/occt_application.h"
+#include "cad/occt/occt_errors.h"
 #include "cad/occt/occt_export.h"
+#include "cad/occt/occt_log_texts.h"
 #include "cad/occt/occt_observer.h"
 #include "cad/viewer/drawing_view.h"
 #include "cad/viewer/export_with_progress.h"
@@ -29,6 +36,11 @@ namespace {
 
 const QString kTitle = QStringLiteral("Kelvo");
 const QString kWindowTitle = QStringLiteral("Kelvo 三维模型");
+const QString kEmptyHint = QStringLiteral("尚无图形：在主窗口中点击\"生成三维模型\"");
+// Between the 3D window and the window it opens beside.
+constexpr int kBesideGap = 8;
+// Narrower than this, the 3D window is no use beside another: it opens where it would anyway.
+constexpr int kLeastUsefulWidth = 480;
 
 // The export formats, first extension first: what the dialog offers and what a file name
 // typed without an extension gets.
@@ -63,6 +75,40 @@ std::size_t Ask(QWidget* parent, const QString& text,
   return cancel;
 }
 
+// Why an export failed, in the designer's words, found out from the file and the drawing.
+QString WhyExportFailed(const OcctDocument* document, const std::filesystem::path& path) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::path folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
+  const QString file = QFile::decodeName(path.c_str());
+  const QString where = QFile::decodeName(folder.c_str());
+  try {
+    ExportFormatFor(path);
+  } catch (const CadError&) {
+    return QStringLiteral("不支持文件类型\"%1\"，请用 .step、.stp、.iges、.igs、.stl 或 .brep")
+        .arg(QFile::decodeName(path.extension().c_str()));
+  }
+  if (!fs::exists(folder, error)) return QStringLiteral("文件夹 %1 不存在").arg(where);
+  if (!fs::is_directory(folder, error)) return QStringLiteral("%1 不是文件夹").arg(where);
+  if (path.filename().empty() || fs::is_directory(path, error))
+    return QStringLiteral("%1 是文件夹，不是文件名").arg(file);
+  if (document && document->IsOpen() && document->Entities().empty()) {
+    return QStringLiteral("图形 %1 中没有可导出的内容")
+        .arg(QString::fromStdString(document->Name()));
+  }
+  if (::access(folder.c_str(), W_OK) != 0)
+    return QStringLiteral("没有在文件夹 %1 中写文件的权限").arg(where);
+  return QStringLiteral("写文件 %1 时出错").arg(file);
+}
+
+// The message of a failed export; the CAD layer's own reason is technical detail, for standard
+// error under KELVO_LOG=1.
+QString ExportFailure(const OcctDocument* document, const std::filesystem::path& path,
+                      const std::string& technical) {
+  LogTechnicalDetail(technical);
+  return QStringLiteral("导出失败：") + WhyExportFailed(document, path) + QStringLiteral("。");
+}
+
 }  // namespace
 
 // Hands what the application reports to the window. The application holds it weakly, so it
@@ -94,6 +140,9 @@ class CadWindow::Follower final : public OcctObserver {
   void OnShortfall(int document, const DrawingShortfalls& shortfalls) override {
     window_.ShowShortfalls(document, shortfalls);
   }
+  void OnDescribed(int document, const DrawingDescription& description) override {
+    window_.Describe(document, description);
+  }
 
  private:
   CadWindow& window_;
@@ -117,6 +166,19 @@ CadWindow::CadWindow(OcctCadApplication& application, std::function<void()> on_c
   tabs_->setTabsClosable(true);
   tabs_->setDocumentMode(true);
   layout->addWidget(tabs_, 1);
+  // In place of the tabs while there is no drawing, on the views' own ground.
+  empty_hint_ = new QLabel(kEmptyHint, central);
+  empty_hint_->setObjectName(QStringLiteral("emptyHint"));
+  empty_hint_->setAlignment(Qt::AlignCenter);
+  empty_hint_->setAutoFillBackground(true);
+  QPalette ground = empty_hint_->palette();
+  ground.setColor(QPalette::Window, QColor(33, 40, 48));
+  ground.setColor(QPalette::WindowText, QColor(200, 205, 212));
+  empty_hint_->setPalette(ground);
+  QFont larger = empty_hint_->font();
+  larger.setPointSizeF(larger.pointSizeF() * 1.4);
+  empty_hint_->setFont(larger);
+  layout->addWidget(empty_hint_, 1);
 
   log_ = new QPlainTextEdit(central);
   log_->setObjectName(QStringLiteral("commandLog"));
@@ -205,6 +267,8 @@ bool CadWindow::IsUnsaved(int number) const {
 
 void CadWindow::CurrentChanged() {
   const Sheet* sheet = CurrentSheet();
+  tabs_->setVisible(!sheets_.empty());
+  empty_hint_->setVisible(sheets_.empty());
   setWindowTitle(sheet
                      ? kWindowTitle + QStringLiteral(" - [") + TitleOf(*sheet) + QStringLiteral("]")
                      : kWindowTitle);
@@ -224,15 +288,18 @@ void CadWindow::SendToCurrent(const QString& command) {
   Sheet* sheet = CurrentSheet();
   std::shared_ptr<OcctDocument> document = sheet ? DocumentOf(sheet->number) : nullptr;
   if (!document) {
-    log_->appendPlainText(QStringLiteral("Command: ") + command);
-    log_->appendPlainText(QStringLiteral("没有打开的图形。"));
+    log_->appendPlainText(QString::fromStdString(CommandEchoText(command.toStdString())));
+    log_->appendPlainText(QString::fromStdString(NoDrawingText()));
     return;
   }
   try {
     // Enter ends the last entry, as the trailing blank does in a script.
     document->SendCommand(command.toStdString() + " ");
   } catch (const CadError& error) {
-    AppendLog(sheet, QString::fromStdString(error.what()));
+    // The drawing closed under the command: the log says so, the detail is for stderr.
+    LogTechnicalDetail(error.what());
+    AppendLog(sheet, QString::fromStdString(CommandEchoText(command.toStdString())));
+    AppendLog(sheet, QString::fromStdString(NoDrawingText()));
   }
 }
 
@@ -254,7 +321,7 @@ bool CadWindow::ExportDrawing(int number, const std::filesystem::path& path) {
     prepared.emplace(PrepareExport(*document, path));
   } catch (const CadError& error) {
     QApplication::restoreOverrideCursor();
-    ShowError(QStringLiteral("导出失败：") + QString::fromStdString(error.what()));
+    ShowError(ExportFailure(document.get(), path, error.what()));
     return false;
   }
   QApplication::restoreOverrideCursor();
@@ -267,7 +334,7 @@ bool CadWindow::ExportDrawing(int number, const std::filesystem::path& path) {
       if ((sheet = SheetOf(number))) AppendLog(sheet, QStringLiteral("已取消导出 ") + file);
       return false;
     case ExportEnd::Failed:
-      ShowError(QStringLiteral("导出失败：") + QString::fromStdString(end.error));
+      ShowError(ExportFailure(document.get(), path, end.error));
       return false;
     case ExportEnd::Written:
       break;
@@ -304,11 +371,15 @@ bool CadWindow::ExportWithDialog(int number) {
   const Sheet* sheet = SheetOf(number);
   if (!sheet) return false;
   QString filter = kExportFilters.front();
-  const QString suggested =
-      QFileInfo(export_folder_, sheet->name + QStringLiteral(".step")).filePath();
-  QString path =
-      QFileDialog::getSaveFileName(this, QStringLiteral("导出 ") + sheet->name, suggested,
-                                   kExportFilters.join(QStringLiteral(";;")), &filter);
+  // A name that says what the drawing holds, when its maker said: gear1_z20_m2.step.
+  const QString stem = sheet->description.file_stem.empty()
+                           ? sheet->name
+                           : QString::fromStdString(sheet->description.file_stem);
+  const QString suggested = QFileInfo(export_folder_, stem + QStringLiteral(".step")).filePath();
+  // Qt's own dialog, in Chinese with the rest of the program whatever the desktop's language.
+  QString path = QFileDialog::getSaveFileName(this, QStringLiteral("导出 ") + sheet->name,
+                                              suggested, kExportFilters.join(QStringLiteral(";;")),
+                                              &filter, QFileDialog::DontUseNativeDialog);
   if (path.isEmpty()) return false;
   if (QFileInfo(path).suffix().isEmpty()) path += FirstExtensionOf(filter);
   export_folder_ = QFileInfo(path).absolutePath();
@@ -377,6 +448,10 @@ void CadWindow::ShowApplication(bool visible) {
     hide();
     return;
   }
+  if (!placed_) {
+    PlaceBesideOtherWindows();
+    placed_ = true;
+  }
   show();
   raise();
   activateWindow();
@@ -439,6 +514,42 @@ void CadWindow::SetShadeMode(int number, ShadeMode mode) {
 
 void CadWindow::AddLogLine(int number, const QString& line) {
   if (Sheet* sheet = SheetOf(number)) AppendLog(sheet, line);
+}
+
+void CadWindow::PlaceBesideOtherWindows() {
+  QRect others;
+  for (const QWidget* widget : QApplication::topLevelWidgets()) {
+    if (widget != this && widget->isVisible() && widget->windowType() == Qt::Window)
+      others |= widget->frameGeometry();
+  }
+  if (others.isNull()) return;
+  const QScreen* screen = QGuiApplication::screenAt(others.center());
+  if (!screen) return;
+  const QRect room = screen->availableGeometry();
+  // The frame the window manager adds, as far as it is known before the first show.
+  const QSize frame = frameGeometry().size() - geometry().size();
+  const int right = room.right() - others.right() - kBesideGap;
+  const int left = others.left() - room.left() - kBesideGap;
+  const int space = std::max(right, left);
+  if (space - frame.width() < kLeastUsefulWidth) return;  // no room: where it would open anyway
+  const int width = std::min(size().width(), space - frame.width());
+  const int height = std::min(size().height(), room.height() - frame.height());
+  const int x = right >= left ? others.right() + 1 + kBesideGap
+                              : others.left() - kBesideGap - width - frame.width();
+  const int y = std::clamp(others.top(), room.top(), room.bottom() + 1 - height - frame.height());
+  resize(width, height);
+  move(x, y);
+}
+
+void CadWindow::Describe(int number, const DrawingDescription& description) {
+  Sheet* sheet = SheetOf(number);
+  if (!sheet) return;
+  sheet->description = description;
+  // "小齿轮 z=20 m=2 β=0° x=0 精细度 4" beside the tab named Drawing1.
+  QString holds = QString::fromStdString(description.subject);
+  if (!description.details.empty())
+    holds += QLatin1Char(' ') + QString::fromStdString(description.details);
+  tabs_->setTabToolTip(static_cast<int>(sheet - sheets_.data()), holds.trimmed());
 }
 
 QString CadWindow::TitleOf(const Sheet& sheet) {

@@ -10,6 +10,7 @@
 
 #include "cad/occt/occt_types.h"
 
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QTabWidget;
@@ -23,9 +24,12 @@ class OcctObserver;
 struct ObservedEntity;
 
 // The CAD application's window: one tab per drawing ("Drawing1", "Drawing2", ... in order of
-// creation, the newest current), a command line under them, and a File menu that exports the
-// current drawing. It follows its application through OcctObserver and changes the drawings
-// only from the user's own actions (closing a drawing, typing a command, exporting).
+// creation, the newest current; its tooltip says what the drawing holds, when its maker
+// described it), a hint in their place while there is none, a command line under them, and a
+// File menu that exports the current drawing. It first opens beside the program's other
+// windows, where the screen has room.
+// It follows its application through OcctObserver and changes the drawings only from the user's
+// own actions (closing a drawing, typing a command, exporting).
 //
 // The drawings are the user's work: one that changed since it was last exported (or was never
 // exported) is not discarded without asking, whether its tab or the whole window is closed.
@@ -71,7 +75,8 @@ class CadWindow final : public QMainWindow {
     QWidget* page = nullptr;      // the tab's widget: the view, or a note when it cannot draw
     DrawingView* view = nullptr;  // null when the view could not be made
     bool unsaved = false;
-    DrawingShortfalls shortfalls;  // what the drawing lacks of what was asked for in it
+    DrawingShortfalls shortfalls;    // what the drawing lacks of what was asked for in it
+    DrawingDescription description;  // what it holds, as its maker said: the tab's tooltip
     QStringList log;
   };
 
@@ -98,6 +103,10 @@ class CadWindow final : public QMainWindow {
   void SetShadeMode(int number, ShadeMode mode);
   void AddLogLine(int number, const QString& line);
   void ShowShortfalls(int number, const DrawingShortfalls& shortfalls);
+  void Describe(int number, const DrawingDescription& description);
+  // Before the window is first shown: beside the program's other windows rather than over
+  // them, where the screen has room for it.
+  void PlaceBesideOtherWindows();
   // The name, and what the drawing lacks: "Drawing2（不完整）".
   static QString TitleOf(const Sheet& sheet);
   // Whether the user still wants a drawing that lacks part of what was asked for exported.
@@ -108,11 +117,13 @@ class CadWindow final : public QMainWindow {
   std::shared_ptr<Follower> follower_;
   std::vector<Sheet> sheets_;  // in tab order
   QTabWidget* tabs_ = nullptr;
+  QLabel* empty_hint_ = nullptr;  // in place of the tabs while no drawing is open
   QPlainTextEdit* log_ = nullptr;
   QLineEdit* command_line_ = nullptr;
   QString export_folder_;
   QList<QAction*> drawing_actions_;  // enabled only while a drawing is open
   bool exporting_ = false;           // the window, and its drawings, stay open meanwhile
+  bool placed_ = false;              // placed beside the other windows on its first show
 };
 
 }  // namespace kelvo::cad

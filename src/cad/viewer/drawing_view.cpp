@@ -350,7 +350,10 @@ void DrawingView::paintGL() {
       scene.view->Camera()->SetDistance(std::max(extent, 1.0) * 2);
       scene.fit_pending = false;
     }
-    scene.view->InvalidateImmediate();
+    // Every paint draws the scene anew. Left to itself, OpenCASCADE redraws only a view it
+    // knows to be invalid (a camera change) and otherwise copies the frame it kept: a new shade
+    // mode, a new or changed shape would wait for the next rotation or drag, on any driver.
+    scene.view->Invalidate();
     scene.FlushViewEvents(scene.context, scene.view, true);
   } catch (const Standard_Failure&) {
     // A frame that cannot be drawn leaves the last one on screen; the model is unaffected.

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QSurfaceFormat>
+#include <cstdio>
 #include <string>
 #include <utility>
 
@@ -75,6 +76,10 @@ void WindowedCadApplication::End(bool from_window) {
 
 std::shared_ptr<WindowedCadApplication> StartWindowedCadApplication() {
   if (const std::optional<std::string> reason = WhyNo3DView()) {
+    // The window's one message says only that the CAD application could not be reached; the
+    // reason is for the designer's terminal, in one line, and for the troubleshooting section
+    // of the user guide, which names it.
+    std::fprintf(stderr, "kelvo: 三维窗口无法打开：%s\n", reason->c_str());
     throw CadError("the CAD application cannot open its 3D window: " + *reason);
   }
   std::shared_ptr<WindowedCadApplication> instance(new WindowedCadApplication());

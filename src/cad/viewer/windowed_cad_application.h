@@ -55,7 +55,8 @@ class WindowedCadApplication final : public CadApplication,
 
 // Starts an instance and enters it in the running-object table under kCadProgId. CadError,
 // saying why, when its window could not be drawn: no X display, no usable OpenGL, or
-// OpenCASCADE unable to draw with it. Nothing is left behind by a failed start.
+// OpenCASCADE unable to draw with it; the reason also goes to standard error, in one line
+// ("kelvo: 三维窗口无法打开：..."). Nothing is left behind by a failed start.
 std::shared_ptr<WindowedCadApplication> StartWindowedCadApplication();
 
 // Makes StartWindowedCadApplication the class factory of kCadProgId: for the window program,

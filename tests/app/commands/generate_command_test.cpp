@@ -87,8 +87,8 @@ const Steps kStart = {kInputHeld, kGeneratingShown, kCadHidden, kResultsShown, k
 // deferred replication under the bar, an open report following the gears, the status line
 // cleared, input taken again.
 const Steps kEnd = {kCadShown, kBarShown, kBarHidden, kReportFollows, kStatusCleared, kInputFreed};
-// The way out before any gear: no gear for a report to follow.
-const Steps kEndBeforeGears = {kCadShown, kBarShown, kBarHidden, kStatusCleared, kInputFreed};
+// The way out before any gear: nothing waits, no bar shows, no gear for a report to follow.
+const Steps kEndBeforeGears = {kCadShown, kStatusCleared, kInputFreed};
 
 // A gear's drawing begun: its bar, the new drawing, the CAD application hidden again.
 Steps Opening(int drawing) {
@@ -117,11 +117,10 @@ Steps WholeGear(int drawing) {
   return Then({Opening(drawing), BlankAndCut(drawing), Finishing(drawing), {kBarHidden}});
 }
 
-// A gear whose cut the stop button ends: the drawing says what the gear lacks and gets no
-// reference circle and no view; the stop is taken before the CAD application is shown, so that
-// an earlier gear's deferred work is still done there.
-Steps StoppedGear(int drawing, std::string_view lacks) {
-  const std::string what = "已停止：" + std::string(lacks) + "，分度圆和视图也未设置";
+// A gear whose cut the stop button ends: the drawing says which gear, where the stop came and
+// what the gear lacks, and gets no reference circle and no view; the stop is taken before the
+// CAD application is shown, so that an earlier gear's deferred work is still done there.
+Steps StoppedGear(int drawing, std::string_view what) {
   return Then({Opening(drawing),
                {Call(CadOp::AddCylinder, drawing), Cutting(drawing), kStopPressed, Cutting(drawing),
                 Marked(cad::Shortfall::Unfinished, what, drawing), kBarHidden, kStopTaken}});
@@ -267,21 +266,23 @@ const GenerateCase kGenerateCases[] = {
          {{kInputHeld, kGeneratingShown, kCadHidden, Message(kBadInputMessage)}, kEndBeforeGears})},
     {.name = "a failing step is skipped, the next runs",
      .failing = FailingCall{CadOp::SetColor, 1},
-     .steps = Then({kStart,
-                    Opening(1),
-                    BlankAndCut(1),
-                    Finishing(1, CadOp::SetColor),
-                    {Marked(cad::Shortfall::Incomplete, "未能把分度圆设为红色", 1), kBarHidden},
-                    kEnd})},
+     .steps =
+         Then({kStart,
+               Opening(1),
+               BlankAndCut(1),
+               Finishing(1, CadOp::SetColor),
+               {Marked(cad::Shortfall::Incomplete, "小齿轮：未能把分度圆设为红色", 1), kBarHidden},
+               kEnd})},
     {.name = "a failing cut: the drawing says which",
      .failing = FailingCall{CadOp::Boolean, 5},
-     .steps = Then({kStart,
-                    Opening(1),
-                    {Call(CadOp::AddCylinder, 1), Cutting(1), Failed(Cutting(1)), Cutting(1)},
-                    Finishing(1),
-                    {Marked(cad::Shortfall::Incomplete, "第 5 个切削位置的布尔运算失败，已跳过", 1),
-                     kBarHidden},
-                    kEnd})},
+     .steps = Then(
+         {kStart,
+          Opening(1),
+          {Call(CadOp::AddCylinder, 1), Cutting(1), Failed(Cutting(1)), Cutting(1)},
+          Finishing(1),
+          {Marked(cad::Shortfall::Incomplete, "小齿轮：第 5 个切削位置的布尔运算失败，已跳过", 1),
+           kBarHidden},
+          kEnd})},
     // The polar array of one tooth is refused, and takes nothing from the gear.
     {.name = "one tooth",
      .inputs = {.a_true = "41", .z1 = "1"},
@@ -289,7 +290,7 @@ const GenerateCase kGenerateCases[] = {
     // Too late to take anything from the small gear, which is finished; no large gear begun.
     {.name = "stop button after the small gear's last copy, both ticked",
      .large_ticked = true,
-     .stop_at = "小齿轮：复制齿槽 19/19",
+     .stop_at = "小齿轮：复制齿槽 10%",
      .steps = Then({kStart,
                     Opening(1),
                     {Call(CadOp::AddCylinder, 1), Cutting(1), kStopPressed, Cutting(1)},
@@ -307,27 +308,33 @@ const GenerateCase kGenerateCases[] = {
     {.name = "no second blank",
      .large_ticked = true,
      .failing = FailingCall{CadOp::AddCylinder, 2},
-     .steps =
-         Then({kStart,
-               WholeGear(1),
-               Opening(2),
-               {Failed(Call(CadOp::AddCylinder, 2))},
-               Finishing(2),
-               {Marked(cad::Shortfall::Incomplete, "未能生成毛坯", 2),
-                Marked(cad::Shortfall::Incomplete, "未进行滚切，图形中只有毛坯", 2), kBarHidden},
-               kEnd})},
+     .steps = Then(
+         {kStart,
+          WholeGear(1),
+          Opening(2),
+          {Failed(Call(CadOp::AddCylinder, 2))},
+          Finishing(2),
+          {Marked(cad::Shortfall::Incomplete, "大齿轮：未能生成毛坯", 2),
+           Marked(cad::Shortfall::Incomplete, "大齿轮：未进行滚切，图形中只有毛坯", 2), kBarHidden},
+          kEnd})},
     {.name = "the window fails while cutting",
      .fails_in_replication = true,
      .steps = Then({kStart, Opening(1), BlankAndCut(1), {kBarHidden}, kEnd})},
     {.name = "stop button in the small gear's replication, both ticked",
      .large_ticked = true,
-     .stop_at = "小齿轮：复制齿槽 5/",
-     .steps = Then({kStart, StoppedGear(1, "齿槽只复制了 5/19 个"), kEnd})},
+     .stop_at = "小齿轮：复制齿槽 2%",
+     .steps =
+         Then({kStart,
+               StoppedGear(1, "小齿轮：复制齿槽被停止，只复制了 4/19 个齿槽；分度圆和视图也未设置"),
+               kEnd})},
     {.name = "stop button in the large gear",
      .large_ticked = true,
      .stop_at = "大齿轮：滚切 2/",
      .steps = Then({kStart, WholeGear(1),
-                    StoppedGear(2, "滚切只完成了 2/19 个切削位置，其余齿槽未复制"), kEnd})},
+                    StoppedGear(2,
+                                "大齿轮：滚切被停止，只完成了 2/19 个切削位置；"
+                                "齿槽未复制，分度圆和视图也未设置"),
+                    kEnd})},
 };
 
 TEST(GenerateCommandTest, RunsItsStepsInOrderAndAlwaysFindsItsWayOut) {
