@@ -10,8 +10,10 @@
 
 #include "cad/occt/occt_types.h"
 
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QSlider;
 class QTabWidget;
 
 namespace kelvo::cad {
@@ -60,6 +62,13 @@ class CadWindow final : public QMainWindow {
   // Closes the drawing, after asking if it is unsaved; false if the user kept it.
   bool CloseDrawing(int number);
 
+  // 视图 → 啮合装配 (MESH): enabled when the application holds a finished small and large
+  // gear of one pair, the newest of each (FindMeshCandidates).
+  bool CanMesh() const;
+  // The rolling slider under a mesh drawing: shown only for one, from 0 to its full travel,
+  // one pitch of the small gear.
+  QSlider* RollingSlider() const { return rolling_slider_; }
+
  protected:
   void closeEvent(QCloseEvent* event) override;
 
@@ -86,6 +95,8 @@ class CadWindow final : public QMainWindow {
   void CurrentChanged();
   bool ExportWithDialog(int number);
   void ShowError(const QString& text);
+  void UpdateRolling();
+  void RollCurrent(int value);
 
   // What the application reports, through Follower.
   void ShowApplication(bool visible);
@@ -110,6 +121,10 @@ class CadWindow final : public QMainWindow {
   QTabWidget* tabs_ = nullptr;
   QPlainTextEdit* log_ = nullptr;
   QLineEdit* command_line_ = nullptr;
+  QWidget* rolling_ = nullptr;  // the slider's row
+  QSlider* rolling_slider_ = nullptr;
+  QLabel* rolling_label_ = nullptr;
+  QAction* mesh_action_ = nullptr;
   QString export_folder_;
   QList<QAction*> drawing_actions_;  // enabled only while a drawing is open
   bool exporting_ = false;           // the window, and its drawings, stay open meanwhile
