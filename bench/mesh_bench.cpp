@@ -54,8 +54,8 @@ int main(int argc, char** argv) {
       {"helical pair z23/z73 m2 b30 beta15 x0.3",
        {.a_true = "100", .m = "2", .z1 = "23", .z2 = "73", .b = "30", .beta = "15", .x1 = "0.3"}},
   };
-  std::printf("%-42s %10s %12s %12s %12s %12s %10s\n", "pair (fineness 4)", "build s",
-              "measure s", "measure cpu", "interf mm3", "backlash mm", "TE urad");
+  std::printf("%-42s %10s %12s %12s %12s %12s %10s\n", "pair (fineness 4)", "build s", "measure s",
+              "measure cpu", "interf mm3", "backlash mm", "TE urad");
   for (const Case& c : cases) {
     Run best;
     for (int i = 0; i < (once ? 1 : 3); ++i) {

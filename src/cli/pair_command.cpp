@@ -55,13 +55,14 @@ void PrintMeasurement(std::ostream& out, const PairOptions& options, const cad::
                       double build_seconds) {
   const cad::MeshMeasurement& m = mesh.measurement;
   out << "Pair in mesh, fineness " << options.fineness << "\n";
-  out << Row("large gear turned into mesh (deg)", Fixed(mesh.large_turn * 180 / std::numbers::pi, 4));
+  out << Row("large gear turned into mesh (deg)",
+             Fixed(mesh.large_turn * 180 / std::numbers::pi, 4));
   out << Row("interference volume (mm^3)", Fixed(m.interference_volume, 6));
   out << Row("backlash (mm)", Fixed(m.backlash, 6));
-  out << Row("tip clearance 1 (mm)", Fixed(m.tip_clearance1, 5) + "   theory " +
-                                         Fixed(m.tip_clearance1_theory, 5));
-  out << Row("tip clearance 2 (mm)", Fixed(m.tip_clearance2, 5) + "   theory " +
-                                         Fixed(m.tip_clearance2_theory, 5));
+  out << Row("tip clearance 1 (mm)",
+             Fixed(m.tip_clearance1, 5) + "   theory " + Fixed(m.tip_clearance1_theory, 5));
+  out << Row("tip clearance 2 (mm)",
+             Fixed(m.tip_clearance2, 5) + "   theory " + Fixed(m.tip_clearance2_theory, 5));
   out << Row("transmission error, peak to peak (urad)",
              Fixed(m.transmission_error_peak_to_peak, 2));
   out << Row("transverse sections", std::to_string(m.sections));

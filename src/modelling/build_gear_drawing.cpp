@@ -77,13 +77,15 @@ CutOutcome Hob(SkipOnFailure& skip, const GearBlank& blank, std::optional<double
 
 // The part the gear's solid and its reference circle belong to: its name in an export
 // ("小齿轮 z20 m2") and what the CAD application needs to put it in mesh with its mate.
-cad::GearPart PartOf(const GearPairData& pair, std::int16_t gearNo, std::optional<double> fineness) {
+cad::GearPart PartOf(const GearPairData& pair, std::int16_t gearNo,
+                     std::optional<double> fineness) {
   const bool small = gearNo == 1;
   const CutGear gear = GearToCut(pair, gearNo);
   char module[32];
   std::snprintf(module, sizeof module, "%g", pair.m);
   cad::GearPart part;
-  part.name = std::string(small ? "小齿轮" : "大齿轮") + " z" + std::to_string(gear.z) + " m" + module;
+  part.name =
+      std::string(small ? "小齿轮" : "大齿轮") + " z" + std::to_string(gear.z) + " m" + module;
   part.gearNo = small ? 1 : 2;
   part.pair = {pair.a_true, pair.m, pair.z1, pair.z2, pair.b, pair.beta, pair.x1};
   const GearDerivedValues derived = DeriveValues(pair).Of(small ? 1 : 2);

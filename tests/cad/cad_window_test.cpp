@@ -17,8 +17,8 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QProgressDialog>
-#include <QSlider>
 #include <QPushButton>
+#include <QSlider>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>

@@ -1,10 +1,12 @@
 // Clicks the generate button of the real main window and saves what the X server then shows of
-// both windows side by side (--cad-window: of the 3D window alone; --both ticks the large gear):
-//   xvfb-run -a -s "-screen 0 1520x760x24" generate_screenshot [--both|--cad-window] OUT.png
+// both windows side by side (--cad-window: of the 3D window alone; --both ticks the large gear;
+// --mesh ticks both, then types MESH at the 3D window's command line and shows that window):
+//   xvfb-run -a -s "-screen 0 1520x760x24" generate_screenshot [--both|--cad-window|--mesh] OUT.png
 // and prints the time from the click to the command's end and to the last drawing on screen.
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
@@ -24,8 +26,10 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   kelvo::SetUpKelvoApplication();
   const std::string option = argc == 3 ? argv[1] : "";
-  if (argc < 2 || argc > 3 || (argc == 3 && option != "--both" && option != "--cad-window")) {
-    std::fprintf(stderr, "usage: generate_screenshot [--both|--cad-window] OUT.png\n");
+  const bool mesh = option == "--mesh";
+  if (argc < 2 || argc > 3 ||
+      (argc == 3 && option != "--both" && option != "--cad-window" && !mesh)) {
+    std::fprintf(stderr, "usage: generate_screenshot [--both|--cad-window|--mesh] OUT.png\n");
     return 2;
   }
   kelvo::cad::RegisterWindowedCadFactory();
@@ -33,7 +37,7 @@ int main(int argc, char** argv) {
   form.move(0, 0);
   form.show();
   if (!QTest::qWaitForWindowExposed(&form)) return 1;
-  form.findChild<QCheckBox*>("Check_large")->setChecked(option == "--both");
+  form.findChild<QCheckBox*>("Check_large")->setChecked(option == "--both" || mesh);
   QElapsedTimer clock;
   clock.start();
   QTest::mouseClick(form.generateButton(), Qt::LeftButton);
@@ -42,6 +46,11 @@ int main(int argc, char** argv) {
       kelvo::cad::GetRunningInstance(kelvo::cad::kCadProgId));
   kelvo::cad::CadWindow& window = *instance->Window();
   if (!QTest::qWaitForWindowExposed(&window)) return 1;
+  if (mesh) {
+    auto* command_line = window.findChild<QLineEdit*>(QStringLiteral("commandLine"));
+    QTest::keyClicks(command_line, QStringLiteral("MESH"));
+    QTest::keyClick(command_line, Qt::Key_Return);
+  }
   const auto drawings = instance->Occt().Documents().Open();
   window.ViewOf(drawings.back()->Number())->grabFramebuffer();
   std::printf("%zu drawing(s): command %.1f s, last drawing on screen %.1f s after the click\n",
@@ -51,7 +60,7 @@ int main(int argc, char** argv) {
   window.move(form.frameGeometry().right() + 8, 0);
   QTest::qWait(500);
   std::vector<QWidget*> parts{&window};
-  if (option != "--cad-window") parts.push_back(&form);
+  if (option != "--cad-window" && !mesh) parts.push_back(&form);
   QRect shown;
   for (QWidget* part : parts)
     shown |= part->frameGeometry();

@@ -4,25 +4,24 @@
 #include <BRep_Builder.hxx>
 #include <IFSelect_ReturnStatus.hxx>
 #include <Message_ProgressScope.hxx>
+#include <STEPCAFControl_Reader.hxx>
 #include <STEPCAFControl_Writer.hxx>
 #include <TCollection_ExtendedString.hxx>
 #include <TDF_Label.hxx>
+#include <TDF_LabelSequence.hxx>
 #include <TDataStd_Name.hxx>
 #include <TDocStd_Document.hxx>
+#include <TopExp_Explorer.hxx>
 #include <TopoDS_Compound.hxx>
 #include <XCAFApp_Application.hxx>
 #include <XCAFDoc_ColorTool.hxx>
 #include <XCAFDoc_DocumentTool.hxx>
 #include <XCAFDoc_ShapeTool.hxx>
-#include <STEPCAFControl_Reader.hxx>
-#include <TDF_LabelSequence.hxx>
-#include <TopExp_Explorer.hxx>
 #include <map>
 
+#include "cad/occt/occt_errors.h"
 #include "cad/occt/occt_export.h"
 #include "cad/occt/occt_measure.h"
-
-#include "cad/occt/occt_errors.h"
 
 namespace kelvo::cad {
 namespace {
@@ -108,7 +107,8 @@ void WriteStepAssembly(const ExportAssembly& assembly, const std::filesystem::pa
     const TDF_Label label = shapes->AddShape(whole, Standard_False);
     Name(label, part.name);
     for (const ExportShape& shape : part.shapes) {
-      const TDF_Label sub = part.shapes.size() == 1 ? label : shapes->AddSubShape(label, shape.shape);
+      const TDF_Label sub =
+          part.shapes.size() == 1 ? label : shapes->AddSubShape(label, shape.shape);
       if (sub.IsNull()) continue;
       colors->SetColor(sub, shape.color, shape.curve ? XCAFDoc_ColorCurv : XCAFDoc_ColorSurf);
     }
@@ -150,7 +150,7 @@ std::string NameOf(const TDF_Label& label) {
   return utf8;
 }
 
-void Collect(const Handle(XCAFDoc_ShapeTool)& shapes, const TDF_Label& label,
+void Collect(const Handle(XCAFDoc_ShapeTool) & shapes, const TDF_Label& label,
              const TopLoc_Location& placement, const std::string& instance_name,
              std::vector<ImportedPart>& parts) {
   TDF_Label referred = label;

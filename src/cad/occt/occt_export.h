@@ -90,8 +90,8 @@ struct ImportedPart {
   int solid_count = 0;
   double volume = 0;  // mm^3
   int curve_count = 0;
-  Point origin;       // where the part's placement takes its own origin
-  BoundingBox box;    // of the placed solids
+  Point origin;     // where the part's placement takes its own origin
+  BoundingBox box;  // of the placed solids
 };
 // The parts of a STEP file with their names and placements (the leaves of its assembly, or its
 // top-level shapes); CadError when it cannot be read.

@@ -39,7 +39,8 @@ GearEntities GearIn(const OcctDocumentState& document) {
   }
   if (!gear.part) return gear;
   for (const auto& [id, record] : document.entities) {
-    if (record.kind == EntityKind::Circle && record.part && record.part->gearNo == gear.part->gearNo)
+    if (record.kind == EntityKind::Circle && record.part &&
+        record.part->gearNo == gear.part->gearNo)
       gear.circle = id;
   }
   return gear;
@@ -155,23 +156,21 @@ MeshDrawing Make(const std::shared_ptr<OcctApplicationState>& application,
   document->view.direction = {1, 1, 1};
   document->view.center = {a / 2, 0, 0};
   const ViewState view = document->view;
-  Notify(*document, [&](OcctObserver& observer) {
-    observer.OnViewportAssigned(document->number, view);
-  });
+  Notify(*document,
+         [&](OcctObserver& observer) { observer.OnViewportAssigned(document->number, view); });
   RunCommandLine(*document, "ZOOM E ");
   const bool shaded = found.small.document->view.shade_mode == ShadeMode::Gouraud ||
                       found.large.document->view.shade_mode == ShadeMode::Gouraud;
   if (shaded) RunCommandLine(*document, "SHADEMODE G ");
 
-  LogCommandLine(*document, "啮合装配：" + small.name + "（" + found.small.document->name + "）与 " +
-                                large.name + "（" + found.large.document->name + "），中心距 " +
-                                Format("%.4g", a) + " mm，大齿轮绕自身轴线转过 " +
+  LogCommandLine(*document, "啮合装配：" + small.name + "（" + found.small.document->name +
+                                "）与 " + large.name + "（" + found.large.document->name +
+                                "），中心距 " + Format("%.4g", a) + " mm，大齿轮绕自身轴线转过 " +
                                 Format("%.4f", made.large_turn * 180 / pi) + "° 进入啮合");
   LogCommandLine(*document, "正在测量啮合，请稍候……");
   try {
-    made.measurement =
-        MeasureMesh(*made.small_solid, *made.large_solid,
-                    PlanOf(small, large, options.transmission_positions));
+    made.measurement = MeasureMesh(*made.small_solid, *made.large_solid,
+                                   PlanOf(small, large, options.transmission_positions));
   } catch (const CadError& error) {
     LogTechnicalDetail(error.what());
     LogCommandLine(*document, "啮合测量失败：齿面无法在实体上测出。");
@@ -223,9 +222,9 @@ std::vector<std::string> MeshLogLines(const MeshMeasurement& m) {
                   " mm，理论值 " + Format("%.4f", m.tip_clearance1_theory) + " mm");
   lines.push_back("齿顶间隙（大齿轮齿顶至小齿轮齿根）：" + Format("%.4f", m.tip_clearance2) +
                   " mm，理论值 " + Format("%.4f", m.tip_clearance2_theory) + " mm");
-  lines.push_back("传动误差（小齿轮转过一个齿距，" +
-                  std::to_string(m.transmission_error.size()) + " 个位置）：峰峰值 " +
-                  Format("%.1f", m.transmission_error_peak_to_peak) + " µrad");
+  lines.push_back("传动误差（小齿轮转过一个齿距，" + std::to_string(m.transmission_error.size()) +
+                  " 个位置）：峰峰值 " + Format("%.1f", m.transmission_error_peak_to_peak) +
+                  " µrad");
   lines.push_back(m.valid ? "两个齿轮实体均有效" : "有齿轮实体未通过检查");
   lines.push_back("测量用时 " + Format("%.1f", m.seconds) + " 秒");
   return lines;

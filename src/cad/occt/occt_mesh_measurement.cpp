@@ -4,21 +4,21 @@
 #include <BRepAlgoAPI_Common.hxx>
 #include <BRepAlgoAPI_Section.hxx>
 #include <BRepBndLib.hxx>
-#include <Bnd_Box.hxx>
 #include <BRepBuilderAPI_MakeEdge.hxx>
 #include <BRepBuilderAPI_MakeVertex.hxx>
 #include <BRepExtrema_DistShapeShape.hxx>
 #include <BRepPrimAPI_MakeBox.hxx>
 #include <BRep_Builder.hxx>
+#include <Bnd_Box.hxx>
 #include <TopExp_Explorer.hxx>
 #include <TopoDS.hxx>
 #include <TopoDS_Compound.hxx>
-#include <gp_Ax2.hxx>
-#include <gp_Circ.hxx>
-#include <gp_Pln.hxx>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <gp_Ax2.hxx>
+#include <gp_Circ.hxx>
+#include <gp_Pln.hxx>
 #include <limits>
 #include <numbers>
 #include <optional>
@@ -47,8 +47,8 @@ constexpr double kFaceMargin = 0.05;  // rad
 struct PlacedGear {
   TopoDS_Shape shape;
   gp_Trsf placement;
-  gp_Pnt centre;     // where the placement takes the own frame's origin
-  double own_turn;   // how far the placement turns the own frame about Z
+  gp_Pnt centre;    // where the placement takes the own frame's origin
+  double own_turn;  // how far the placement turns the own frame about Z
 
   TopLoc_Location Turned(double angle) const {
     gp_Trsf turn;
@@ -84,8 +84,7 @@ struct GearSection {
 // The faces of a gear that a transverse plane at height z can cut within the window of angles
 // about the direction towards the mate (own frame): a hobbed gear has thousands of faces, and
 // a section of all of them costs many times one of the few near the mesh.
-TopoDS_Compound FacesNear(const TopoDS_Shape& shape, double z, double towards_mate,
-                          double window) {
+TopoDS_Compound FacesNear(const TopoDS_Shape& shape, double z, double towards_mate, double window) {
   BRep_Builder builder;
   TopoDS_Compound near;
   builder.MakeCompound(near);
@@ -210,13 +209,13 @@ class MeshGeometry {
       const double towards2 = to_large - small.own_turn;
       const double towards1 = to_large + pi - large.own_turn;
       GearSection s1{z, SectionEdges(small.shape, z, towards2, window1 + kFaceMargin), {}};
-      s1.flanks = SortFlanks(s1.all, plan.z1,
-                             plan.space_angle1 + z * tan_beta / plan.reference_radius1, towards2,
-                             window1);
+      s1.flanks =
+          SortFlanks(s1.all, plan.z1, plan.space_angle1 + z * tan_beta / plan.reference_radius1,
+                     towards2, window1);
       GearSection s2{z, SectionEdges(large.shape, z, towards1, window2 + kFaceMargin), {}};
-      s2.flanks = SortFlanks(s2.all, plan.z2,
-                             plan.space_angle2 - z * tan_beta / plan.reference_radius2, towards1,
-                             window2);
+      s2.flanks =
+          SortFlanks(s2.all, plan.z2, plan.space_angle2 - z * tan_beta / plan.reference_radius2,
+                     towards1, window2);
       if (s1.flanks.ccw_count == 0 || s1.flanks.cw_count == 0 || s2.flanks.ccw_count == 0 ||
           s2.flanks.cw_count == 0)
         ThrowCadError(kOperation, "no flanks face the mate in a transverse section");
@@ -239,7 +238,8 @@ class MeshGeometry {
     for (std::size_t k = 0; k < small_sections_.size(); ++k) {
       const FlankEdges& f1 = small_sections_[k].flanks;
       const FlankEdges& f2 = large_sections_[k].flanks;
-      const Gap gap = Distance((ccw ? f1.ccw : f1.cw).Moved(at1), (ccw ? f2.ccw : f2.cw).Moved(at2));
+      const Gap gap =
+          Distance((ccw ? f1.ccw : f1.cw).Moved(at1), (ccw ? f2.ccw : f2.cw).Moved(at2));
       if (gap.distance < least.distance) least = gap;
     }
     return least;
@@ -268,10 +268,9 @@ class MeshGeometry {
       const gp_Vec towards(at_open.on_large, at_open.on_small);
       const gp_Vec arm(large_.centre, at_open.on_large);
       const gp_Vec velocity = gp_Vec(0, 0, closing).Crossed(arm);
-      const double rate = std::max(towards.Magnitude() > 0
-                                       ? velocity.Dot(towards) / towards.Magnitude()
-                                       : least_rate,
-                                   least_rate);
+      const double rate = std::max(
+          towards.Magnitude() > 0 ? velocity.Dot(towards) / towards.Magnitude() : least_rate,
+          least_rate);
       const double next = open + closing * at_open.distance / rate;
       const Gap at_next = FlankGap(ccw, small_turn, large_turn + next);
       if (at_next.distance > kTouch) {
@@ -332,8 +331,8 @@ double TipRadius(const std::vector<GearSection>& sections, double beyond) {
     builder.MakeCompound(outline);
     for (const TopoDS_Edge& edge : section.all)
       builder.Add(outline, edge);
-    const TopoDS_Edge circle = BRepBuilderAPI_MakeEdge(
-        gp_Circ(gp_Ax2(gp_Pnt(0, 0, section.z), gp_Dir(0, 0, 1)), beyond));
+    const TopoDS_Edge circle =
+        BRepBuilderAPI_MakeEdge(gp_Circ(gp_Ax2(gp_Pnt(0, 0, section.z), gp_Dir(0, 0, 1)), beyond));
     most = std::max(most, beyond - Distance(circle, outline).distance);
   }
   return most;
@@ -351,9 +350,9 @@ double InterferenceVolume(const PlacedGear& small, const PlacedGear& large, cons
   const gp_Dir along(gp_Vec(small.centre, large.centre));
   const gp_Dir across = gp_Dir(0, 0, 1).Crossed(along);
   const double reach = plan.face_width + 1;
-  const gp_Pnt corner = small.centre.Translated(gp_Vec(along) * (d - ra2 - kMargin) -
-                                                gp_Vec(across) * (half_lens + kMargin) +
-                                                gp_Vec(0, 0, -reach));
+  const gp_Pnt corner =
+      small.centre.Translated(gp_Vec(along) * (d - ra2 - kMargin) -
+                              gp_Vec(across) * (half_lens + kMargin) + gp_Vec(0, 0, -reach));
   const TopoDS_Shape box =
       BRepPrimAPI_MakeBox(gp_Ax2(corner, gp_Dir(0, 0, 1), along), ra1 + ra2 - d + 2 * kMargin,
                           2 * (half_lens + kMargin), 2 * reach)

@@ -6,13 +6,13 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QHBoxLayout>
 #include <QRegularExpression>
 #include <QSignalBlocker>
 #include <QSlider>
@@ -137,8 +137,8 @@ CadWindow::CadWindow(OcctCadApplication& application, std::function<void()> on_c
   rolling_slider_->setRange(0, kRollingSteps);
   rolling_layout->addWidget(rolling_slider_, 1);
   rolling_label_ = new QLabel(rolling_);
-  rolling_label_->setMinimumWidth(rolling_label_->fontMetrics().horizontalAdvance(
-      QStringLiteral("小齿轮转角 00.00°")));
+  rolling_label_->setMinimumWidth(
+      rolling_label_->fontMetrics().horizontalAdvance(QStringLiteral("小齿轮转角 00.00°")));
   rolling_layout->addWidget(rolling_label_);
   layout->addWidget(rolling_);
   rolling_->hide();
@@ -222,8 +222,8 @@ void CadWindow::UpdateRolling() {
   const double pitch = 2 * std::numbers::pi / std::max(document->Mesh()->z1, 1);
   const int value = static_cast<int>(std::lround(sheet->view->RolledBy() / pitch * kRollingSteps));
   rolling_slider_->setValue(value);
-  rolling_label_->setText(
-      QStringLiteral("小齿轮转角 %1°").arg(sheet->view->RolledBy() * 180 / std::numbers::pi, 0, 'f', 2));
+  rolling_label_->setText(QStringLiteral("小齿轮转角 %1°")
+                              .arg(sheet->view->RolledBy() * 180 / std::numbers::pi, 0, 'f', 2));
 }
 
 void CadWindow::RollCurrent(int value) {
@@ -235,7 +235,8 @@ void CadWindow::RollCurrent(int value) {
   const double pitch = 2 * std::numbers::pi / std::max(motion->z1, 1);
   sheet->view->Roll(*motion, pitch * value / kRollingSteps);
   rolling_label_->setText(
-      QStringLiteral("小齿轮转角 %1°").arg(pitch * value / kRollingSteps * 180 / std::numbers::pi, 0, 'f', 2));
+      QStringLiteral("小齿轮转角 %1°")
+          .arg(pitch * value / kRollingSteps * 180 / std::numbers::pi, 0, 'f', 2));
 }
 
 CadWindow::Sheet* CadWindow::SheetOf(int number) {

@@ -8,9 +8,6 @@
 #include <Bnd_Box.hxx>
 #include <Graphic3d_Camera.hxx>
 #include <Graphic3d_MaterialAspect.hxx>
-#include <TopLoc_Location.hxx>
-#include <gp_Ax1.hxx>
-#include <gp_Trsf.hxx>
 #include <OpenGl_Context.hxx>
 #include <OpenGl_FrameBuffer.hxx>
 #include <OpenGl_GraphicDriver.hxx>
@@ -22,12 +19,15 @@
 #include <QMouseEvent>
 #include <QWheelEvent>
 #include <Standard_Failure.hxx>
+#include <TopLoc_Location.hxx>
 #include <V3d_AmbientLight.hxx>
 #include <V3d_DirectionalLight.hxx>
 #include <V3d_View.hxx>
 #include <V3d_Viewer.hxx>
 #include <array>
 #include <cmath>
+#include <gp_Ax1.hxx>
+#include <gp_Trsf.hxx>
 #include <limits>
 #include <map>
 #include <optional>
