@@ -14,6 +14,7 @@
 #include <TopExp_Explorer.hxx>
 #include <TopoDS_Compound.hxx>
 #include <XCAFApp_Application.hxx>
+#include <XCAFDoc_Color.hxx>  // and with it the colour type
 #include <XCAFDoc_ColorTool.hxx>
 #include <XCAFDoc_DocumentTool.hxx>
 #include <XCAFDoc_ShapeTool.hxx>
@@ -29,9 +30,9 @@ namespace {
 constexpr std::string_view kExport = "Export";
 
 // Colour index 1 is red; the gears themselves get the steel grey the 3D window shows them in.
-Quantity_Color ColorOf(const OcctEntityRecord& record) {
-  if (record.color == 1) return Quantity_Color(Quantity_NOC_RED);
-  return Quantity_Color(0.75, 0.75, 0.78, Quantity_TOC_RGB);
+std::array<double, 3> ColorOf(const OcctEntityRecord& record) {
+  if (record.color == 1) return {1, 0, 0};
+  return {0.75, 0.75, 0.78};
 }
 
 bool IsCurve(EntityKind kind) {
@@ -110,7 +111,9 @@ void WriteStepAssembly(const ExportAssembly& assembly, const std::filesystem::pa
       const TDF_Label sub =
           part.shapes.size() == 1 ? label : shapes->AddSubShape(label, shape.shape);
       if (sub.IsNull()) continue;
-      colors->SetColor(sub, shape.color, shape.curve ? XCAFDoc_ColorCurv : XCAFDoc_ColorSurf);
+      const auto [red, green, blue] = shape.rgb;
+      colors->SetColor(sub, Quantity_Color(red, green, blue, Quantity_TOC_RGB),
+                       shape.curve ? XCAFDoc_ColorCurv : XCAFDoc_ColorSurf);
     }
     parts.push_back(label);
   }

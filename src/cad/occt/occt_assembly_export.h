@@ -1,9 +1,9 @@
 #pragma once
 
 #include <Message_ProgressRange.hxx>
-#include <Quantity_Color.hxx>
 #include <TopLoc_Location.hxx>
 #include <TopoDS_Shape.hxx>
+#include <array>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -17,9 +17,9 @@
 namespace kelvo::cad {
 
 struct ExportShape {
-  TopoDS_Shape shape;  // in the part's own frame
-  Quantity_Color color;
-  bool curve = false;  // a wire-frame entity (its colour is the curve colour)
+  TopoDS_Shape shape;           // in the part's own frame
+  std::array<double, 3> rgb{};  // its colour, 0 to 1
+  bool curve = false;           // a wire-frame entity (its colour is the curve colour)
 };
 
 struct ExportPart {
