@@ -131,10 +131,10 @@ void WriteStepAssembly(const ExportAssembly& assembly, const std::filesystem::pa
   STEPCAFControl_Writer writer;
   writer.SetColorMode(Standard_True);
   writer.SetNameMode(Standard_True);
-  if (!writer.Transfer(document, STEPControl_AsIs, nullptr, scope.Next(8))) {
-    ThrowCadError(kExport, "the STEP translator could not take the drawing");
-  }
+  const bool transferred = writer.Transfer(document, STEPControl_AsIs, nullptr, scope.Next(8));
+  // A cancelled transfer also reports failure: the caller tells the cancel apart.
   if (scope.UserBreak()) return;
+  if (!transferred) ThrowCadError(kExport, "the STEP translator could not take the drawing");
   if (writer.Write(file.c_str()) != IFSelect_RetDone) {
     ThrowCadError(kExport, "the STEP writer failed");
   }
