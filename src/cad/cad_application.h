@@ -115,6 +115,39 @@ enum class Shortfall {
   Unfinished,  // a stop ended the work on it early ("未完成")
 };
 
+// The seven inputs of the gear pair a part belongs to: two gears with equal inputs belong to one
+// pair.
+struct PairInputs {
+  double a_true = 0;  // working centre distance a'
+  double m = 0;       // normal module
+  int z1 = 0;         // teeth of the small gear
+  int z2 = 0;         // teeth of the large gear
+  double b = 0;       // face width
+  double beta = 0;    // helix angle (radians)
+  double x1 = 0;      // profile-shift coefficient of the small gear
+  bool operator==(const PairInputs&) const = default;
+};
+
+// What a gear drawing holds, told to the CAD application by whoever built the gear: the name
+// its part goes by in an export, and what it takes to put the gear in mesh with its mate and to
+// measure the pair. Plain numbers of the transverse section, in mm and radians.
+struct GearPart {
+  std::string name;  // "小齿轮 z20 m2"
+  int gearNo = 1;    // 1 the small gear, 2 the large gear
+  PairInputs pair;
+  double reference_radius = 0;
+  double base_radius = 0;
+  double working_pitch_radius = 0;
+  double tip_radius = 0;
+  double root_radius = 0;  // the circle the cutter's flat tip cuts
+  // Where the middle of one space of the gear lies in its middle plane z = 0, as the gear lies
+  // in its drawing: the angle from +X, counter-clockwise. The other spaces follow at whole
+  // pitches. Worked out from the hobbing's own motion (where the cut left its space).
+  double space_angle = 0;
+  // The fineness the gear was cut at (the window's 模型精细度).
+  double fineness = 0;
+};
+
 // What a drawing holds, in the designer's words, for whoever shows or saves it.
 struct DrawingDescription {
   std::string subject = {};    // what it is, briefly: "小齿轮"
@@ -141,6 +174,11 @@ class CadDocument {
   // the drawing is saved; what the drawing's log says of it later names the subject. An
   // application that shows and saves nothing may ignore it.
   virtual void Describe(const DrawingDescription& /*description*/) {}
+
+  // Tells the drawing that entity (the gear's solid, or its reference circle) belongs to the
+  // gear part: the part's name is the one an export gives it, and the application can put the
+  // gear in mesh with its mate. An application that makes no use of it ignores it.
+  virtual void DescribePart(CadEntity& /*entity*/, const GearPart& /*part*/) {}
 };
 
 class CadDocuments {

@@ -7,6 +7,7 @@
 
 #include "cli/gear_command.h"
 #include "cli/interrupt.h"
+#include "cli/pair_command.h"
 #include "cli/report_command.h"
 #include "cli/solve_command.h"
 
@@ -29,6 +30,8 @@ int main(int argc, char** argv) {
   CLI::App* gear = kelvo::cli::AddGearCommand(app, gear_options);
   kelvo::cli::ReportOptions report_options;
   CLI::App* report = kelvo::cli::AddReportCommand(app, report_options);
+  kelvo::cli::PairOptions pair_options;
+  CLI::App* pair = kelvo::cli::AddPairCommand(app, pair_options);
 
   try {
     app.parse(argc, argv);
@@ -39,6 +42,7 @@ int main(int argc, char** argv) {
                  "[--b TEXT] [--beta TEXT] [--x1 TEXT] [--json]\n"
               << "       kelvo-cli gear [pair options] [--gear 1|2] [--fineness TEXT] "
                  "[--out FILE] [--naive] [--inspect] [--json]\n"
+              << "       kelvo-cli pair [pair options] [--fineness TEXT] [--out FILE] [--json]\n"
               << "       kelvo-cli report [pair options] [--html FILE] [--pdf FILE] [--json]\n"
               << "kelvo-cli: " << error.what() << "\n";
     return kUsageError;
@@ -49,6 +53,11 @@ int main(int argc, char** argv) {
   if (gear->parsed()) {
     kelvo::cli::StopOnInterrupt();
     return kelvo::cli::RunGear(gear_options, std::cout, std::cerr, isatty(STDERR_FILENO) == 1,
+                               kelvo::cli::Interrupted);
+  }
+  if (pair->parsed()) {
+    kelvo::cli::StopOnInterrupt();
+    return kelvo::cli::RunPair(pair_options, std::cout, std::cerr, isatty(STDERR_FILENO) == 1,
                                kelvo::cli::Interrupted);
   }
   return kUsageError;

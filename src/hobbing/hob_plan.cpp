@@ -68,3 +68,24 @@ double PolarFillAngle(std::int16_t z) {
 }
 
 }  // namespace kelvo
+
+namespace kelvo {
+
+double FirstSpaceAngle(const GearPairData& pair, std::int16_t gearNo, double fineness) {
+  const CutGear gear = GearToCut(pair, gearNo);
+  // As HobGear: a fineness it cannot use counts as 0, raised to the least of one position.
+  double rounded = 0;
+  try {
+    rounded = RoundedStepsPerPitch(fineness, gear.z);
+  } catch (const HobbingError&) {
+  }
+  const double stepsPerPitch = CappedStepsPerPitch(rounded, gearNo);
+  const double halfTravel = HalfTravel(pair, gearNo);
+  const double rollStep = RollStep(pair.m, stepsPerPitch, pair.beta);
+  const double rollAngle = RollAngle(gear.z, stepsPerPitch);
+  const std::int32_t positionCount = PositionCount(halfTravel, rollStep);
+  const double rollingRadius = Div(rollStep, rollAngle);
+  return Finite(kPi / 2 + Div(halfTravel, rollingRadius) - positionCount * rollAngle);
+}
+
+}  // namespace kelvo

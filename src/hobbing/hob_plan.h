@@ -62,3 +62,20 @@ std::int32_t PositionCount(double halfTravel, double rollStep);
 double PolarFillAngle(std::int16_t z);
 
 }  // namespace kelvo
+
+namespace kelvo {
+
+// Where the cut of gear gearNo of pair leaves its first space, at the given fineness: the angle
+// (from +X, counter-clockwise, with the program's pi) of the middle of that space in the middle
+// plane z = 0 of the finished gear, as HobGear leaves it about the origin. The other spaces
+// follow at whole pitches 2 pi / z.
+//
+// The cutter's tooth rolls with the blank: at position i it stands at x = -halfTravel + i rollStep
+// while the blank has turned clockwise by i rollAngle, and rollStep / rollAngle is the rolling
+// radius d / 2. So the tooth stood over the axis (x = 0), cutting the space at +Y, when the blank
+// had turned by halfTravel / (d / 2); the cut ends turned by positionCount rollAngle. The space
+// therefore lies at pi / 2 + halfTravel / (d / 2) - positionCount rollAngle. HobbingError where a
+// step of the plan fails (as it fails in HobGear).
+double FirstSpaceAngle(const GearPairData& pair, std::int16_t gearNo, double fineness);
+
+}  // namespace kelvo

@@ -1,9 +1,11 @@
 #include "modelling/build_gear_drawing.h"
 
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <utility>
 
+#include "geometry/derived_values.h"
 #include "hobbing/checked_arithmetic.h"
 #include "hobbing/gear_blank.h"
 #include "hobbing/hob_gear.h"
@@ -84,6 +86,46 @@ CutOutcome Hob(SkipOnFailure& skip, const GearBlank& blank, std::optional<double
   return cut;
 }
 
+// The part the gear's solid and its reference circle belong to: its name in an export
+// ("小齿轮 z20 m2") and what the CAD application needs to put it in mesh with its mate.
+cad::GearPart PartOf(const GearPairData& pair, std::int16_t gearNo,
+                     std::optional<double> fineness) {
+  const bool small = gearNo == 1;
+  const CutGear gear = GearToCut(pair, gearNo);
+  char module[32];
+  std::snprintf(module, sizeof module, "%g", pair.m);
+  cad::GearPart part;
+  part.name =
+      std::string(small ? "小齿轮" : "大齿轮") + " z" + std::to_string(gear.z) + " m" + module;
+  part.gearNo = small ? 1 : 2;
+  part.pair = {pair.a_true, pair.m, pair.z1, pair.z2, pair.b, pair.beta, pair.x1};
+  const GearDerivedValues derived = DeriveValues(pair).Of(small ? 1 : 2);
+  part.reference_radius = gear.d / 2;
+  part.base_radius = derived.db / 2;
+  part.working_pitch_radius = derived.dw / 2;
+  part.tip_radius = gear.da / 2;
+  part.root_radius = derived.df / 2;
+  part.fineness = fineness.value_or(0);
+  // Where the hobbing left the space it cut; an uncut blank has none.
+  if (fineness) part.space_angle = FirstSpaceAngle(pair, gearNo, *fineness);
+  return part;
+}
+
+// Telling the drawing what the gear is costs the gear nothing: where it fails, the drawing only
+// goes without the part's name.
+void DescribeParts(const std::shared_ptr<cad::CadDocument>& drawing, const GearPairData& pair,
+                   const GearToBuild& gear, const std::vector<cad::CadEntity*>& entities) {
+  if (!drawing) return;
+  try {
+    const cad::GearPart part = PartOf(pair, gear.gearNo, gear.fineness);
+    for (cad::CadEntity* entity : entities) {
+      if (entity) drawing->DescribePart(*entity, part);
+    }
+  } catch (const HobbingError&) {
+  } catch (const cad::CadError&) {
+  }
+}
+
 std::vector<SkippedStatement> Joined(std::vector<SkippedStatement> first,
                                      const std::vector<SkippedStatement>& then) {
   first.insert(first.end(), then.begin(), then.end());
@@ -126,6 +168,7 @@ GearDrawing BuildGearDrawing(const std::shared_ptr<cad::CadApplication>& cadApp,
     MarkSkipped(made.cadDoc, made.skipped, gear.gearNo, z);
     Mark(made.cadDoc, cad::Shortfall::Unfinished,
          AboutGear(gear.gearNo, StoppedBuildText(*cut.stopped_at)));
+    DescribeParts(made.cadDoc, gearPair, gear, {made.blankSolid.get()});
     return made;
   }
 
@@ -154,6 +197,7 @@ GearDrawing BuildGearDrawing(const std::shared_ptr<cad::CadApplication>& cadApp,
 
   made.skipped = Joined(Joined(skip.skipped(), cut.skipped), finish.skipped());
   MarkSkipped(made.cadDoc, made.skipped, gear.gearNo, z);
+  DescribeParts(made.cadDoc, gearPair, gear, {made.blankSolid.get(), circle.get()});
   return made;
 }
 

@@ -376,3 +376,38 @@ TEST_F(CliReportFiles, AFileThatCannotBeWrittenSaysWhyAndLeavesNothing) {
 
 }  // namespace
 }  // namespace kelvo
+
+namespace kelvo {
+namespace {
+
+// The pair in mesh for scripts: the keys in order, the tip clearances those of theory, a
+// transmission error curve over one pitch, and the assembly written. Fineness 2 keeps it quick.
+TEST_F(CliGearFiles, PairMeasuresTheMeshAndWritesOneAssembly) {
+  const fs::path step = folder_ / "pair.step";
+  const test::ProcessResult run =
+      test::RunProcess(KELVO_CLI, {"pair", "--fineness", "2", "--json", "--out", step.string()});
+  ASSERT_EQ(run.exit_status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  const nlohmann::ordered_json json = nlohmann::ordered_json::parse(run.out);
+  std::string keys;
+  for (auto key = json.begin(); key != json.end(); ++key)
+    keys += key.key() + " ";
+  EXPECT_EQ(keys,
+            "interferenceVolume backlash tipClearance1 tipClearance1Theory tipClearance2 "
+            "tipClearance2Theory transmissionErrorPeakToPeak transmissionError seconds valid ");
+  EXPECT_TRUE(json["valid"].get<bool>());
+  // At fineness 2 the cutter's flat tip cuts the root only every half pitch: between two
+  // positions the root stands up to (p/4 - 0.064 m)^2 / (2 rf) = 0.06 mm above the root circle.
+  EXPECT_NEAR(json["tipClearance1"].get<double>(), json["tipClearance1Theory"].get<double>(), 0.06);
+  EXPECT_NEAR(json["tipClearance2"].get<double>(), json["tipClearance2Theory"].get<double>(), 0.06);
+  EXPECT_NEAR(json["tipClearance1Theory"].get<double>(), 0.5, 1e-9);  // 0.25 m, a' = a
+  ASSERT_EQ(json["transmissionError"].size(), 16u);
+  EXPECT_EQ(json["transmissionError"][1].size(), 2u);
+  EXPECT_NEAR(json["transmissionError"][1][0].get<double>(), 2 * kPi / 20 / 16, 1e-6);
+  EXPECT_GE(json["interferenceVolume"].get<double>(), 0);
+  EXPECT_LE(json["backlash"].get<double>(), 0.001);
+  EXPECT_GT(fs::file_size(step), 100000u);
+}
+
+}  // namespace
+}  // namespace kelvo

@@ -1,11 +1,14 @@
 // Clicks the generate button of the real main window and saves what the X server then shows of
 // both windows side by side (--cad-window: of the 3D window alone; --both ticks the large gear;
-// --report ticks both, then clicks 计算书 and saves the report window at its measured gears):
-//   xvfb-run -a -s "-screen 0 1520x760x24" generate_screenshot [OPTION] OUT.png
+// --report ticks both, then clicks 计算书 and saves the report window at its measured gears;
+// --mesh ticks both, then types MESH at the 3D window's command line and shows that window):
+//   xvfb-run -a -s "-screen 0 1520x760x24" generate_screenshot
+//   [--both|--cad-window|--report|--mesh] OUT.png
 // and prints the time from the click to the command's end and to the last drawing on screen.
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
@@ -28,9 +31,12 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   kelvo::SetUpKelvoApplication();
   const std::string option = argc == 3 ? argv[1] : "";
+  const bool mesh = option == "--mesh";
   if (argc < 2 || argc > 3 ||
-      (argc == 3 && option != "--both" && option != "--cad-window" && option != "--report")) {
-    std::fprintf(stderr, "usage: generate_screenshot [--both|--cad-window|--report] OUT.png\n");
+      (argc == 3 && option != "--both" && option != "--cad-window" && option != "--report" &&
+       !mesh)) {
+    std::fprintf(stderr,
+                 "usage: generate_screenshot [--both|--cad-window|--report|--mesh] OUT.png\n");
     return 2;
   }
   kelvo::cad::RegisterWindowedCadFactory();
@@ -38,7 +44,8 @@ int main(int argc, char** argv) {
   form.move(0, 0);
   form.show();
   if (!QTest::qWaitForWindowExposed(&form)) return 1;
-  form.findChild<QCheckBox*>("Check_large")->setChecked(option == "--both" || option == "--report");
+  form.findChild<QCheckBox*>("Check_large")
+      ->setChecked(option == "--both" || option == "--report" || mesh);
   QElapsedTimer clock;
   clock.start();
   QTest::mouseClick(form.generateButton(), Qt::LeftButton);
@@ -47,6 +54,11 @@ int main(int argc, char** argv) {
       kelvo::cad::GetRunningInstance(kelvo::cad::kCadProgId));
   kelvo::cad::CadWindow& window = *instance->Window();
   if (!QTest::qWaitForWindowExposed(&window)) return 1;
+  if (mesh) {
+    auto* command_line = window.findChild<QLineEdit*>(QStringLiteral("commandLine"));
+    QTest::keyClicks(command_line, QStringLiteral("MESH"));
+    QTest::keyClick(command_line, Qt::Key_Return);
+  }
   const auto drawings = instance->Occt().Documents().Open();
   window.ViewOf(drawings.back()->Number())->grabFramebuffer();
   std::printf("%zu drawing(s): command %.1f s, last drawing on screen %.1f s after the click\n",
@@ -74,7 +86,7 @@ int main(int argc, char** argv) {
   // desktop (Xvfb's bare root window is black).
   QTest::qWait(500);
   std::vector<QWidget*> parts{&window};
-  if (option != "--cad-window") parts.push_back(&form);
+  if (option != "--cad-window" && !mesh) parts.push_back(&form);
   QRect shown;
   for (QWidget* part : parts)
     shown |= part->frameGeometry();

@@ -61,6 +61,9 @@ class OcctCadApplication final : public CadApplication {
   // Applies the deferred work of every drawing now, the drawings' solids side by side.
   void Evaluate();
 
+  // The implementation's state; opaque outside src/cad/occt.
+  const std::shared_ptr<OcctApplicationState>& State() const { return state_; }
+
  private:
   std::shared_ptr<OcctApplicationState> state_;
   OcctDocuments documents_;

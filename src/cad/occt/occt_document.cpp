@@ -39,6 +39,22 @@ void OcctDocument::MarkShortfall(Shortfall shortfall, const std::string& what) {
   cad::MarkShortfall(*LiveDocument(state_, "MarkShortfall"), shortfall, what);
 }
 
+void OcctDocument::DescribePart(CadEntity& entity, const GearPart& part) {
+  constexpr std::string_view kOperation = "DescribePart";
+  const std::shared_ptr<OcctDocumentState> document = LiveDocument(state_, kOperation);
+  const OcctEntityLink::Live live = ResolveEntity(entity, kOperation);
+  if (live.document != document) ThrowCadError(kOperation, "the entity is in another drawing");
+  live.record->part = std::make_shared<const GearPart>(part);
+}
+
+std::shared_ptr<const GearPart> OcctDocument::PartOf(const CadEntity& entity) const {
+  return ResolveEntity(entity, "PartOf").record->part;
+}
+
+std::optional<MeshMotion> OcctDocument::Mesh() const {
+  return LiveDocument(state_, "Mesh")->mesh;
+}
+
 DrawingShortfalls OcctDocument::Shortfalls() const {
   return LiveDocument(state_, "Shortfalls")->shortfalls;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,13 @@ class OcctDocument final : public CadDocument {
   void SendCommand(const std::string& command) override;
   // CadError only when the drawing is closed.
   void MarkShortfall(Shortfall shortfall, const std::string& what) override;
+  // Keeps the part with the entity: its name goes into exports, and MESH finds the gears by it.
+  // CadError when the drawing is closed or the entity is not one of its own.
+  void DescribePart(CadEntity& entity, const GearPart& part) override;
+  // The part an entity belongs to, or null.
+  std::shared_ptr<const GearPart> PartOf(const CadEntity& entity) const;
+  // A mesh drawing's two gears and how they roll together; none for any other drawing.
+  std::optional<MeshMotion> Mesh() const;
   // What the drawing lacks of what was asked for in it, as marked so far.
   DrawingShortfalls Shortfalls() const;
   // CadError only when the drawing is closed; the observer hears of it.

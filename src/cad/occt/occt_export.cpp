@@ -10,14 +10,12 @@
 #include <IFSelect_ReturnStatus.hxx>
 #include <IGESControl_Controller.hxx>
 #include <IGESControl_Writer.hxx>
-#include <Interface_Static.hxx>
 #include <Message.hxx>
 #include <Message_Messenger.hxx>
 #include <Message_Printer.hxx>
 #include <Message_ProgressIndicator.hxx>
 #include <Message_ProgressScope.hxx>
 #include <STEPControl_Reader.hxx>
-#include <STEPControl_Writer.hxx>
 #include <StlAPI_Writer.hxx>
 #include <TopExp_Explorer.hxx>
 #include <TopoDS_Compound.hxx>
@@ -30,6 +28,7 @@
 #include <system_error>
 #include <vector>
 
+#include "cad/occt/occt_assembly_export.h"
 #include "cad/occt/occt_deferred.h"
 #include "cad/occt/occt_errors.h"
 #include "cad/occt/occt_measure.h"
@@ -126,20 +125,12 @@ fs::path MakeTemporaryFile(const fs::path& target) {
 // Each writer gets the range of the whole export: the stages with a progress range share it,
 // in proportion to the time they take (measured on a gear of 400 teeth), and the export is
 // cancelled between them. The last stage of STEP and IGES, writing the text, takes no range.
-void WriteStep(const TopoDS_Shape& shape, const std::string& product, const fs::path& file,
+// STEP goes through the XDE document: named parts with their colours, an assembly for a drawing
+// of several gears (occt_assembly_export.h).
+void WriteStep(const ExportAssembly& assembly, const fs::path& file,
                const Message_ProgressRange& range, WriterProgress& progress) {
-  Message_ProgressScope scope(range, "STEP", 10);
-  STEPControl_Writer writer;
-  Interface_Static::SetCVal("write.step.product.name", product.c_str());
-  const IFSelect_ReturnStatus transferred =
-      writer.Transfer(shape, STEPControl_AsIs, Standard_True, scope.Next(8));
+  WriteStepAssembly(assembly, file, range);
   EndIfCancelled(progress);
-  if (transferred != IFSelect_RetDone) {
-    ThrowCadError(kExport, "the STEP translator could not take the drawing");
-  }
-  if (writer.Write(file.c_str()) != IFSelect_RetDone) {
-    ThrowCadError(kExport, "the STEP writer failed");
-  }
 }
 
 void WriteIges(const TopoDS_Shape& shape, const fs::path& file, const Message_ProgressRange& range,
@@ -179,12 +170,12 @@ void WriteBrep(const TopoDS_Shape& shape, const fs::path& file, const Message_Pr
   if (!written) ThrowCadError(kExport, "the BREP writer failed");
 }
 
-void WriteFormat(ExportFormat format, const TopoDS_Shape& shape, const std::string& product,
+void WriteFormat(ExportFormat format, const TopoDS_Shape& shape, const ExportAssembly& assembly,
                  const fs::path& file, WriterProgress& progress) {
   const Message_ProgressRange range = progress.Start();
   switch (format) {
     case ExportFormat::Step:
-      return WriteStep(shape, product, file, range, progress);
+      return WriteStep(assembly, file, range, progress);
     case ExportFormat::Iges:
       return WriteIges(shape, file, range, progress);
     case ExportFormat::Stl:
@@ -208,8 +199,8 @@ ExportFormat ExportFormatFor(const fs::path& path) {
 
 struct PreparedExport::Contents {
   ExportFormat format;
-  TopoDS_Shape shapes;  // copies of the drawing's, for the writer alone
-  std::string product;  // the drawing's name
+  TopoDS_Shape shapes;      // copies of the drawing's, for the writer alone
+  ExportAssembly assembly;  // STEP: the same copies as named, placed parts
   fs::path path;
 };
 
@@ -225,7 +216,6 @@ PreparedExport PrepareExport(const OcctDocument& document, const fs::path& path)
     contents->format = ExportFormatFor(path);
     contents->path = path;
     const std::shared_ptr<OcctDocumentState> state = document.LiveState(kExport);
-    contents->product = state->name;
     if (path.filename().empty()) ThrowCadError(kExport, "no file name given");
     EvaluateDocument(*state);  // the file holds the solids as asked for, deferred work applied
     TopoDS_Compound compound;
@@ -234,7 +224,11 @@ PreparedExport PrepareExport(const OcctDocument& document, const fs::path& path)
       ThrowCadError(kExport, solids_only ? "the drawing " + state->name + " holds no solid"
                                          : "the drawing " + state->name + " is empty");
     }
-    contents->shapes = BRepBuilderAPI_Copy(compound, Standard_False, Standard_False).Shape();
+    if (contents->format == ExportFormat::Step) {
+      contents->assembly = CopyParts(CollectParts(*state));
+    } else {
+      contents->shapes = BRepBuilderAPI_Copy(compound, Standard_False, Standard_False).Shape();
+    }
     return PreparedExport(std::move(contents));
   });
 }
@@ -249,7 +243,7 @@ void PreparedExport::Write(const ExportProgress& progress) const {
   try {
     Guarded(kExport, [&] {
       const opencascade::handle<WriterProgress> indicator = new WriterProgress(progress);
-      WriteFormat(contents_->format, contents_->shapes, contents_->product, temporary, *indicator);
+      WriteFormat(contents_->format, contents_->shapes, contents_->assembly, temporary, *indicator);
       EndIfCancelled(*indicator);
     });
     std::error_code error;

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "cad/occt/occt_document.h"
 
@@ -81,5 +82,19 @@ struct ImportedSolids {
 };
 // Reads a STEP file back, to check an export; CadError when it cannot be read.
 ImportedSolids ReadStepSolids(const std::filesystem::path& path);
+
+// One part of a STEP file as its XDE reader sees it: the part's name, what it holds and where
+// it stands (the placement of its instance in the assembly, if any).
+struct ImportedPart {
+  std::string name;
+  int solid_count = 0;
+  double volume = 0;  // mm^3
+  int curve_count = 0;
+  Point origin;     // where the part's placement takes its own origin
+  BoundingBox box;  // of the placed solids
+};
+// The parts of a STEP file with their names and placements (the leaves of its assembly, or its
+// top-level shapes); CadError when it cannot be read.
+std::vector<ImportedPart> ReadStepParts(const std::filesystem::path& path);
 
 }  // namespace kelvo::cad

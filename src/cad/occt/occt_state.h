@@ -63,6 +63,8 @@ struct OcctEntityRecord {
   std::vector<DeferredIntersection> deferred;
   // A change the observer has not heard of, because the shape was not evaluated yet.
   bool observer_stale = false;
+  // The gear part the entity belongs to (CadDocument::DescribePart), if it was told one.
+  std::shared_ptr<const GearPart> part;
 
   bool Pending() const { return !deferred.empty(); }
   // The shape as placed. Callers evaluate deferred work first (see occt_deferred.h).
@@ -85,6 +87,8 @@ struct OcctDocumentState {
   DrawingDescription description;  // what it holds, as its maker said
   LocationCache locations;
   EvaluationStats evaluation;
+  // A mesh drawing (MESH): its two gears and how they roll together.
+  std::optional<MeshMotion> mesh;
   std::weak_ptr<OcctApplicationState> application;
 };
 

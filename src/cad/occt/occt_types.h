@@ -61,6 +61,20 @@ struct CircleGeometry {
   int color = kColorByLayer;
 };
 
+// A mesh drawing's two gears and how they roll together: each gear's solid and reference circle
+// (0 where there is none), the axes they turn about (parallel to Z) and the numbers of teeth.
+// Turning the small gear by an angle turns the large gear the other way by z1 / z2 of it.
+struct MeshMotion {
+  EntityId small_solid = 0;
+  EntityId small_circle = 0;
+  EntityId large_solid = 0;
+  EntityId large_circle = 0;
+  Point small_centre;
+  Point large_centre;
+  int z1 = 0;
+  int z2 = 0;
+};
+
 // One live entity of a drawing.
 struct EntityInfo {
   EntityRef handle;

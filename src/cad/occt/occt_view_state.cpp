@@ -5,6 +5,7 @@
 
 #include "cad/occt/occt_errors.h"
 #include "cad/occt/occt_log_texts.h"
+#include "cad/occt/occt_mesh_drawing.h"
 
 namespace kelvo::cad {
 namespace {
@@ -122,6 +123,10 @@ void RunCommandLine(OcctDocumentState& document, const std::string& text) {
   const std::vector<Entry> entries = SplitEntries(text);
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const std::string command = Keyword(entries[i].text);
+    if (command == "MESH" && entries[i].ended) {
+      RunMeshCommand(document);
+      continue;
+    }
     const bool known = command == "ZOOM" || command == "SHADEMODE";
     if (!known) {
       LogCommandLine(document, CommandEchoText(entries[i].text));

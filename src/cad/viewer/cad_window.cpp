@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFont>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -17,9 +18,13 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QSignalBlocker>
+#include <QSlider>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
+#include <numbers>
 #include <optional>
 #include <utility>
 
@@ -27,6 +32,7 @@
 #include "cad/occt/occt_errors.h"
 #include "cad/occt/occt_export.h"
 #include "cad/occt/occt_log_texts.h"
+#include "cad/occt/occt_mesh_drawing.h"
 #include "cad/occt/occt_observer.h"
 #include "cad/viewer/drawing_view.h"
 #include "cad/viewer/export_with_progress.h"
@@ -41,6 +47,8 @@ const QString kEmptyHint = QStringLiteral("尚无图形：在主窗口中点击\
 constexpr int kBesideGap = 8;
 // Narrower than this, the 3D window is no use beside another: it opens where it would anyway.
 constexpr int kLeastUsefulWidth = 480;
+// The rolling slider's steps over one pitch of the small gear.
+constexpr int kRollingSteps = 240;
 
 // The export formats, first extension first: what the dialog offers and what a file name
 // typed without an extension gets.
@@ -180,6 +188,23 @@ CadWindow::CadWindow(OcctCadApplication& application, std::function<void()> on_c
   empty_hint_->setFont(larger);
   layout->addWidget(empty_hint_, 1);
 
+  // Rolling a mesh drawing's pair through one pitch of the small gear.
+  rolling_ = new QWidget(central);
+  auto* rolling_layout = new QHBoxLayout(rolling_);
+  rolling_layout->setContentsMargins(6, 0, 6, 0);
+  rolling_layout->addWidget(new QLabel(QStringLiteral("滚动啮合："), rolling_));
+  rolling_slider_ = new QSlider(Qt::Horizontal, rolling_);
+  rolling_slider_->setObjectName(QStringLiteral("rollingSlider"));
+  rolling_slider_->setRange(0, kRollingSteps);
+  rolling_layout->addWidget(rolling_slider_, 1);
+  rolling_label_ = new QLabel(rolling_);
+  rolling_label_->setMinimumWidth(
+      rolling_label_->fontMetrics().horizontalAdvance(QStringLiteral("小齿轮转角 00.00°")));
+  rolling_layout->addWidget(rolling_label_);
+  layout->addWidget(rolling_);
+  rolling_->hide();
+  connect(rolling_slider_, &QSlider::valueChanged, this, &CadWindow::RollCurrent);
+
   log_ = new QPlainTextEdit(central);
   log_->setObjectName(QStringLiteral("commandLog"));
   log_->setReadOnly(true);
@@ -229,7 +254,50 @@ void CadWindow::CreateMenus() {
                                    [this] { SendToCurrent(QStringLiteral("SHADEMODE G")); });
   QAction* wire = view->addAction(QStringLiteral("线框(&W)"), this,
                                   [this] { SendToCurrent(QStringLiteral("SHADEMODE 2D")); });
+  view->addSeparator();
+  // The pair in mesh goes through the command line too; it makes a new drawing.
+  mesh_action_ = view->addAction(QStringLiteral("啮合装配(&M)"), this, [this] {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    SendToCurrent(QStringLiteral("MESH"));
+    QApplication::restoreOverrideCursor();
+  });
+  connect(view, &QMenu::aboutToShow, this, [this] { mesh_action_->setEnabled(CanMesh()); });
   drawing_actions_ = {export_action, close_action, zoom, shade, wire};
+}
+
+bool CadWindow::CanMesh() const {
+  try {
+    return !exporting_ && FindMeshCandidates(application_).Ready();
+  } catch (const CadError&) {
+    return false;
+  }
+}
+
+void CadWindow::UpdateRolling() {
+  const Sheet* sheet = CurrentSheet();
+  std::shared_ptr<OcctDocument> document = sheet ? DocumentOf(sheet->number) : nullptr;
+  const bool mesh = document && sheet->view && document->Mesh();
+  rolling_->setVisible(mesh);
+  if (!mesh) return;
+  const QSignalBlocker quiet(rolling_slider_);
+  const double pitch = 2 * std::numbers::pi / std::max(document->Mesh()->z1, 1);
+  const int value = static_cast<int>(std::lround(sheet->view->RolledBy() / pitch * kRollingSteps));
+  rolling_slider_->setValue(value);
+  rolling_label_->setText(QStringLiteral("小齿轮转角 %1°")
+                              .arg(sheet->view->RolledBy() * 180 / std::numbers::pi, 0, 'f', 2));
+}
+
+void CadWindow::RollCurrent(int value) {
+  Sheet* sheet = CurrentSheet();
+  std::shared_ptr<OcctDocument> document = sheet ? DocumentOf(sheet->number) : nullptr;
+  if (!document || !sheet->view) return;
+  const std::optional<MeshMotion> motion = document->Mesh();
+  if (!motion) return;
+  const double pitch = 2 * std::numbers::pi / std::max(motion->z1, 1);
+  sheet->view->Roll(*motion, pitch * value / kRollingSteps);
+  rolling_label_->setText(
+      QStringLiteral("小齿轮转角 %1°")
+          .arg(pitch * value / kRollingSteps * 180 / std::numbers::pi, 0, 'f', 2));
 }
 
 CadWindow::Sheet* CadWindow::SheetOf(int number) {
@@ -276,6 +344,7 @@ void CadWindow::CurrentChanged() {
   log_->moveCursor(QTextCursor::End);
   for (QAction* action : drawing_actions_)
     action->setEnabled(sheet != nullptr);
+  UpdateRolling();
 }
 
 void CadWindow::RunTypedCommand() {
@@ -513,7 +582,11 @@ void CadWindow::SetShadeMode(int number, ShadeMode mode) {
 }
 
 void CadWindow::AddLogLine(int number, const QString& line) {
-  if (Sheet* sheet = SheetOf(number)) AppendLog(sheet, line);
+  Sheet* sheet = SheetOf(number);
+  if (!sheet) return;
+  AppendLog(sheet, line);
+  // A mesh drawing says what it is once its gears are in: its first lines bring the slider.
+  if (sheet == CurrentSheet() && !rolling_->isVisible()) UpdateRolling();
 }
 
 void CadWindow::PlaceBesideOtherWindows() {

@@ -13,6 +13,7 @@
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QSlider;
 class QTabWidget;
 
 namespace kelvo::cad {
@@ -64,6 +65,13 @@ class CadWindow final : public QMainWindow {
   // Closes the drawing, after asking if it is unsaved; false if the user kept it.
   bool CloseDrawing(int number);
 
+  // 视图 → 啮合装配 (MESH): enabled when the application holds a finished small and large
+  // gear of one pair, the newest of each (FindMeshCandidates).
+  bool CanMesh() const;
+  // The rolling slider under a mesh drawing: shown only for one, from 0 to its full travel,
+  // one pitch of the small gear.
+  QSlider* RollingSlider() const { return rolling_slider_; }
+
  protected:
   void closeEvent(QCloseEvent* event) override;
 
@@ -91,6 +99,8 @@ class CadWindow final : public QMainWindow {
   void CurrentChanged();
   bool ExportWithDialog(int number);
   void ShowError(const QString& text);
+  void UpdateRolling();
+  void RollCurrent(int value);
 
   // What the application reports, through Follower.
   void ShowApplication(bool visible);
@@ -120,6 +130,10 @@ class CadWindow final : public QMainWindow {
   QLabel* empty_hint_ = nullptr;  // in place of the tabs while no drawing is open
   QPlainTextEdit* log_ = nullptr;
   QLineEdit* command_line_ = nullptr;
+  QWidget* rolling_ = nullptr;  // the slider's row
+  QSlider* rolling_slider_ = nullptr;
+  QLabel* rolling_label_ = nullptr;
+  QAction* mesh_action_ = nullptr;
   QString export_folder_;
   QList<QAction*> drawing_actions_;  // enabled only while a drawing is open
   bool exporting_ = false;           // the window, and its drawings, stay open meanwhile

@@ -19,14 +19,18 @@
 #include <QMouseEvent>
 #include <QWheelEvent>
 #include <Standard_Failure.hxx>
+#include <TopLoc_Location.hxx>
 #include <V3d_AmbientLight.hxx>
 #include <V3d_DirectionalLight.hxx>
 #include <V3d_View.hxx>
 #include <V3d_Viewer.hxx>
 #include <array>
 #include <cmath>
+#include <gp_Ax1.hxx>
+#include <gp_Trsf.hxx>
 #include <limits>
 #include <map>
+#include <optional>
 
 #include "cad/occt/occt_observer.h"
 
@@ -172,6 +176,28 @@ struct DrawingView::Scene : public AIS_ViewController {
       }
       if (item.shown->DisplayMode() != mode) context->SetDisplayMode(item.shown, mode, false);
     }
+    if (motion) Place();
+  }
+
+  // The rolled gears' turns, put on their presentations.
+  void Place() {
+    const double small = rolled;
+    const double large = -rolled * motion->z1 / std::max(motion->z2, 1);
+    auto turn = [](const Point& centre, double angle) {
+      gp_Trsf trsf;
+      trsf.SetRotation(gp_Ax1(gp_Pnt(centre.x, centre.y, centre.z), gp::DZ()), angle);
+      return TopLoc_Location(trsf);
+    };
+    const TopLoc_Location at_small = turn(motion->small_centre, small);
+    const TopLoc_Location at_large = turn(motion->large_centre, large);
+    for (auto& [id, item] : items) {
+      if (item.shown.IsNull()) continue;
+      if (id == motion->small_solid || id == motion->small_circle) {
+        context->SetLocation(item.shown, at_small);
+      } else if (id == motion->large_solid || id == motion->large_circle) {
+        context->SetLocation(item.shown, at_large);
+      }
+    }
   }
 
   static void Style(Item& item) {
@@ -199,6 +225,8 @@ struct DrawingView::Scene : public AIS_ViewController {
   Handle(V3d_View) view;
   std::map<EntityId, Item> items;
   ShadeMode shade = ShadeMode::Wireframe;
+  std::optional<MeshMotion> motion;  // a mesh drawing being rolled
+  double rolled = 0;
   bool fit_pending = false;
   bool drawing = false;  // OpenCASCADE draws into Qt's context
   bool failed = false;   // it could not; the view stays empty
@@ -256,6 +284,18 @@ void DrawingView::SetView(const ViewState& state) {
   camera->OrthogonalizeUp();
   scene_->view->Invalidate();
   update();
+}
+
+void DrawingView::Roll(const MeshMotion& motion, double small_turn) {
+  scene_->motion = motion;
+  scene_->rolled = small_turn;
+  scene_->Place();
+  scene_->view->Invalidate();
+  update();
+}
+
+double DrawingView::RolledBy() const {
+  return scene_->rolled;
 }
 
 void DrawingView::ZoomExtents() {

@@ -44,6 +44,13 @@ class DrawingView final : public QOpenGLWidget {
   void SetShadeMode(ShadeMode mode);
   ShadeMode Shading() const;
 
+  // Rolls a mesh drawing's pair: the small gear's solid and circle turned by small_turn
+  // (radians, counter-clockwise) about its axis, the large gear's the other way by z1 / z2 of
+  // it about its own. Only the presentations move, by their transformation: no Boolean, no new
+  // shape. 0 shows the pair as the drawing holds it.
+  void Roll(const MeshMotion& motion, double small_turn);
+  double RolledBy() const;
+
   // Whether OpenCASCADE took Qt's OpenGL context; false until first shown, and false for
   // good if it could not (the view then stays empty).
   bool IsDrawing() const;
