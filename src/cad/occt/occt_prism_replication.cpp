@@ -179,10 +179,12 @@ struct Piece {
 };
 
 Piece PieceOf(const TopoDS_Wire& chain, const std::optional<gp_Trsf>& motion) {
-  // The copy gets geometry of its own rather than a location: the solid's faces then carry no
-  // locations, which every later question about them would have to compose.
+  // Every piece gets edges and geometry of its own, the section's own place included: the rim's
+  // arcs and the extrusion add to the edges and vertices they meet, and the section's are shared
+  // with the drawing's other solids. Geometry rather than a location: the solid's faces then carry
+  // no locations, which every later question about them would have to compose.
   const TopoDS_Shape turned =
-      motion ? BRepBuilderAPI_Transform(chain, *motion, Standard_True).Shape() : chain;
+      BRepBuilderAPI_Transform(chain, motion.value_or(gp_Trsf()), Standard_True).Shape();
   Piece piece;
   for (TopoDS_Iterator edge(turned); edge.More(); edge.Next())
     piece.edges.push_back(TopoDS::Edge(edge.Value()));
