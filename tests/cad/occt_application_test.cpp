@@ -513,6 +513,12 @@ TEST(PrismEvaluationTest, MakesABooleanOnSectionsOnlyOfPrismsAlongZWhoseToolSpan
        .tool = Box({-8, -6, -5}, {14, 12, 10}),
        .operation = Intersection,
        .on_sections = true},
+      // Its region faces down its plane's normal, turned up: the sections look up all the same.
+      {.name = "a plate drawn clockwise, slotted",
+       .solid = Box({10, -10, -3}, {-20, 20, 6}),
+       .tool = slot,
+       .operation = Subtraction,
+       .on_sections = true},
       {.name = "a slot tilted about X",
        .solid = blank,
        .tool = slot,

@@ -64,9 +64,12 @@ TopoDS_Face OnPlaneOf(const TopoDS_Face& plane_of, const TopoDS_Face& face) {
   BRep_Builder builder;
   TopoDS_Face moved;
   builder.MakeFace(moved, plane, location, BRep_Tool::Tolerance(face));
-  // Explored through the face, each wire runs as the face's own normal (up +Z) wants it.
+  // Explored through the face, each wire runs as a face looking up +Z wants it; the new face
+  // looks up too, so on a plane whose own normal points down (a reversed face) its wires run the
+  // other way round that plane.
+  const bool reversed = plane_of.Orientation() == TopAbs_REVERSED;
   for (TopExp_Explorer wire(face, TopAbs_WIRE); wire.More(); wire.Next())
-    builder.Add(moved, wire.Current());
+    builder.Add(moved, reversed ? wire.Current().Reversed() : wire.Current());
   moved.Orientation(plane_of.Orientation());
   return WithPlaneCurves(moved);
 }
