@@ -179,7 +179,8 @@ bool BooleanOnSections(OcctDocumentState& document, OcctEntityRecord& solid,
   }
 }
 
-std::pair<TopoDS_Solid, double> ExtrudeSection(const PrismForm& prism) {
+std::pair<TopoDS_Solid, double> ExtrudeSection(const PrismForm& prism,
+                                               const Message_ProgressRange& progress) {
   constexpr std::string_view kOperation = "Extrusion of a section";
   ReachDeferredStage(DeferredStage::SectionExtrusion);
   const double height = prism.top - prism.bottom;
@@ -187,6 +188,8 @@ std::pair<TopoDS_Solid, double> ExtrudeSection(const PrismForm& prism) {
   if (!maker.IsDone()) ThrowCadError(kOperation, "OpenCASCADE could not sweep the section");
   const TopoDS_Solid solid = SingleSolid(maker.Shape());
   if (solid.IsNull()) ThrowCadError(kOperation, WhyNotOneSolid(maker.Shape()));
+  // A gear of thousands of teeth takes a while to sweep and to integrate.
+  if (progress.UserBreak()) throw EvaluationStopped(std::string(kOperation) + ": stopped");
   const double volume = ShapeVolumeOnTwoThreads(solid);
   const double expected = prism.area * height;
   if (!(std::abs(volume - expected) <= kExtrusionTolerance * expected)) {

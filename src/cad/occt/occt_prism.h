@@ -55,7 +55,9 @@ bool BooleanOnSections(OcctDocumentState& document, OcctEntityRecord& solid,
 // section has passed a check of its own (OpenCASCADE's checker, or the construction of
 // occt_prism_replication.h), and an extrusion of a valid planar face along its normal is a valid
 // solid by construction.
-std::pair<TopoDS_Solid, double> ExtrudeSection(const PrismForm& prism);
+// A stop asked for through progress before the volume is integrated raises EvaluationStopped.
+std::pair<TopoDS_Solid, double> ExtrudeSection(const PrismForm& prism,
+                                               const Message_ProgressRange& progress = {});
 
 // Makes the shape of a prism whose section has Booleans its shape lacks: the section extruded.
 // Should that fail its check, the Booleans are made on the solids instead, one at a time, as

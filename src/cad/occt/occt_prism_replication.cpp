@@ -298,8 +298,7 @@ ReplicatedSection ReplicateSection(const PrismForm& section, const SolidEnvelope
     Refuse(reason.str());
   }
   if (scope.UserBreak()) throw EvaluationStopped(std::string(kOperation) + ": stopped");
-  scope.Next();
-  std::tie(result.solid, result.volume) = ExtrudeSection(*replicated);
+  std::tie(result.solid, result.volume) = ExtrudeSection(*replicated, scope.Next());
   result.prism = std::move(replicated);
   return result;
 }
