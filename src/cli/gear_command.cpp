@@ -126,6 +126,12 @@ int RunGear(const GearOptions& options, std::ostream& out, std::ostream& err, bo
   request.hooks.progress = [&](std::string_view what, double done) { line.Share(what, done); };
   if (stop_requested) request.hooks.stop_requested = stop_requested;
 
+  const auto stopped = [&] {
+    line.Clear();
+    err << "kelvo-cli: stopped"
+        << (options.out.empty() ? "" : "; " + options.out + " was not written") << '\n';
+    return kInterruptedStatus;
+  };
   try {
     const GearsBuild built = BuildGears(request);
     const GearBuild& build = built.gears.front();
@@ -138,7 +144,10 @@ int RunGear(const GearOptions& options, std::ostream& out, std::ostream& err, bo
     if (!options.out.empty() && shortcomings.empty()) {
       end_if_stopped();
       line.Step("writing " + options.out);
-      cad::ExportDocument(*build.drawing, options.out);
+      // Writing a gear of hundreds of teeth takes longer than building it: Ctrl-C ends it too.
+      cad::PrepareExport(*build.drawing, options.out)
+          .Write({.progress = [&](double done) { line.Share("writing", done); },
+                  .cancelled = [&] { return stop_requested && stop_requested(); }});
     }
     // A gear the inspection cannot make sense of is still reported, and written.
     std::optional<Inspected> inspected;
@@ -170,10 +179,9 @@ int RunGear(const GearOptions& options, std::ostream& out, std::ostream& err, bo
       return 1;
     }
   } catch (const cad::EvaluationStopped&) {
-    line.Clear();
-    err << "kelvo-cli: stopped"
-        << (options.out.empty() ? "" : "; " + options.out + " was not written") << '\n';
-    return kInterruptedStatus;
+    return stopped();
+  } catch (const cad::ExportCancelled&) {
+    return stopped();  // Ctrl-C while the file was written
   } catch (const cad::CadError& error) {
     line.Clear();
     err << "kelvo-cli: " << error.what() << '\n';

@@ -662,14 +662,16 @@ TEST_F(GenerateWindowTest, BuildsEachTickedGearStopsWithinSecondsAndLeavesEarlie
     }
   }
 
-  // 400 teeth typed for 40, stopped in the rolling cut or the replication: the drawing keeps its
-  // entities and what was cut, at least removed_min mm^3 and under one space (about 265 mm^3).
+  // 2000 teeth typed for 40, stopped in the rolling cut or the replication: the drawing keeps
+  // its entities and what was cut, at least removed_min mm^3 and under one space (about 265
+  // mm^3). A spur gear's replication is put together on its section, a millisecond a tooth or
+  // less: it takes a gear this large to be still at it when the stop comes.
   for (const auto& [when, entities, removed_min] :
        {std::tuple{&InTheRollingCut, 1u, 0.0}, {&EvaluatingTheReplication, 2u, 200.0}}) {
     SCOPED_TRACE(entities);
     press_stop_when = when;
     stop_pressed.reset();
-    ClickGenerate({.a_true = "440", .z1 = "400"});
+    ClickGenerate({.a_true = "2040", .z1 = "2000"});
     const auto ended = Clock::now();
     ASSERT_TRUE(stop_pressed) << "ended before the stop";
     EXPECT_LT(std::chrono::duration<double>(ended - *stop_pressed).count(), 5.0);
@@ -679,17 +681,17 @@ TEST_F(GenerateWindowTest, BuildsEachTickedGearStopsWithinSecondsAndLeavesEarlie
     ASSERT_EQ(added[0]->Entities().size(), entities) << "no cutter, no copies left over";
     const SolidMeasures blank = MeasureSolid(*added[0]->Entities()[0].handle);
     EXPECT_TRUE(blank.is_one_valid_solid);
-    const double removed = std::numbers::pi * 402 * 402 * 20 - blank.volume;
+    const double removed = std::numbers::pi * 2002 * 2002 * 20 - blank.volume;
     EXPECT_TRUE(removed > removed_min - 1e-3 && removed < 300) << removed;
     EXPECT_EQ(TabTitle(*added[0]), QString::fromStdString(added[0]->Name()) + "（未完成）");
     EXPECT_TRUE(SaysItStopped(*added[0]));
   }
 
-  // The pair 140/2/40/100: when the 3D window is shown again, the replications of both gears are
-  // evaluated side by side, the 100-tooth wheel's for longer. A stop there is the wheel's, the
-  // gear being built; the pinion, whose every step had run, is the one a build without a stop
+  // The pair 2040/2/40/2000: when the 3D window is shown again, the replications of both gears
+  // are evaluated side by side, the 2000-tooth wheel's for longer. A stop there is the wheel's,
+  // the gear being built; the pinion, whose every step had run, is the one a build without a stop
   // makes.
-  const GearPairTexts pair{.a_true = "140", .z1 = "40", .z2 = "100"};
+  const GearPairTexts pair{.a_true = "2040", .z1 = "40", .z2 = "2000"};
   press_stop_when = nullptr;
   ClickGenerate(pair);
   const auto unstopped = NewDrawings(1);
@@ -708,10 +710,11 @@ TEST_F(GenerateWindowTest, BuildsEachTickedGearStopsWithinSecondsAndLeavesEarlie
   EXPECT_EQ(TabTitle(*both[1]), QString::fromStdString(both[1]->Name()) + "（未完成）");
   EXPECT_TRUE(SaysItStopped(*both[1]) && !SaysItStopped(*both[0]));
 
-  // A long export (the default gear as STEP, about two seconds) runs beside the 3D window, which
-  // keeps painting; 取消 in its progress box ends it promptly and leaves no file at all.
+  // A long export (the large default gear of the second click as STL, a second or two) runs
+  // beside the 3D window, which keeps painting; 取消 in its progress box ends it promptly and
+  // leaves no file at all.
   CadWindow& cad_window = *Instance()->Window();
-  const auto gear = Instance()->Occt().Documents().Open().at(0);
+  const auto gear = Instance()->Occt().Documents().Open().at(2);
   DrawingView& view = *cad_window.ViewOf(gear->Number());
   cad_window.findChild<QTabWidget*>("drawingTabs")->setCurrentWidget(&view);
   struct PaintCounter : QObject {
@@ -737,8 +740,7 @@ TEST_F(GenerateWindowTest, BuildsEachTickedGearStopsWithinSecondsAndLeavesEarlie
       if (button->text() == "取消") button->click();
   });
   watcher.start(10);
-  EXPECT_FALSE(
-      cad_window.ExportDrawing(gear->Number(), folder.filePath("gear.step").toStdString()));
+  EXPECT_FALSE(cad_window.ExportDrawing(gear->Number(), folder.filePath("gear.stl").toStdString()));
   ASSERT_TRUE(cancelled) << "no progress box with the window painting; " << counter.paints
                          << " paints";
   EXPECT_LT(std::chrono::duration<double>(Clock::now() - *cancelled).count(), 1.5);
@@ -746,11 +748,12 @@ TEST_F(GenerateWindowTest, BuildsEachTickedGearStopsWithinSecondsAndLeavesEarlie
       << "no file, no temporary";
   view.removeEventFilter(&counter);
 
-  // OpenCASCADE failing in the replication's one cut and in the intersection with the third
-  // turned copy: that space is left out, and the drawing says so in its tab and log.
+  // OpenCASCADE failing in the replication on the section, in its one cut and in the
+  // intersection with the third turned copy: that space is left out, and the drawing says so in
+  // its tab and log.
   SetDeferredFaultForTesting([](DeferredStage stage) {
     static int intersections = 0;
-    if (stage == DeferredStage::OneCut ||
+    if (stage == DeferredStage::SectionReplication || stage == DeferredStage::OneCut ||
         (stage == DeferredStage::OneIntersection && ++intersections == 3)) {
       throw Standard_Failure("struck by the test");
     }

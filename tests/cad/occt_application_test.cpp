@@ -450,6 +450,127 @@ TEST(OcctBooleanTest, ResultReplacesTheSolidOrBothStayUntouched) {
   }
 }
 
+// A Boolean of two prisms along Z, the tool spanning the solid's heights, is made on their
+// sections; anything else turns the solid into an ordinary one at once. Either way the solid is
+// the reference's.
+TEST(PrismEvaluationTest, MakesABooleanOnSectionsOnlyOfPrismsAlongZWhoseToolSpansTheHeights) {
+  using Motion = std::function<void(Cad3DSolid&)>;
+  const Motion none = [](Cad3DSolid&) {};
+  const auto turn = [](Point from, Point to, double angle) -> Motion {
+    return [=](Cad3DSolid& solid) { solid.Rotate3D(from, to, angle); };
+  };
+  const auto shift = [](Point by) -> Motion {
+    return [=](Cad3DSolid& solid) { solid.Move({0, 0, 0}, by); };
+  };
+  const Shape blank = Cylinder({}, 10, 6);  // z from -3 to 3
+  const Shape slot = Box({-1, 7, -5}, {2, 5, 10});
+  struct Case {
+    const char* name;
+    Shape solid;
+    Shape tool;
+    BooleanOperation operation;
+    bool on_sections;
+    Motion solid_motion = [](Cad3DSolid&) {};
+    Motion tool_motion = [](Cad3DSolid&) {};
+  };
+  const Case cases[] = {
+      {.name = "a slot through the whole height",
+       .solid = blank,
+       .tool = slot,
+       .operation = Subtraction,
+       .on_sections = true},
+      {.name = "a slot turned about a line parallel to Z",
+       .solid = blank,
+       .tool = slot,
+       .operation = Subtraction,
+       .on_sections = true,
+       .tool_motion = turn({3, 3, 0}, {3, 3, -1}, 0.4)},
+      {.name = "a slot turned by exactly 0 about X, as a spur gear's cutter is tilted",
+       .solid = blank,
+       .tool = slot,
+       .operation = Subtraction,
+       .on_sections = true,
+       .tool_motion = turn({0, 0, 0}, {1, 0, 0}, 0)},
+      {.name = "a blank shifted and turned about Z, the slot shifted across",
+       .solid = blank,
+       .tool = slot,
+       .operation = Subtraction,
+       .on_sections = true,
+       .solid_motion = turn({0, 0, 0}, {0, 0, 1}, 1.1),
+       .tool_motion = shift({0.5, -0.25, 1})},
+      {.name = "a slot swept downwards",
+       .solid = blank,
+       .tool = Box({-1, 7, 5}, {2, 5, -10}),
+       .operation = Subtraction,
+       .on_sections = true},
+      {.name = "a slot exactly as high as the blank",
+       .solid = blank,
+       .tool = Box({-1, 7, -3}, {2, 5, 6}),
+       .operation = Subtraction,
+       .on_sections = true},
+      {.name = "an intersection with a taller box",
+       .solid = blank,
+       .tool = Box({-8, -6, -5}, {14, 12, 10}),
+       .operation = Intersection,
+       .on_sections = true},
+      // Its region faces down its plane's normal, turned up: the sections look up all the same.
+      {.name = "a plate drawn clockwise, slotted",
+       .solid = Box({10, -10, -3}, {-20, 20, 6}),
+       .tool = slot,
+       .operation = Subtraction,
+       .on_sections = true},
+      {.name = "a slot tilted about X",
+       .solid = blank,
+       .tool = slot,
+       .operation = Subtraction,
+       .on_sections = false,
+       .tool_motion = turn({0, 0, 0}, {1, 0, 0}, 0.1)},
+      {.name = "a blank turned about Y",
+       .solid = blank,
+       .tool = Box({-1, 7, -12}, {2, 5, 24}),
+       .operation = Subtraction,
+       .on_sections = false,
+       .solid_motion = turn({0, 0, 0}, {0, 1, 0}, 0.2)},
+      {.name = "a pocket: the slot stops short of the bottom",
+       .solid = blank,
+       .tool = Box({-1, 7, -2}, {2, 5, 10}),
+       .operation = Subtraction,
+       .on_sections = false},
+      {.name = "a slot lifted off the bottom by a move",
+       .solid = blank,
+       .tool = slot,
+       .operation = Subtraction,
+       .on_sections = false,
+       .tool_motion = shift({0, 0, 2.5})},
+      {.name = "a union", .solid = blank, .tool = slot, .operation = Union, .on_sections = false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto run = [&](BooleanEvaluation evaluation) {
+      auto app = MakeHeadlessCadApplication();
+      app->SetBooleanEvaluation(evaluation);
+      auto drawing = app->Documents().AddDrawing();
+      const auto solid = c.solid(*drawing->ModelSpace());
+      const auto tool = c.tool(*drawing->ModelSpace());
+      c.solid_motion(*solid);
+      c.tool_motion(*tool);
+      solid->Boolean(c.operation, *tool);
+      // A second slot: a solid that left the sections stays off them.
+      solid->Boolean(Subtraction, *AddBox(*drawing->ModelSpace(), {-9, -1, -20}, {3, 2, 40}));
+      return std::pair(MeasureSolid(*solid), drawing->Evaluation());
+    };
+    const auto [reference, reference_stats] = run(BooleanEvaluation::OperationByOperation);
+    const auto [fast, stats] = run(BooleanEvaluation::Fast);
+    EXPECT_TRUE(fast.is_one_valid_solid);
+    EXPECT_NEAR(fast.volume, reference.volume, 1e-9 * reference.volume);
+    EXPECT_NEAR(fast.surface_area, reference.surface_area, 1e-9 * reference.surface_area);
+    ExpectNear(fast.centre_of_mass, reference.centre_of_mass, 1e-9, "centre of mass");
+    EXPECT_EQ(std::tuple(stats.prism_booleans, stats.prism_fallbacks, stats.failed_booleans),
+              std::tuple(c.on_sections ? 2 : 0, 0, 0));
+    EXPECT_EQ(reference_stats.prism_booleans, 0);
+  }
+}
+
 // A slotted blank, turned, intersected with its turned copies as the replication does.
 TEST(FastEvaluationTest, GivesTheReferenceSolidFailuresAndDrawing) {
   struct Script {
@@ -461,6 +582,9 @@ TEST(FastEvaluationTest, GivesTheReferenceSolidFailuresAndDrawing) {
     double angle;      // that they fill
     double turn = 0;   // of the slotted blank before it is copied
     int failures = 0;  // Booleans the reference refuses, which both must skip alike
+    // The replication is put together on the blank's section: every turned slot keeps to a
+    // wedge of its own, clear of the axis. Otherwise the solids take over, and that is counted.
+    bool on_sections = true;
   };
   const Script scripts[] = {
       {.name = "five slots", .radius = 10, .width = 2, .depth = 3, .count = 5, .angle = 8 * pi / 5},
@@ -477,7 +601,8 @@ TEST(FastEvaluationTest, GivesTheReferenceSolidFailuresAndDrawing) {
        .width = 12,
        .depth = 3,
        .count = 6,
-       .angle = 5 * pi / 3},
+       .angle = 5 * pi / 3,
+       .on_sections = false},
       // Thousands of teeth: one slot weighs less than the volumes can tell, yet each must be cut.
       {.name = "slots too small for the volumes to see",
        .radius = 3000,
@@ -492,7 +617,8 @@ TEST(FastEvaluationTest, GivesTheReferenceSolidFailuresAndDrawing) {
        .depth = 19,
        .count = 2,
        .angle = pi,
-       .failures = 1},
+       .failures = 1,
+       .on_sections = false},
   };
   for (const Script& s : scripts) {
     SCOPED_TRACE(s.name);
@@ -515,16 +641,26 @@ TEST(FastEvaluationTest, GivesTheReferenceSolidFailuresAndDrawing) {
       return std::tuple{MeasureSolid(*blank), drawing->Evaluation(), drawing->Entities().size()};
     };
     const auto [ref, ref_stats, ref_entities] = run(BooleanEvaluation::OperationByOperation);
-    const auto [fast, fast_stats, fast_entities] = run(BooleanEvaluation::Fast);
-    EXPECT_TRUE(ref.is_one_valid_solid && fast.is_one_valid_solid);
-    EXPECT_NEAR(fast.volume, ref.volume, 1e-9 * ref.volume);
-    EXPECT_NEAR(fast.surface_area, ref.surface_area, 1e-9 * ref.surface_area);
-    // Where the material is, not only how much: a slot turned the wrong way weighs the same.
-    ExpectNear(fast.centre_of_mass, ref.centre_of_mass, 1e-9, "centre of mass");
-    EXPECT_EQ(std::pair(ref_stats.failed_booleans, fast_stats.failed_booleans),
-              std::pair(s.failures, s.failures));
-    EXPECT_EQ(fast_entities, ref_entities);
     EXPECT_EQ(ref_stats.deferred_intersections, 0);
+    // Both fast ways: on the sections where they can, and the way on the solids alone.
+    for (const BooleanEvaluation evaluation :
+         {BooleanEvaluation::Fast, BooleanEvaluation::Fast3D}) {
+      SCOPED_TRACE(evaluation == BooleanEvaluation::Fast ? "fast" : "fast, solids only");
+      const auto [fast, fast_stats, fast_entities] = run(evaluation);
+      EXPECT_TRUE(ref.is_one_valid_solid && fast.is_one_valid_solid);
+      EXPECT_NEAR(fast.volume, ref.volume, 1e-9 * ref.volume);
+      EXPECT_NEAR(fast.surface_area, ref.surface_area, 1e-9 * ref.surface_area);
+      // Where the material is, not only how much: a slot turned the wrong way weighs the same.
+      ExpectNear(fast.centre_of_mass, ref.centre_of_mass, 1e-9, "centre of mass");
+      EXPECT_EQ(std::pair(ref_stats.failed_booleans, fast_stats.failed_booleans),
+                std::pair(s.failures, s.failures));
+      EXPECT_EQ(fast_entities, ref_entities);
+      const bool sections = evaluation == BooleanEvaluation::Fast;
+      EXPECT_EQ(std::tuple(fast_stats.prism_booleans, fast_stats.prism_replications,
+                           fast_stats.prism_fallbacks),
+                std::tuple(sections ? 1 : 0, sections && s.on_sections ? 1 : 0,
+                           sections && !s.on_sections ? 1 : 0));
+    }
   }
 }
 

@@ -234,15 +234,25 @@ TEST_F(CliGearFiles, BadInputAtEveryEdgeGivesAClearMessageAndNoFile) {
 // Ctrl-C in the rolling cut or in the replication's evaluation, counted from the build's
 // announcement: stopped within seconds, said so, no file, exit status 130.
 TEST_F(CliGearFiles, CtrlCStopsALongBuildAndWritesNoFile) {
-  // a_true, z1, and the seconds to Ctrl-C; 400 teeth cut in about a second, then replicate ~20 s.
-  const std::tuple<std::string, std::string, double> cases[] = {{"1040", "1000", 0},
-                                                                {"440", "400", 4}};
+  struct Case {
+    const char* name;
+    std::string a_true;
+    std::string z1;
+    std::string beta;
+    double delay;  // seconds to Ctrl-C
+  };
+  const Case cases[] = {
+      {.name = "rolling cut", .a_true = "1040", .z1 = "1000", .beta = "0", .delay = 0},
+      // A helical gear is evaluated on the solids: its replication of 400 teeth takes minutes.
+      // (A spur gear's, on its sections, takes half a second.)
+      {.name = "replication", .a_true = "456", .z1 = "400", .beta = "15", .delay = 4},
+  };
   const std::string file = folder_ / "gear.step";
-  for (const auto& [a_true, z1, delay] : cases) {
-    SCOPED_TRACE(z1);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     const test::InterruptedProcess run = test::RunProcessAndInterrupt(
-        KELVO_CLI, {"gear", "--out", file, "--a_true", a_true, "--z1", z1},
-        "a long build. Ctrl-C stops it.\n", delay);
+        KELVO_CLI, {"gear", "--out", file, "--a_true", c.a_true, "--z1", c.z1, "--beta", c.beta},
+        "a long build. Ctrl-C stops it.\n", c.delay);
     ASSERT_TRUE(run.interrupted) << run.result.err;
     EXPECT_LT(run.seconds_after_signal, 5.0);
     EXPECT_EQ(run.result.exit_status, 130);

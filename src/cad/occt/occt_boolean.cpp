@@ -71,8 +71,10 @@ void Run(BRepAlgoAPI_BooleanOperation& algorithm, const std::string& name,
   }
 }
 
+}  // namespace
+
 // A valid solid can still be the wrong one; these bounds hold for every right one.
-bool VolumePossible(BooleanOperation operation, double result, double a, double b) {
+bool MeasurePossible(BooleanOperation operation, double result, double a, double b) {
   const double slack = kVolumeTolerance * std::max(a, b);
   if (!(result > 0)) return false;
   switch (operation) {
@@ -85,8 +87,6 @@ bool VolumePossible(BooleanOperation operation, double result, double a, double 
   }
   return false;
 }
-
-}  // namespace
 
 std::string WhyNotOneSolid(const TopoDS_Shape& result) {
   int solids = 0;
@@ -133,11 +133,51 @@ BooleanOutcome EvaluateBoolean(BooleanOperation operation, const BooleanOperand&
     ThrowCadError(name, "the result is not a valid solid" + warned);
   }
   outcome.volume = ShapeVolume(outcome.solid);
-  if (!VolumePossible(operation, outcome.volume, solid.volume, other.volume)) {
+  if (!MeasurePossible(operation, outcome.volume, solid.volume, other.volume)) {
     std::ostringstream reason;
     reason.precision(10);
     reason << "the result's volume " << outcome.volume << " is impossible for volumes "
            << solid.volume << " and " << other.volume << warned;
+    ThrowCadError(name, reason.str());
+  }
+  return outcome;
+}
+
+SectionOperand EvaluateSectionBoolean(BooleanOperation operation, const SectionOperand& section,
+                                      const SectionOperand& tool,
+                                      const Message_ProgressRange& progress) {
+  const std::string name =
+      "Boolean " + std::string(BooleanOperationName(operation)) + " of sections";
+  std::unique_ptr<BRepAlgoAPI_BooleanOperation> algorithm = MakeAlgorithm(operation);
+  if (!algorithm) ThrowCadError("Boolean", "unknown operation code");
+  TopTools_ListOfShape arguments;
+  TopTools_ListOfShape tools;
+  arguments.Append(section.face);
+  tools.Append(tool.face);
+  // Two faces of a few dozen edges: OpenCASCADE's threads would cost more than they save, and
+  // nobody asks for the history of their edges.
+  algorithm->SetToFillHistory(Standard_False);
+  Run(*algorithm, name, arguments, tools, {}, progress);
+
+  SectionOperand outcome;
+  outcome.face = SingleFace(algorithm->Shape());
+  if (outcome.face.IsNull()) {
+    int faces = 0;
+    for (TopExp_Explorer explorer(algorithm->Shape(), TopAbs_FACE); explorer.More();
+         explorer.Next())
+      ++faces;
+    ThrowCadError(name, faces == 0 ? "the result is empty"
+                        : faces > 1
+                            ? "the result falls apart into " + std::to_string(faces) + " faces"
+                            : "the result has edges outside its face");
+  }
+  if (!IsValidShape(outcome.face, false)) ThrowCadError(name, "the result is not a valid face");
+  outcome.area = ShapeArea(outcome.face);
+  if (!MeasurePossible(operation, outcome.area, section.area, tool.area)) {
+    std::ostringstream reason;
+    reason.precision(10);
+    reason << "the result's area " << outcome.area << " is impossible for areas " << section.area
+           << " and " << tool.area;
     ThrowCadError(name, reason.str());
   }
   return outcome;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <Message_ProgressRange.hxx>
+#include <TopoDS_Face.hxx>
 #include <TopoDS_Shape.hxx>
 #include <TopoDS_Solid.hxx>
 #include <string>
@@ -54,5 +55,22 @@ TopoDS_Shape CutByMany(const TopoDS_Shape& solid, const std::vector<TopoDS_Shape
 
 // Why a result is not exactly one solid, in a gear designer's words.
 std::string WhyNotOneSolid(const TopoDS_Shape& result);
+
+// The planar counterpart, for the sections of prisms (occt_prism.h): two faces in one plane.
+struct SectionOperand {
+  TopoDS_Face face;
+  double area = 0;
+};
+
+// section (operation) tool, both faces of one plane, run without modifying either and checked
+// as EvaluateBoolean checks a solid: exactly one face that passes OCCT's checker, with an area
+// possible for the operation; otherwise CadError. EvaluationStopped on a stop.
+SectionOperand EvaluateSectionBoolean(BooleanOperation operation, const SectionOperand& section,
+                                      const SectionOperand& tool,
+                                      const Message_ProgressRange& progress = {});
+
+// Whether a result's measure (a volume, or an area of sections) is possible for the operation
+// on operands of measures a and b, integrated measures being not quite exact.
+bool MeasurePossible(BooleanOperation operation, double result, double a, double b);
 
 }  // namespace kelvo::cad

@@ -18,6 +18,7 @@
 #include "cad/occt/occt_errors.h"
 #include "cad/occt/occt_log_texts.h"
 #include "cad/occt/occt_measure.h"
+#include "cad/occt/occt_prism.h"
 
 namespace kelvo::cad {
 namespace {
@@ -135,6 +136,8 @@ std::size_t Apply(OcctDocumentState& document, EntityId id, const DeferredJob& j
   for (const std::string& line : outcome.detail)
     LogTechnicalDetail(document.name + ": " + line);
   if (outcome.fell_back || redone) ++stats.fallbacks;
+  if (outcome.prism_fell_back) ++stats.prism_fallbacks;
+  if (outcome.on_section) ++stats.prism_replications;
   if (outcome.broke) {
     // Given back: the solid stays exactly as it was, its intersections still to apply.
     const auto [detail, in_words] = Described(outcome.broke);
@@ -149,6 +152,7 @@ std::size_t Apply(OcctDocumentState& document, EntityId id, const DeferredJob& j
     record.shape = outcome.solid->first;
     record.volume = outcome.solid->second;
     record.valid = true;
+    record.prism = outcome.prism;  // none when made on the solids: no prism from then on
   }
   record.deferred.erase(record.deferred.begin(),
                         record.deferred.begin() + static_cast<std::ptrdiff_t>(outcome.done));
@@ -232,10 +236,12 @@ void Evaluate(const std::vector<std::pair<OcctDocumentState*, EntityId>>& pendin
 }  // namespace
 
 std::shared_ptr<const SolidEnvelope> MakeCylinderEnvelope(const TopoDS_Shape& cylinder,
+                                                          const TopoDS_Face& disk,
                                                           const gp_Ax1& axis, double radius,
                                                           double height) {
   auto envelope = std::make_shared<SolidEnvelope>();
   envelope->cylinder = cylinder;
+  envelope->disk = disk;
   envelope->axis = axis;
   envelope->radius = radius;
   envelope->height = height;
@@ -243,18 +249,24 @@ std::shared_ptr<const SolidEnvelope> MakeCylinderEnvelope(const TopoDS_Shape& cy
   return envelope;
 }
 
-bool DeferIntersection(OcctDocumentState& document, OcctEntityRecord& solid,
-                       const OcctEntityRecord& other) {
+bool DeferIntersection(OcctDocumentState& document, EntityId id, OcctEntityRecord& solid,
+                       const OcctEntityRecord& other, bool on_sections) {
   if (!solid.envelope || !other.envelope || other.Pending()) return false;
   const gp_Trsf place_solid = solid.placement.Transformation();
   const gp_Trsf place_other = other.placement.Transformation();
   if (!SameCylinder(*solid.envelope, place_solid, *other.envelope, place_other)) return false;
+  // Deferred work applies to the shape: a prism's shape is made first (a Boolean made on its
+  // section evaluated the deferred work before, so the two never wait together).
+  MakeShapeFromSection(document, id);
 
   DeferredIntersection item;
   item.copy = other.shape;
   item.copy_envelope = other.envelope;
   item.to_solid = place_solid.Inverted() * place_other;
   item.copy_volume = other.volume ? *other.volume : ShapeVolume(other.shape);
+  // Copies of one cylinder placed alike span the same heights: the intersection can be made on
+  // the sections if both are prisms.
+  if (on_sections && solid.prism) item.copy_prism = other.prism;
   solid.deferred.push_back(std::move(item));
   ++document.evaluation.deferred_intersections;
   return true;
@@ -263,24 +275,37 @@ bool DeferIntersection(OcctDocumentState& document, OcctEntityRecord& solid,
 void EvaluateDeferred(OcctDocumentState& document, EntityId id) {
   const auto found = document.entities.find(id);
   if (found == document.entities.end() || !found->second.Pending()) return;
+  if (found->second.deferred.empty()) return MakeShapeFromSection(document, id);
   Evaluate({{&document, id}});
 }
 
+namespace {
+
+// The shapes that wait only for their sections' extrusion are made at once, on this thread (a
+// section of a few dozen edges); the deferred intersections go to the workers.
+void CollectPending(OcctDocumentState& document,
+                    std::vector<std::pair<OcctDocumentState*, EntityId>>& pending) {
+  std::vector<EntityId> unmade;
+  for (const auto& [id, record] : document.entities) {
+    if (!record.deferred.empty()) pending.emplace_back(&document, id);
+    if (!record.unmade.empty()) unmade.push_back(id);
+  }
+  for (const EntityId id : unmade)
+    MakeShapeFromSection(document, id);
+}
+
+}  // namespace
+
 void EvaluateDocument(OcctDocumentState& document) {
   std::vector<std::pair<OcctDocumentState*, EntityId>> pending;
-  for (const auto& [id, record] : document.entities) {
-    if (record.Pending()) pending.emplace_back(&document, id);
-  }
+  CollectPending(document, pending);
   Evaluate(pending);
 }
 
 void EvaluateApplication(const OcctApplicationState& application) {
   std::vector<std::pair<OcctDocumentState*, EntityId>> pending;
-  for (const std::shared_ptr<OcctDocumentState>& document : application.documents) {
-    for (const auto& [id, record] : document->entities) {
-      if (record.Pending()) pending.emplace_back(document.get(), id);
-    }
-  }
+  for (const std::shared_ptr<OcctDocumentState>& document : application.documents)
+    CollectPending(*document, pending);
   Evaluate(pending);
 }
 

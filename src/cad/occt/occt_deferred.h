@@ -9,19 +9,25 @@
 
 namespace kelvo::cad {
 
-// The envelope of a solid made as this cylinder (in the solid's own frame).
+// The envelope of a solid made as this cylinder (in the solid's own frame), with its bottom face.
 std::shared_ptr<const SolidEnvelope> MakeCylinderEnvelope(const TopoDS_Shape& cylinder,
+                                                          const TopoDS_Face& disk,
                                                           const gp_Ax1& axis, double radius,
                                                           double height);
 
 // Records solid n other for later if the set algebra allows it exactly: both were made from
 // cylinders that coincide where they are now placed, and other has no deferred work of its
-// own. Returns false (and changes nothing) otherwise. The caller removes other.
-bool DeferIntersection(OcctDocumentState& document, OcctEntityRecord& solid,
-                       const OcctEntityRecord& other);
+// own. Returns false (and changes nothing) otherwise. The caller removes other. With
+// on_sections, an intersection of two prisms is marked to be made on their sections
+// (occt_prism_replication.h); a prism whose shape lacks Booleans made on its section has its
+// shape made first.
+bool DeferIntersection(OcctDocumentState& document, EntityId id, OcctEntityRecord& solid,
+                       const OcctEntityRecord& other, bool on_sections);
 
-// Applies the deferred intersections of one entity, of a drawing, or of every drawing of an
-// application, then tells the observer of the solids that changed. The OpenCASCADE work runs
+// Applies the deferred work of one entity, of a drawing, or of every drawing of an application,
+// then tells the observer of the solids that changed: the deferred intersections, and the
+// extrusion of a prism's section whose Booleans its shape lacks (occt_prism.h; on the calling
+// thread). The OpenCASCADE work runs
 // on worker threads (occt_deferred_job.h), one solid per core at a time, while the calling
 // thread reports progress and passes on a stop; drawings, logs and the observer are touched on
 // the calling thread only, and a solid changes only when its whole outcome is applied.

@@ -12,7 +12,12 @@ enum class DeferredStage {
   OneCut,           // the solid is cut by all its turned removed spaces at once
   CheckOneCut,      // the one cut's result is checked for validity, on a thread of its own
   OneIntersection,  // one intersection of the one-at-a-time evaluation
+  // Prisms along Z (occt_prism.h):
+  SectionBoolean,      // a Boolean of two prisms is made on their sections, at the call
+  SectionExtrusion,    // a prism's section is extruded into its solid
+  SectionReplication,  // the turned copies of a prism's section are put together on it
 };
+inline constexpr int kDeferredStageCount = 8;
 
 // Called at every stage reached, on the thread the stage runs on; null for none.
 using DeferredFault = void (*)(DeferredStage stage);

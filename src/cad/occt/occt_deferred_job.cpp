@@ -10,6 +10,7 @@
 #include "cad/occt/occt_deferred_faults.h"
 #include "cad/occt/occt_errors.h"
 #include "cad/occt/occt_measure.h"
+#include "cad/occt/occt_prism_replication.h"
 
 namespace kelvo::cad {
 namespace {
@@ -21,11 +22,11 @@ constexpr double kIdentityTolerance = 1e-7;
 
 std::atomic<DeferredFault> injected_fault{nullptr};
 
-void Reach(DeferredStage stage) {
+}  // namespace
+
+void ReachDeferredStage(DeferredStage stage) {
   if (const DeferredFault fault = injected_fault.load(std::memory_order_relaxed)) fault(stage);
 }
-
-}  // namespace
 
 void SetDeferredFaultForTesting(DeferredFault fault) {
   injected_fault.store(fault);
@@ -48,14 +49,22 @@ DeferredJob::DeferredJob(const OcctEntityRecord& record, DeferredWay way,
     : items_(record.deferred),
       base_(record.shape),
       base_volume_(record.volume),
+      prism_(record.prism),
+      envelope_(record.envelope),
       way_(way),
       progress_(new WorkerProgress(stop)) {}
 
 void DeferredJob::Run() noexcept {
   try {
-    Reach(DeferredStage::JobStart);
+    ReachDeferredStage(DeferredStage::JobStart);
     if (!base_volume_) base_volume_ = Guarded("Volume", [&] { return ShapeVolume(base_); });
-    Message_ProgressScope scope(progress_->Start(), "deferred intersections", 10);
+    // Shares of the progress: on the section 1, where it can; the one cut 8; one at a time 2.
+    const bool on_section = way_ == DeferredWay::AsOneCut && OnSectionPossible();
+    Message_ProgressScope scope(progress_->Start(), "deferred intersections", on_section ? 11 : 10);
+    if (on_section) {
+      if (OnSection(scope.Next(1))) return;
+      outcome_.prism_fell_back = true;
+    }
     if (way_ == DeferredWay::AsOneCut) {
       if (AsOneCut(scope)) return;
       outcome_.fell_back = true;
@@ -65,6 +74,42 @@ void DeferredJob::Run() noexcept {
     outcome_.stopped = true;
   } catch (...) {
     outcome_.broke = std::current_exception();
+  }
+}
+
+// The set can be put together on the section when the solid is a prism and every copy shares
+// its section and its cylinder: copies of the solid, made before the intersections.
+bool DeferredJob::OnSectionPossible() const {
+  if (!prism_ || !envelope_) return false;
+  return std::all_of(items_.begin(), items_.end(), [&](const DeferredIntersection& item) {
+    return item.copy_prism == prism_ && item.copy_envelope == envelope_;
+  });
+}
+
+bool DeferredJob::OnSection(const Message_ProgressRange& range) {
+  constexpr std::string_view kWhat = "Replication on the section";
+  progress_->SetWhat("putting the turned spaces together on the section");
+  try {
+    const ReplicatedSection made = Guarded(kWhat, [&] {
+      std::vector<gp_Trsf> turns;
+      turns.reserve(items_.size());
+      for (const DeferredIntersection& item : items_)
+        turns.push_back(item.to_solid);
+      return ReplicateSection(*prism_, *envelope_, turns, range);
+    });
+    outcome_.on_section = true;
+    if (made.prism) {
+      outcome_.solid.emplace(made.solid, made.volume);
+      outcome_.prism = made.prism;
+    } else {
+      outcome_.prism = prism_;  // nothing taken away: the solid and its section stay
+    }
+    outcome_.done = items_.size();
+    return true;
+  } catch (const CadError& error) {
+    outcome_.detail.push_back(std::string(error.what()) +
+                              "; evaluating the intersections on the solids instead");
+    return false;
   }
 }
 
@@ -87,7 +132,7 @@ std::vector<DeferredJob::RemovedSpace> DeferredJob::RemovedSpaces(
     // gear of thousands of teeth one space weighs less than the volumes can resolve, and the
     // whole replication would be dropped without a word.
     if (!item.copy.IsPartner(item.copy_envelope->cylinder)) {
-      Reach(DeferredStage::RemovedSpace);
+      ReachDeferredStage(DeferredStage::RemovedSpace);
       space.space = CutByMany(item.copy_envelope->cylinder, {item.copy}, {}, step);
       space.volume = ShapeVolume(space.space);
       if (std::abs(space.volume - predicted) > slack || !IsValidShape(space.space)) {
@@ -144,7 +189,7 @@ bool DeferredJob::TryCut(const std::vector<TopoDS_Shape>& tools, bool glue, doub
   const double slack = kIdentityTolerance * base;
   try {
     return Guarded(what, [&] {
-      Reach(DeferredStage::OneCut);
+      ReachDeferredStage(DeferredStage::OneCut);
       const TopoDS_Shape cut = CutByMany(base_, tools, {true, true, glue}, range);
       const TopoDS_Solid solid = SingleSolid(cut);
       if (solid.IsNull()) ThrowCadError(what, WhyNotOneSolid(cut));
@@ -152,7 +197,7 @@ bool DeferredJob::TryCut(const std::vector<TopoDS_Shape>& tools, bool glue, doub
       // The checker and the volume integration only read the solid: side by side they take the
       // time of the longer.
       std::future<bool> valid = std::async(std::launch::async, [&] {
-        Reach(DeferredStage::CheckOneCut);
+        ReachDeferredStage(DeferredStage::CheckOneCut);
         return IsValidShape(solid);
       });
       const double volume = ShapeVolume(solid);
@@ -181,7 +226,7 @@ void DeferredJob::OneAtATime(const Message_ProgressRange& range) {
     if (step.UserBreak()) throw EvaluationStopped("Boolean intersection: stopped");
     try {
       const BooleanOutcome applied = Guarded("Boolean intersection", [&] {
-        Reach(DeferredStage::OneIntersection);
+        ReachDeferredStage(DeferredStage::OneIntersection);
         return EvaluateBoolean(BooleanOperation::Intersection, current,
                                {item.copy.Moved(TopLoc_Location(item.to_solid)), item.copy_volume},
                                {}, step);

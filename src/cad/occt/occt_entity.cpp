@@ -11,6 +11,7 @@
 
 #include "cad/occt/occt_deferred.h"
 #include "cad/occt/occt_errors.h"
+#include "cad/occt/occt_prism.h"
 
 namespace kelvo::cad {
 namespace {
@@ -91,6 +92,12 @@ void RotateEntity(const OcctEntityLink& entity, const Point& point1, const Point
     // counter-clockwise seen from point2 looking back at point1.
     gp_Trsf motion;
     motion.SetRotation(gp_Ax1(ToPnt(point1), gp_Dir(axis)), angle);
+    if (live.record->prism && !TurnKeepsPrism(point1, point2)) {
+      // Tilted, a prism along Z is an ordinary solid at once: its shape is made from its
+      // section, and it is no longer one.
+      EvaluateDeferred(*live.document, entity.Id());
+      live.record->prism.reset();
+    }
     Place(*live.document, entity.Id(), *live.record, motion);
   });
 }

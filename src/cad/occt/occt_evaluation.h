@@ -26,11 +26,22 @@
 // intersections are made one at a time as asked, where one that fails is skipped and the rest
 // applied, as the operation-by-operation evaluation does. Any exception counts as a failed
 // check there, an OpenCASCADE one or exhausted memory alike, on whichever thread it happens.
+//
+// A spur gear goes further (occt_prism.h). Every solid its hobbing makes is a prism along Z:
+// the blank is a cylinder about Z, the cutter a region extruded along Z and longer than the
+// blank, every turn is about Z, and a copy of a prism is a prism. A subtraction or an
+// intersection of two such prisms, the tool spanning the solid's heights, is the prism of the
+// same Boolean of their sections, made on planar faces; the turned copies of the replication
+// are put together on the section as well. The 3D solid is the section extruded once, on the
+// first use of its shape. Whatever is not such a prism (a tilted helical cutter, a turn about
+// another axis, a union, a tool too short) takes the way above at once; so does any work on a
+// section that fails its check, and that fallback is counted.
 
 namespace kelvo::cad {
 
 enum class BooleanEvaluation {
-  Fast,                 // own frames, deferred intersections evaluated as one checked cut
+  Fast,                 // prisms along Z on their sections; all else as Fast3D
+  Fast3D,               // own frames, deferred intersections evaluated as one checked cut
   OperationByOperation  // every Boolean at once, on the solids as placed: the reference
 };
 
@@ -42,8 +53,12 @@ struct EvaluationStats {
   // Booleans that failed: at the call, or deferred and skipped, or deferred and not evaluated
   // because the whole evaluation broke (those stay deferred)
   int failed_booleans = 0;
-  int dropped_by_stop = 0;  // deferred intersections dropped because of a stop
-  double seconds = 0;       // spent evaluating deferred work
+  int dropped_by_stop = 0;     // deferred intersections dropped because of a stop
+  int prism_booleans = 0;      // Booleans of prisms made on their sections
+  int prism_replications = 0;  // deferred sets put together on a prism's section
+  // work on a section that failed a check (or broke) and was made on the solids instead
+  int prism_fallbacks = 0;
+  double seconds = 0;  // spent evaluating deferred work
 };
 
 }  // namespace kelvo::cad

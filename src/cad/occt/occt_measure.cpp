@@ -3,6 +3,10 @@
 #include <BRepBndLib.hxx>
 #include <BRepCheck_Analyzer.hxx>
 #include <BRepGProp.hxx>
+#include <BRepGProp_Domain.hxx>
+#include <BRepGProp_Face.hxx>
+#include <BRepGProp_Vinert.hxx>
+#include <BRep_Tool.hxx>
 #include <Bnd_Box.hxx>
 #include <GProp_GProps.hxx>
 #include <TopAbs_ShapeEnum.hxx>
@@ -10,6 +14,8 @@
 #include <TopExp_Explorer.hxx>
 #include <TopTools_IndexedMapOfShape.hxx>
 #include <TopoDS.hxx>
+#include <future>
+#include <vector>
 
 namespace kelvo::cad {
 
@@ -25,6 +31,40 @@ double ShapeVolume(const TopoDS_Shape& shape, Point& centre_of_mass) {
   const gp_Pnt centre = properties.CentreOfMass();
   centre_of_mass = {centre.X(), centre.Y(), centre.Z()};
   return properties.Mass();
+}
+
+namespace {
+
+// The share of the volume integral (Gauss's theorem) that every `step`th face from `first` holds,
+// about `origin`; the shares of all faces about one origin add up to the volume.
+double VolumeShare(const std::vector<TopoDS_Face>& faces, std::size_t first, std::size_t step,
+                   const gp_Pnt& origin) {
+  double volume = 0;
+  for (std::size_t i = first; i < faces.size(); i += step) {
+    BRepGProp_Face face(faces[i]);
+    if (BRep_Tool::NaturalRestriction(faces[i])) {
+      volume += BRepGProp_Vinert(face, origin).Mass();
+    } else {
+      BRepGProp_Domain domain(faces[i]);
+      volume += BRepGProp_Vinert(face, domain, origin).Mass();
+    }
+  }
+  return volume;
+}
+
+}  // namespace
+
+double ShapeVolumeOnTwoThreads(const TopoDS_Shape& shape) {
+  std::vector<TopoDS_Face> faces;
+  for (TopExp_Explorer face(shape, TopAbs_FACE); face.More(); face.Next())
+    faces.push_back(TopoDS::Face(face.Current()));
+  const TopExp_Explorer vertex(shape, TopAbs_VERTEX);
+  if (!vertex.More()) return 0;
+  const gp_Pnt origin = BRep_Tool::Pnt(TopoDS::Vertex(vertex.Current()));
+  std::future<double> odd =
+      std::async(std::launch::async, [&] { return VolumeShare(faces, 1, 2, origin); });
+  const double even = VolumeShare(faces, 0, 2, origin);
+  return even + odd.get();
 }
 
 double ShapeArea(const TopoDS_Shape& shape) {
@@ -60,6 +100,19 @@ TopoDS_Solid SingleSolid(const TopoDS_Shape& shape) {
   // Nothing may lie outside the solid: a stray face or edge would be a second, broken body.
   if (TopExp_Explorer(shape, TopAbs_VERTEX, TopAbs_SOLID).More()) return {};
   return solid;
+}
+
+TopoDS_Face SingleFace(const TopoDS_Shape& shape) {
+  if (shape.IsNull()) return {};
+  TopoDS_Face face;
+  int faces = 0;
+  for (TopExp_Explorer explorer(shape, TopAbs_FACE); explorer.More(); explorer.Next()) {
+    face = TopoDS::Face(explorer.Current());
+    ++faces;
+  }
+  if (faces != 1) return {};
+  if (TopExp_Explorer(shape, TopAbs_VERTEX, TopAbs_FACE).More()) return {};
+  return face;
 }
 
 bool IsValidShape(const TopoDS_Shape& shape, bool parallel) {

@@ -1,8 +1,14 @@
 #include "cad/occt/occt_model_space.h"
 
+#include <BRepBuilderAPI_MakeEdge.hxx>
+#include <BRepBuilderAPI_MakeFace.hxx>
+#include <BRepBuilderAPI_MakeWire.hxx>
 #include <BRepPrimAPI_MakeCylinder.hxx>
 #include <TopoDS.hxx>
 #include <gp_Ax2.hxx>
+#include <gp_Ax3.hxx>
+#include <gp_Circ.hxx>
+#include <gp_Pln.hxx>
 #include <set>
 #include <string>
 
@@ -10,19 +16,22 @@
 #include "cad/occt/occt_deferred.h"
 #include "cad/occt/occt_entity.h"
 #include "cad/occt/occt_errors.h"
+#include "cad/occt/occt_prism.h"
 #include "cad/occt/occt_region.h"
 
 namespace kelvo::cad {
 
 EntityRef OcctModelSpace::Add(std::string_view operation, EntityKind kind,
                               const TopoDS_Shape& shape,
-                              std::shared_ptr<const SolidEnvelope> envelope) {
+                              std::shared_ptr<const SolidEnvelope> envelope,
+                              std::shared_ptr<const PrismForm> prism) {
   std::shared_ptr<OcctDocumentState> document = LiveDocument(document_, operation);
   OcctEntityRecord record;
   record.kind = kind;
   record.shape = shape;
   if (envelope) record.volume = envelope->volume;
   record.envelope = std::move(envelope);
+  record.prism = std::move(prism);
   return MakeEntityHandle(document_, AddRecord(*document, std::move(record)), kind);
 }
 
@@ -39,11 +48,19 @@ std::shared_ptr<Cad3DSolid> OcctModelSpace::AddCylinder(const Point& centre, dou
     const gp_Ax2 axis(gp_Pnt(centre.x, centre.y, centre.z - height / 2), gp_Dir(0, 0, 1));
     BRepPrimAPI_MakeCylinder maker(axis, radius, height);
     const TopoDS_Solid cylinder = maker.Solid();
+    // Its section, for the prism it is (occt_prism.h): the circle starts where the cylinder's
+    // seam runs, so that an extruded section has its seam where the cylinder had it.
+    const TopoDS_Face disk =
+        BRepBuilderAPI_MakeFace(
+            gp_Pln(gp_Ax3(axis)),
+            BRepBuilderAPI_MakeWire(BRepBuilderAPI_MakeEdge(gp_Circ(axis, radius))).Wire())
+            .Face();
     // A blank that is later cut and intersected with turned copies of itself stays inside this
     // cylinder, which is what lets those intersections wait (occt_deferred.h).
+    const std::shared_ptr<const SolidEnvelope> envelope =
+        MakeCylinderEnvelope(cylinder, disk, axis.Axis(), radius, height);
     return std::dynamic_pointer_cast<Cad3DSolid>(
-        Add(kOperation, EntityKind::Solid, cylinder,
-            MakeCylinderEnvelope(cylinder, axis.Axis(), radius, height)));
+        Add(kOperation, EntityKind::Solid, cylinder, envelope, PrismOfCylinder(*envelope)));
   });
 }
 
@@ -122,8 +139,11 @@ std::shared_ptr<Cad3DSolid> OcctModelSpace::AddExtrudedSolid(CadEntity& region, 
           kOperation,
           "the profile is a " + std::string(EntityKindName(live.record->kind)) + ", not a region");
     }
-    const TopoDS_Solid solid = ExtrudeAlongZ(TopoDS::Face(live.record->Located()), height);
-    return std::dynamic_pointer_cast<Cad3DSolid>(Add(kOperation, EntityKind::Solid, solid));
+    const TopoDS_Face face = TopoDS::Face(live.record->Located());
+    const TopoDS_Solid solid = ExtrudeAlongZ(face, height);
+    // A region in a plane z = const makes a prism along Z (occt_prism.h).
+    return std::dynamic_pointer_cast<Cad3DSolid>(
+        Add(kOperation, EntityKind::Solid, solid, nullptr, PrismOfExtrusion(face, height)));
   });
 }
 

@@ -29,7 +29,8 @@ class OcctModelSpace final : public CadModelSpace {
 
  private:
   EntityRef Add(std::string_view operation, EntityKind kind, const TopoDS_Shape& shape,
-                std::shared_ptr<const SolidEnvelope> envelope = nullptr);
+                std::shared_ptr<const SolidEnvelope> envelope = nullptr,
+                std::shared_ptr<const PrismForm> prism = nullptr);
 
   std::weak_ptr<OcctDocumentState> document_;
 };

@@ -1,11 +1,13 @@
 #include <gp_Trsf.hxx>
 #include <string>
+#include <vector>
 
 #include "cad/occt/occt_boolean.h"
 #include "cad/occt/occt_deferred.h"
 #include "cad/occt/occt_entity.h"
 #include "cad/occt/occt_errors.h"
 #include "cad/occt/occt_measure.h"
+#include "cad/occt/occt_prism.h"
 #include "cad/occt/occt_progress.h"
 
 namespace kelvo::cad {
@@ -81,32 +83,47 @@ void OcctSolid::Evaluate(BooleanOperation operation, CadEntity& other,
     }
 
     OcctDocumentState& document = *self.document;
-    const bool fast = EvaluationOf(document) == BooleanEvaluation::Fast;
+    const BooleanEvaluation evaluation = EvaluationOf(document);
+    const bool fast = evaluation != BooleanEvaluation::OperationByOperation;
+    const bool on_sections = evaluation == BooleanEvaluation::Fast;
+    const EvaluationHooks hooks = HooksOf(document);
+    const std::string name = "Boolean " + std::string(BooleanOperationName(operation));
+    // Each algorithm reports into a range of its own.
+    std::vector<opencascade::handle<HookProgress>> progresses;
+    const auto range = [&] {
+      if (!hooks.progress && !hooks.stop_requested) return Message_ProgressRange();
+      progresses.push_back(new HookProgress(hooks));
+      return progresses.back()->Start(name.c_str());
+    };
+    EvaluateDeferred(document, other_link->Id());
     if (fast) {
-      EvaluateDeferred(document, other_link->Id());
       if (operation == BooleanOperation::Intersection &&
-          DeferIntersection(document, *self.record, *that.record)) {
+          DeferIntersection(document, Id(), *self.record, *that.record, on_sections)) {
         RemoveRecord(document, other_link->Id());
         RecordChanged(document, Id());
         return;
       }
-      EvaluateDeferred(document, Id());
+      if (on_sections) {
+        // Deferred work comes first, as for any Boolean that cannot wait; the section Boolean
+        // then leaves the shape to be made later (occt_prism.h).
+        if (!self.record->deferred.empty()) EvaluateDeferred(document, Id());
+        if (BooleanOnSections(document, *self.record, *that.record, operation, range())) {
+          RemoveRecord(document, other_link->Id());
+          RecordChanged(document, Id());
+          return;
+        }
+      }
     }
-
-    const EvaluationHooks hooks = HooksOf(document);
-    opencascade::handle<HookProgress> progress;
-    if (hooks.progress || hooks.stop_requested) progress = new HookProgress(hooks);
-    const std::string name = "Boolean " + std::string(BooleanOperationName(operation));
-    const Message_ProgressRange range =
-        progress.IsNull() ? Message_ProgressRange() : progress->Start(name.c_str());
+    EvaluateDeferred(document, Id());
 
     // Nothing is touched until the evaluation has produced one good solid.
     const BooleanOutcome outcome =
-        fast ? InOwnFrame(operation, *self.record, *that.record, range)
-             : OperationByOperation(operation, *self.record, *that.record, range);
+        fast ? InOwnFrame(operation, *self.record, *that.record, range())
+             : OperationByOperation(operation, *self.record, *that.record, range());
     self.record->shape = outcome.solid;
     self.record->volume = outcome.volume;
     self.record->valid = true;
+    self.record->prism.reset();  // made on the solids: an ordinary solid from now on
     RemoveRecord(document, other_link->Id());
     RecordChanged(document, Id());
     // OpenCASCADE's warnings name its own alerts; the solid passed its checks all the same.

@@ -10,7 +10,7 @@ namespace kelvo::cad {
 TopoDS_Shape OcctEntityRecord::Located() const {
   // A shape with intersections still to apply is not the solid: handing it out would show or
   // export a gear with one space. Every reader evaluates first; this is the safety net.
-  if (Pending()) ThrowCadError("Shape", "the solid has deferred intersections not evaluated");
+  if (Pending()) ThrowCadError("Shape", "the solid has deferred work not evaluated");
   return shape.Moved(placement);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <TopLoc_Location.hxx>
+#include <TopoDS_Face.hxx>
 #include <TopoDS_Shape.hxx>
 #include <gp_Ax1.hxx>
 #include <gp_Trsf.hxx>
@@ -28,10 +29,20 @@ namespace kelvo::cad {
 // only take material away, so the solid stays inside it; a union may not, and drops it.
 struct SolidEnvelope {
   TopoDS_Shape cylinder;
-  gp_Ax1 axis;  // through the centre of the bottom face, towards the top face
+  TopoDS_Face disk;  // its bottom face, facing +Z along the axis: the section of the cylinder
+  gp_Ax1 axis;       // through the centre of the bottom face, towards the top face
   double radius = 0;
   double height = 0;
   double volume = 0;
+};
+
+// A solid that is a prism along Z in its own frame (occt_prism.h): the extrusion of its section,
+// a planar face at z = bottom facing +Z, up to z = top. Shared by copies; never changed.
+struct PrismForm {
+  TopoDS_Face section;
+  double bottom = 0;
+  double top = 0;
+  double area = 0;  // of the section
 };
 
 // An intersection of a solid with a turned copy of a solid made from the same cylinder, kept
@@ -42,6 +53,17 @@ struct DeferredIntersection {
   std::shared_ptr<const SolidEnvelope> copy_envelope;
   gp_Trsf to_solid;  // from the copy's frame into the solid's
   double copy_volume = 0;
+  // The copy's prism form, when both the solid and the copy are prisms over the same heights:
+  // the intersection may then be made on the sections.
+  std::shared_ptr<const PrismForm> copy_prism;
+};
+
+// A Boolean made on a prism's section and not yet on its 3D shape. Kept until the shape is
+// made from the section, so that the present evaluation can take over if that fails its check.
+struct UnmadeBoolean {
+  BooleanOperation operation = BooleanOperation::Subtraction;
+  TopoDS_Shape tool;  // the tool's 3D shape, in the solid's frame
+  double tool_volume = 0;
 };
 
 // One entity of a drawing. The shape is the geometry as made (or as the last Boolean left it);
@@ -61,12 +83,18 @@ struct OcctEntityRecord {
   std::shared_ptr<const SolidEnvelope> envelope;
   // Intersections still to apply to shape, in order; the solid is shape once they are.
   std::vector<DeferredIntersection> deferred;
+  // Solids that are prisms along Z in their own frame (see occt_prism.h): the section, which is
+  // always the solid as asked for, and the Booleans made on it that the shape lacks. At most one
+  // of `deferred` and `unmade` holds anything: a prism defers intersections once its shape is
+  // made, and a Boolean made on the section evaluates the deferred work first.
+  std::shared_ptr<const PrismForm> prism;
+  std::vector<UnmadeBoolean> unmade;
   // A change the observer has not heard of, because the shape was not evaluated yet.
   bool observer_stale = false;
   // The gear part the entity belongs to (CadDocument::DescribePart), if it was told one.
   std::shared_ptr<const GearPart> part;
 
-  bool Pending() const { return !deferred.empty(); }
+  bool Pending() const { return !deferred.empty() || !unmade.empty(); }
   // The shape as placed. Callers evaluate deferred work first (see occt_deferred.h).
   TopoDS_Shape Located() const;
 };
