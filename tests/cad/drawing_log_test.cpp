@@ -92,6 +92,8 @@ const LogCase kLogCases[] = {
     {.name = "a failed step of the replication",
      .run =
          [](OcctCadApplication& app) {
+           // The replication on the solids, where a copy's intersection can fail on its own.
+           app.SetBooleanEvaluation(BooleanEvaluation::Fast3D);
            auto drawing = SlottedDrawing(app, "小齿轮");
            SetDeferredFaultForTesting(FailTheSecondCopy);
            drawing->Evaluate();
