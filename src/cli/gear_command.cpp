@@ -12,6 +12,7 @@
 #include "cad/occt/occt_export.h"
 #include "cad/occt/occt_queries.h"
 #include "cli/build_memory.h"
+#include "cli/build_options.h"
 #include "cli/gear_summary.h"
 #include "cli/interrupt.h"
 #include "cli/pair_options.h"
@@ -56,17 +57,8 @@ CLI::App* AddGearCommand(CLI::App& app, GearOptions& options) {
   gear->add_option("--gear", options.gear, "1 the small gear, 2 the large gear")
       ->check(CLI::IsMember({1, 2}))
       ->capture_default_str();
-  gear->add_option("--fineness", options.fineness,
-                   "model fineness as typed into the window (模型精细度)")
-      ->type_name("TEXT")
-      ->capture_default_str();
-  gear->add_option("--out", options.out,
-                   "write the drawing to FILE: .step/.stp, .iges/.igs, .stl or .brep")
-      ->type_name("FILE")
-      // An empty name (a script's unset variable) must not quietly write nothing.
-      ->check([](const std::string& file) {
-        return file.empty() ? std::string("a file name is needed") : std::string();
-      });
+  AddBuildOptions(*gear, options.fineness, options.out,
+                  "write the drawing to FILE: .step/.stp, .iges/.igs, .stl or .brep");
   gear->add_flag("--naive", options.naive,
                  "evaluate every Boolean at once, in the order asked (the slow reference)");
   gear->add_flag("--json", options.json, "print the summary as one JSON object");
@@ -78,26 +70,13 @@ CLI::App* AddGearCommand(CLI::App& app, GearOptions& options) {
 
 int RunGear(const GearOptions& options, std::ostream& out, std::ostream& err, bool progress_line,
             const std::function<bool()>& stop_requested) {
-  const std::optional<GearPairData> pair = SolvePairFromTexts(options.texts);
-  if (!pair) {
-    err << kBadInputMessage << '\n';
-    return 1;
-  }
-  const std::optional<double> fineness = TextToDouble(options.fineness);
-  if (!fineness) {
-    err << "kelvo-cli: the fineness \"" << options.fineness
-        << "\" is no number (a decimal number such as 4 or 2.5, within the range of a double)\n";
-    return 1;
-  }
-  try {
-    // A file that cannot be written is refused before the build, not after minutes of it.
-    if (!options.out.empty()) cad::CheckExportPath(options.out);
-  } catch (const cad::CadError& error) {
-    err << "kelvo-cli: " << error.what() << '\n';
-    return 1;
-  }
+  const std::optional<BuildInputs> inputs =
+      ReadBuildInputs(options.texts, options.fineness, options.out, err);
+  if (!inputs) return 1;
+  const GearPairData& pair = inputs->pair;
+  const double fineness = inputs->fineness;
   const auto gearNo = static_cast<std::int16_t>(options.gear);
-  if (!WorkFitsThisMachine(*pair, gearNo, *fineness, err)) return 1;
+  if (!WorkFitsThisMachine(pair, gearNo, fineness, err)) return 1;
 
   ProgressLine line(err, progress_line, options.gear);
   // Ctrl-C ends the build after the CAD operation that is running, or inside a long Boolean.
@@ -105,9 +84,9 @@ int RunGear(const GearOptions& options, std::ostream& out, std::ostream& err, bo
     if (stop_requested && stop_requested()) throw cad::EvaluationStopped("stopped");
   };
   GearBuildRequest request;
-  request.pair = *pair;
+  request.pair = pair;
   request.gears = {gearNo};
-  request.fineness = *fineness;
+  request.fineness = fineness;
   request.evaluation =
       options.naive ? cad::BooleanEvaluation::OperationByOperation : cad::BooleanEvaluation::Fast;
   request.progress = [&](const HobProgressReport& report) {
@@ -140,7 +119,7 @@ int RunGear(const GearOptions& options, std::ostream& out, std::ostream& err, bo
     const cad::SolidMeasures solid = cad::MeasureSolid(*build.gear);
     // A gear with a step that failed is not the gear asked for: it is reported, not written.
     const std::vector<std::string> shortcomings =
-        Shortcomings(build, GearToCut(*pair, gearNo).z, solid);
+        Shortcomings(build, GearToCut(pair, gearNo).z, solid);
     if (!options.out.empty() && shortcomings.empty()) {
       end_if_stopped();
       line.Step("writing " + options.out);
@@ -156,7 +135,7 @@ int RunGear(const GearOptions& options, std::ostream& out, std::ostream& err, bo
       end_if_stopped();
       line.Step("inspecting the gear");
       try {
-        inspected = Inspect(*pair, build);
+        inspected = Inspect(pair, build);
       } catch (const cad::CadError& error) {
         not_inspected = error.what();
       }

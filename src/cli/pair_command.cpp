@@ -11,6 +11,7 @@
 #include "cad/occt/occt_export.h"
 #include "cad/occt/occt_mesh_drawing.h"
 #include "cli/build_memory.h"
+#include "cli/build_options.h"
 #include "cli/interrupt.h"
 #include "cli/pair_options.h"
 #include "cli/progress_line.h"
@@ -83,51 +84,31 @@ CLI::App* AddPairCommand(CLI::App& app, PairOptions& options) {
       "Build both gears of the pair by the hobbing simulation, put them in mesh and measure "
       "the pair on its solids: interference, backlash, tip clearances, transmission error");
   AddPairOptions(*pair, options.texts);
-  pair->add_option("--fineness", options.fineness,
-                   "model fineness as typed into the window (模型精细度)")
-      ->type_name("TEXT")
-      ->capture_default_str();
-  pair->add_option("--out", options.out,
-                   "write the pair in mesh to FILE: .step/.stp (an assembly), .iges/.igs, .stl "
-                   "or .brep")
-      ->type_name("FILE")
-      ->check([](const std::string& file) {
-        return file.empty() ? std::string("a file name is needed") : std::string();
-      });
+  AddBuildOptions(*pair, options.fineness, options.out,
+                  "write the pair in mesh to FILE: .step/.stp (an assembly), .iges/.igs, .stl "
+                  "or .brep");
   pair->add_flag("--json", options.json, "print the measurement as one JSON object");
   return pair;
 }
 
 int RunPair(const PairOptions& options, std::ostream& out, std::ostream& err, bool progress_line,
             const std::function<bool()>& stop_requested) {
-  const std::optional<GearPairData> pair = SolvePairFromTexts(options.texts);
-  if (!pair) {
-    err << kBadInputMessage << '\n';
-    return 1;
-  }
-  const std::optional<double> fineness = TextToDouble(options.fineness);
-  if (!fineness) {
-    err << "kelvo-cli: the fineness \"" << options.fineness
-        << "\" is no number (a decimal number such as 4 or 2.5, within the range of a double)\n";
-    return 1;
-  }
-  try {
-    if (!options.out.empty()) cad::CheckExportPath(options.out);
-  } catch (const cad::CadError& error) {
-    err << "kelvo-cli: " << error.what() << '\n';
-    return 1;
-  }
-  if (!WorkFitsThisMachine(*pair, 1, *fineness, err)) return 1;
-  if (!WorkFitsThisMachine(*pair, 2, *fineness, err)) return 1;
+  const std::optional<BuildInputs> inputs =
+      ReadBuildInputs(options.texts, options.fineness, options.out, err);
+  if (!inputs) return 1;
+  const GearPairData& pair = inputs->pair;
+  const double fineness = inputs->fineness;
+  if (!WorkFitsThisMachine(pair, 1, fineness, err)) return 1;
+  if (!WorkFitsThisMachine(pair, 2, fineness, err)) return 1;
 
   ProgressLine line(err, progress_line, 1);
   const auto end_if_stopped = [&] {
     if (stop_requested && stop_requested()) throw cad::EvaluationStopped("stopped");
   };
   GearBuildRequest request;
-  request.pair = *pair;
+  request.pair = pair;
   request.gears = {1, 2};
-  request.fineness = *fineness;
+  request.fineness = fineness;
   request.progress = [&](const HobProgressReport& report) {
     if (report.positionsDone < report.positionCount) {
       line.Step("rolling cut, position " + std::to_string(report.positionsDone + 1) + " of " +
@@ -148,7 +129,7 @@ int RunPair(const PairOptions& options, std::ostream& out, std::ostream& err, bo
     for (const GearBuild& gear : built.gears) {
       bool incomplete = gear.failedBooleans > 0;
       for (const SkippedStatement& statement : gear.skipped)
-        incomplete = incomplete || !CostsTheGearNothing(statement, GearToCut(*pair, gear.gearNo).z);
+        incomplete = incomplete || !CostsTheGearNothing(statement, GearToCut(pair, gear.gearNo).z);
       if (incomplete) {
         line.Clear();
         err << "kelvo-cli: gear " << gear.gearNo
