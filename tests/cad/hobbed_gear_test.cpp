@@ -149,10 +149,8 @@ TEST(HobbedGearTest, DefaultSmallGearIsTheReferenceSolidAndMeasuresAsTheTablesSa
   EXPECT_EQ(std::tuple(stats.deferred_intersections, stats.prism_booleans, stats.prism_replications,
                        stats.prism_fallbacks, stats.one_cut_evaluations, stats.fallbacks),
             std::tuple(19, 18, 1, 0, 0, 0));
+  // The tables' figures for m 2, z 20 (its tip and root diameters are the report's tests').
   const cad::GearInspection& g = fast.gear[0];
-  EXPECT_EQ(g.teeth, 20);
-  EXPECT_NEAR(g.tip_diameter, 44, 1e-6);
-  EXPECT_NEAR(g.root_diameter, 35, 0.01);
   EXPECT_NEAR(g.tooth_thickness, 2 * kPi / 2, 0.01);
   ExpectAsTheTablesSay(fast, 0, 0.01);
   EXPECT_TRUE(PassesOcctChecker(*fast.build.application, *fast.build.gears[0].gear));
