@@ -7,7 +7,6 @@
 #include <Standard_Failure.hxx>
 #include <cstdlib>
 #include <functional>
-#include <numbers>
 #include <string>
 #include <vector>
 
@@ -17,18 +16,12 @@
 namespace kelvo::cad {
 namespace {
 
-using std::numbers::pi;
-
 // A drawing described as the gear `subject`, holding a blank with one slot and its four turned
 // copies intersected, deferred.
 std::shared_ptr<OcctDocument> SlottedDrawing(OcctCadApplication& app, const std::string& subject) {
   auto drawing = app.Documents().AddDrawing();
   drawing->Describe({.subject = subject});
-  const auto space = drawing->ModelSpace();
-  const auto blank = space->AddCylinder({0, 0, 0}, 10, 6);
-  blank->Boolean(BooleanOperation::Subtraction, *testing::AddBox(*space, {-1, 7, -5}, {2, 5, 10}));
-  for (const EntityRef& turned : blank->ArrayPolar(5, 8 * pi / 5, {0, 0, 0}))
-    blank->Boolean(BooleanOperation::Intersection, *turned);
+  testing::ReplicateSlot(*testing::AddSlottedBlank(*drawing->ModelSpace()));
   return drawing;
 }
 
@@ -46,7 +39,7 @@ struct LogCase {
   const char* name;
   std::function<std::shared_ptr<OcctDocument>(OcctCadApplication&)> run;
   std::vector<std::string> log;  // the drawing's whole log
-  const char* technical;         // what standard error holds with KELVO_LOG=1; "" nothing
+  const char* technical = "";    // what standard error holds with KELVO_LOG=1; "" nothing
 };
 
 std::function<std::shared_ptr<OcctDocument>(OcctCadApplication&)> Typed(const char* text) {
@@ -60,24 +53,19 @@ std::function<std::shared_ptr<OcctDocument>(OcctCadApplication&)> Typed(const ch
 const LogCase kLogCases[] = {
     {.name = "commands as typed",
      .run = Typed("ZOOM E shademode g _SHADEMODE 2D "),
-     .log = {"命令: ZOOM E", "命令: shademode g", "命令: _SHADEMODE 2D"},
-     .technical = ""},
+     .log = {"命令: ZOOM E", "命令: shademode g", "命令: _SHADEMODE 2D"}},
     {.name = "an unknown command",
      .run = Typed("LINE ZOOM E "),
-     .log = {"命令: LINE", "未知命令\"LINE\"，已忽略", "命令: ZOOM E"},
-     .technical = ""},
+     .log = {"命令: LINE", "未知命令\"LINE\"，已忽略", "命令: ZOOM E"}},
     {.name = "an option the command does not have",
      .run = Typed("ZOOM W "),
-     .log = {"命令: ZOOM W", "命令 ZOOM 没有选项\"W\"，已忽略"},
-     .technical = ""},
+     .log = {"命令: ZOOM W", "命令 ZOOM 没有选项\"W\"，已忽略"}},
     {.name = "no option",
      .run = Typed("SHADEMODE "),
-     .log = {"命令: SHADEMODE", "命令 SHADEMODE 缺少选项，已忽略"},
-     .technical = ""},
+     .log = {"命令: SHADEMODE", "命令 SHADEMODE 缺少选项，已忽略"}},
     {.name = "no blank after the last entry",
      .run = Typed("ZOOM E"),
-     .log = {"命令: ZOOM E", "命令\"ZOOM E\"没有结束（最后一项后面要有空格），已忽略"},
-     .technical = ""},
+     .log = {"命令: ZOOM E", "命令\"ZOOM E\"没有结束（最后一项后面要有空格），已忽略"}},
     {.name = "a stop in the replication",
      .run =
          [](OcctCadApplication& app) {
@@ -87,8 +75,7 @@ const LogCase kLogCases[] = {
            app.SetEvaluationHooks({});
            return drawing;
          },
-     .log = {"大齿轮：复制齿槽被停止：还有 4 个齿槽未复制，齿轮上缺少这些齿槽"},
-     .technical = ""},
+     .log = {"大齿轮：复制齿槽被停止：还有 4 个齿槽未复制，齿轮上缺少这些齿槽"}},
     {.name = "a failed step of the replication",
      .run =
          [](OcctCadApplication& app) {

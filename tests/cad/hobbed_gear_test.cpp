@@ -63,21 +63,19 @@ struct Hobbed {
   GearsBuild build;
   std::vector<cad::GearInspection> gear;
   std::vector<GearTheory> theory;
+  std::vector<HobProgressReport> reports;
 };
 
 Hobbed Hob(const Inputs& inputs, std::vector<std::int16_t> gears, double fineness,
-           BooleanEvaluation evaluation = BooleanEvaluation::Fast,
-           std::vector<HobProgressReport>* reports = nullptr) {
+           BooleanEvaluation evaluation = BooleanEvaluation::Fast) {
   const GearPairData pair = Solve(inputs);
   Hobbed hobbed;
-  HobProgress progress;
-  if (reports)
-    progress = [reports](const HobProgressReport& report) { reports->push_back(report); };
-  hobbed.build = BuildGears({.pair = pair,
-                             .gears = gears,
-                             .fineness = fineness,
-                             .evaluation = evaluation,
-                             .progress = progress});
+  hobbed.build = BuildGears(
+      {.pair = pair,
+       .gears = gears,
+       .fineness = fineness,
+       .evaluation = evaluation,
+       .progress = [&](const HobProgressReport& report) { hobbed.reports.push_back(report); }});
   for (const GearBuild& built : hobbed.build.gears) {
     const std::int16_t z = built.gearNo == 1 ? pair.z1 : pair.z2;
     const GearTheory theory = TheoryOf(pair, built.gearNo, RollAngle(z, built.stepsPerPitch));
@@ -117,6 +115,27 @@ void ExpectSameSolid(const cad::SolidMeasures& actual, const cad::SolidMeasures&
                            "centre of mass");
 }
 
+// The shapes the 3D window is given, as an observer of the application hears of them.
+struct ShapeKeeper : cad::OcctObserver {
+  std::map<cad::EntityId, TopoDS_Shape> shapes;
+  void OnEntityAdded(int, const cad::ObservedEntity& entity) override {
+    shapes[entity.id] = entity.shape;
+  }
+  void OnEntityChanged(int, const cad::ObservedEntity& entity) override {
+    shapes[entity.id] = entity.shape;
+  }
+};
+
+// OpenCASCADE's own checker on a solid, as the 3D window receives it: the evaluation on sections
+// does not run it on a whole gear, whose validity follows from how the gear is put together.
+bool PassesOcctChecker(cad::OcctCadApplication& app, const cad::CadEntity& solid) {
+  const auto keeper = std::make_shared<ShapeKeeper>();
+  app.SetObserver(keeper);
+  app.SetObserver({});
+  const TopoDS_Shape& shape = keeper->shapes.at(cad::IdOf(solid));
+  return TopExp_Explorer(shape, TopAbs_SOLID).More() && BRepCheck_Analyzer(shape).IsValid();
+}
+
 TEST(HobbedGearTest, DefaultSmallGearIsTheReferenceSolidAndMeasuresAsTheTablesSay) {
   const Hobbed fast = Hob(kDefaultPair, {1}, 4);
   const Hobbed reference = Hob(kDefaultPair, {1}, 4, BooleanEvaluation::OperationByOperation);
@@ -130,81 +149,39 @@ TEST(HobbedGearTest, DefaultSmallGearIsTheReferenceSolidAndMeasuresAsTheTablesSa
   EXPECT_EQ(std::tuple(stats.deferred_intersections, stats.prism_booleans, stats.prism_replications,
                        stats.prism_fallbacks, stats.one_cut_evaluations, stats.fallbacks),
             std::tuple(19, 18, 1, 0, 0, 0));
+  // The tables' figures for m 2, z 20 (its tip and root diameters are the report's tests').
   const cad::GearInspection& g = fast.gear[0];
-  EXPECT_EQ(g.teeth, 20);
-  EXPECT_NEAR(g.tip_diameter, 44, 1e-6);
-  EXPECT_NEAR(g.root_diameter, 35, 0.01);
   EXPECT_NEAR(g.tooth_thickness, 2 * kPi / 2, 0.01);
   ExpectAsTheTablesSay(fast, 0, 0.01);
+  EXPECT_TRUE(PassesOcctChecker(*fast.build.application, *fast.build.gears[0].gear));
   EXPECT_NEAR(reference.gear[0].tooth_thickness, g.tooth_thickness, 1e-7);
   EXPECT_NEAR(reference.gear[0].profile_deviation, g.profile_deviation, 1e-7);
-  // Shifted by x1 0.5: 2 x m tan(alpha) thicker on the reference circle, x m less deep.
-  const Hobbed shifted = Hob({.x1 = 0.5}, {1}, 4);
-  ExpectAsTheTablesSay(shifted, 0, 0.01);
-  EXPECT_NEAR(shifted.gear[0].tooth_thickness - g.tooth_thickness,
-              2 * 0.5 * 2 * std::tan(kNormalPressureAngle), 0.005);
-  EXPECT_NEAR(shifted.gear[0].root_diameter - g.root_diameter, 2 * 0.5 * 2, 0.01);
 }
 
-TEST(HobbedGearTest, MoreGearsMeasureAsTheTablesSay) {
-  struct Case {
-    const char* name;
-    Inputs pair;
-    std::vector<std::int16_t> gears;
-    double fineness;
-    double root_tolerance;  // the few positions on a small gear leave a root scallop
-  };
-  const Case cases[] = {
-      {.name = "small gear finely generated",
-       .pair = kDefaultPair,
-       .gears = {1},
-       .fineness = 8,
-       .root_tolerance = 0.01},
-      {.name = "helical m3 z17 x0.2",
-       .pair = {.a_true = 0, .m = 3, .z1 = 17, .b = 30, .beta_degrees = 15, .x1 = 0.2},
-       .gears = {1},
-       .fineness = 4,
-       .root_tolerance = 0.02},
-      {.name = "undercut pinion z12 x-0.3",
-       .pair = {.a_true = 0, .z1 = 12, .z2 = 30, .b = 16, .x1 = -0.3},
-       .gears = {1},
-       .fineness = 4,
-       .root_tolerance = 0.03},
-      {.name = "helical pair z20 z31",
-       .pair = {.a_true = 0, .z2 = 31, .beta_degrees = 15},
-       .gears = {1, 2},
-       .fineness = 4,
-       .root_tolerance = 0.02},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const Hobbed hobbed = Hob(c.pair, c.gears, c.fineness);
-    for (std::size_t i = 0; i < c.gears.size(); ++i)
-      ExpectAsTheTablesSay(hobbed, i, c.root_tolerance);
-    EXPECT_TRUE(c.gears.size() < 2 || hobbed.gear[0].helix_angle * hobbed.gear[1].helix_angle < 0)
-        << "a pair's helices run opposite hands";
-  }
-}
+// A helical gear, shifted, as the tables say; its tilted cutter is no prism along Z, so it is
+// made on the solids exactly as before. A helical pair's helices run opposite hands.
+TEST(HobbedGearTest, HelicalGearsMeasureAsTheTablesSayAndStayOnTheSolids) {
+  const Inputs shifted{.a_true = 0, .m = 3, .z1 = 17, .b = 30, .beta_degrees = 15, .x1 = 0.2};
+  const Hobbed fast = Hob(shifted, {1}, 4);
+  ExpectAsTheTablesSay(fast, 0, 0.02);
+  const Hobbed on_solids = Hob(shifted, {1}, 4, BooleanEvaluation::Fast3D);
+  const cad::EvaluationStats stats = fast.build.gears[0].drawing->Evaluation();
+  EXPECT_EQ(std::tuple(stats.prism_booleans, stats.prism_replications, stats.prism_fallbacks,
+                       stats.one_cut_evaluations),
+            std::tuple(0, 0, 0, 1));
+  EXPECT_EQ(cad::MeasureSolid(*fast.build.gears[0].gear).volume,
+            cad::MeasureSolid(*on_solids.build.gears[0].gear).volume);
 
-// OpenCASCADE's own checker on a solid, as the 3D window receives it: the evaluation on sections
-// does not run it on a whole gear, whose validity follows from how the gear is put together.
-bool PassesOcctChecker(cad::OcctCadApplication& app, const cad::CadEntity& solid) {
-  struct Keeper : cad::OcctObserver {
-    std::map<cad::EntityId, TopoDS_Shape> shapes;
-    void OnEntityAdded(int, const cad::ObservedEntity& entity) override {
-      shapes[entity.id] = entity.shape;
-    }
-  };
-  const auto keeper = std::make_shared<Keeper>();
-  app.SetObserver(keeper);
-  app.SetObserver({});
-  const TopoDS_Shape& shape = keeper->shapes.at(cad::IdOf(solid));
-  return TopExp_Explorer(shape, TopAbs_SOLID).More() && BRepCheck_Analyzer(shape).IsValid();
+  const Hobbed pair = Hob({.a_true = 0, .z2 = 31, .beta_degrees = 15}, {1, 2}, 4);
+  ExpectAsTheTablesSay(pair, 0, 0.02);
+  ExpectAsTheTablesSay(pair, 1, 0.02);
+  EXPECT_LT(pair.gear[0].helix_angle * pair.gear[1].helix_angle, 0) << "opposite hands";
 }
 
 // Spur gears are evaluated on their sections: the solid of the present evaluation on the solids
 // (Fast3D, itself held against the reference above), by the same steps reported alike. The
-// reference order would take minutes for the larger of these.
+// reference order would take minutes for the larger of these; the default small gear is held
+// against it above.
 TEST(HobbedGearTest, SpurGearsOnTheirSectionsAreThePresentFastSolids) {
   struct Case {
     const char* name;
@@ -212,7 +189,6 @@ TEST(HobbedGearTest, SpurGearsOnTheirSectionsAreThePresentFastSolids) {
     std::int16_t gearNo;
   };
   const Case cases[] = {
-      {.name = "default small gear", .pair = kDefaultPair, .gearNo = 1},
       {.name = "default large gear", .pair = kDefaultPair, .gearNo = 2},
       {.name = "shifted pinion x 0.5", .pair = {.x1 = 0.5}, .gearNo = 1},
       {.name = "undercut pinion z 8",
@@ -222,24 +198,15 @@ TEST(HobbedGearTest, SpurGearsOnTheirSectionsAreThePresentFastSolids) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    std::vector<HobProgressReport> on_sections_reports;
-    std::vector<HobProgressReport> on_solids_reports;
-    const Hobbed on_sections =
-        Hob(c.pair, {c.gearNo}, 4, BooleanEvaluation::Fast, &on_sections_reports);
-    const GearsBuild on_solids = BuildGears({.pair = Solve(c.pair),
-                                             .gears = {c.gearNo},
-                                             .fineness = 4,
-                                             .evaluation = BooleanEvaluation::Fast3D,
-                                             .progress = [&](const HobProgressReport& report) {
-                                               on_solids_reports.push_back(report);
-                                             }});
+    const Hobbed on_sections = Hob(c.pair, {c.gearNo}, 4);
+    const Hobbed on_solids = Hob(c.pair, {c.gearNo}, 4, BooleanEvaluation::Fast3D);
     const GearBuild& built = on_sections.build.gears[0];
     const cad::SolidMeasures s = cad::MeasureSolid(*built.gear);
-    const cad::SolidMeasures p = cad::MeasureSolid(*on_solids.gears[0].gear);
+    const cad::SolidMeasures p = cad::MeasureSolid(*on_solids.build.gears[0].gear);
     EXPECT_TRUE(s.is_one_valid_solid && p.is_one_valid_solid);
     ExpectSameSolid(s, p, 1e-9);
     EXPECT_TRUE(PassesOcctChecker(*on_sections.build.application, *built.gear));
-    EXPECT_EQ(on_sections_reports, on_solids_reports);
+    EXPECT_EQ(on_sections.reports, on_solids.reports);
     EXPECT_EQ(built.skipped.size(), 0u);
     const cad::EvaluationStats stats = built.drawing->Evaluation();
     EXPECT_EQ(std::tuple(stats.prism_booleans, stats.prism_replications, stats.prism_fallbacks,
@@ -247,20 +214,6 @@ TEST(HobbedGearTest, SpurGearsOnTheirSectionsAreThePresentFastSolids) {
               std::tuple(built.positionCount, 1, 0, built.intersections, 0));
     ExpectAsTheTablesSay(on_sections, 0, 0.03);
   }
-}
-
-// A helical gear's cutter is tilted: no prism along Z, and the gear is made on the solids exactly
-// as before.
-TEST(HobbedGearTest, AHelicalGearStaysOnTheSolids) {
-  const Inputs helical{.a_true = 0, .m = 3, .z1 = 17, .b = 30, .beta_degrees = 15, .x1 = 0.2};
-  const Hobbed fast = Hob(helical, {1}, 4, BooleanEvaluation::Fast);
-  const Hobbed on_solids = Hob(helical, {1}, 4, BooleanEvaluation::Fast3D);
-  const cad::EvaluationStats stats = fast.build.gears[0].drawing->Evaluation();
-  EXPECT_EQ(std::tuple(stats.prism_booleans, stats.prism_replications, stats.prism_fallbacks,
-                       stats.one_cut_evaluations),
-            std::tuple(0, 0, 0, 1));
-  EXPECT_EQ(cad::MeasureSolid(*fast.build.gears[0].gear).volume,
-            cad::MeasureSolid(*on_solids.build.gears[0].gear).volume);
 }
 
 // A Boolean on the sections that fails its check is made on the solids at the call, and the gear
@@ -334,15 +287,12 @@ TEST(OcctObserverTest, HearsOfADeferredSolidOnceItIsEvaluatedAndCannotHarmTheDra
   };
   auto app = cad::MakeHeadlessCadApplication();
   auto drawing = app->Documents().AddDrawing();
-  auto blank = drawing->ModelSpace()->AddCylinder({0, 0, 0}, 10, 6);
-  blank->Boolean(cad::BooleanOperation::Subtraction,
-                 *cad::testing::AddBox(*drawing->ModelSpace(), {-1, 7, -5}, {2, 5, 10}));
+  auto blank = cad::testing::AddSlottedBlank(*drawing->ModelSpace());
   auto observer = std::make_shared<FaceCounter>();
   app->SetObserver(observer);
   app->SetVisible(false);
   const int one_slot = cad::MeasureSolid(*blank).face_count;
-  for (const cad::EntityRef& copy : blank->ArrayPolar(6, 5 * std::numbers::pi / 3, {0, 0, 0}))
-    blank->Boolean(cad::BooleanOperation::Intersection, *copy);
+  cad::testing::ReplicateSlot(*blank);
   EXPECT_TRUE(observer->faces_heard.empty());
   app->SetVisible(true);
   ASSERT_EQ(observer->faces_heard.size(), 1u);
@@ -358,27 +308,22 @@ TEST(OcctObserverTest, HearsOfADeferredSolidOnceItIsEvaluatedAndCannotHarmTheDra
 // export, written beside it on a thread of its own, meshes and translates copies and leaves
 // those shapes alone, so the two never write into one face at once.
 TEST(OcctObserverTest, AnExportMeshesCopiesNeverTheShapesTheWindowDraws) {
-  struct Keeper : cad::OcctObserver {
-    TopoDS_Shape shape;
-    void OnEntityAdded(int, const cad::ObservedEntity& entity) override { shape = entity.shape; }
-    void OnEntityChanged(int, const cad::ObservedEntity& entity) override { shape = entity.shape; }
-  };
   auto app = cad::MakeHeadlessCadApplication();
-  auto keeper = std::make_shared<Keeper>();
+  auto keeper = std::make_shared<ShapeKeeper>();
   app->SetObserver(keeper);
   auto drawing = app->Documents().AddDrawing();
-  auto blank = drawing->ModelSpace()->AddCylinder({0, 0, 0}, 10, 6);
-  blank->Boolean(cad::BooleanOperation::Subtraction,
-                 *cad::testing::AddBox(*drawing->ModelSpace(), {-1, 7, -5}, {2, 5, 10}));
+  const auto blank = cad::testing::AddSlottedBlank(*drawing->ModelSpace());
   const std::filesystem::path file =
       std::filesystem::temp_directory_path() / ("kelvo-mesh-" + std::to_string(getpid()) + ".stl");
   cad::ExportDocument(*drawing, file);
   EXPECT_GT(std::filesystem::file_size(file), 1000u);
   std::filesystem::remove(file);
   int faces = 0;
-  for (TopExp_Explorer face(keeper->shape, TopAbs_FACE); face.More(); face.Next(), ++faces) {
+  const TopoDS_Shape& drawn = keeper->shapes.at(cad::IdOf(*blank));
+  for (TopExp_Explorer face(drawn, TopAbs_FACE); face.More(); face.Next()) {
     TopLoc_Location location;
     EXPECT_TRUE(BRep_Tool::Triangulation(TopoDS::Face(face.Current()), location).IsNull());
+    ++faces;
   }
   EXPECT_EQ(faces, 7);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,21 @@ inline std::shared_ptr<Cad3DSolid> AddBox(CadModelSpace& space, Point low, Point
     used->Delete();
   region->Delete();
   return solid;
+}
+
+// A gear in miniature: a blank of radius 10 and height 6 about the Z axis, one tooth space
+// slotted through its +Y side.
+inline std::shared_ptr<Cad3DSolid> AddSlottedBlank(CadModelSpace& space) {
+  auto blank = space.AddCylinder({0, 0, 0}, 10, 6);
+  blank->Boolean(BooleanOperation::Subtraction, *AddBox(space, {-1, 7, -5}, {2, 5, 10}));
+  return blank;
+}
+
+// The slot replicated as the hobbing replicates a tooth space: five slots in all, the blank
+// intersected with its four turned copies, deferred.
+inline void ReplicateSlot(Cad3DSolid& blank) {
+  for (const EntityRef& copy : blank.ArrayPolar(5, 8 * std::numbers::pi / 5, {0, 0, 0}))
+    blank.Boolean(BooleanOperation::Intersection, *copy);
 }
 
 }  // namespace kelvo::cad::testing
