@@ -366,15 +366,14 @@ TEST_F(WindowTest, TheReportButtonOpensOneReportThatFollowsTheCalculations) {
   EXPECT_EQ(report->Subject().pair.z1, 20);
 
   // A calculation with the report open: it follows, an 8-tooth pinion undercut.
-  Find<QLineEdit>("Text_z1")->setText(QStringLiteral("8"));
-  Find<QLineEdit>("Text_a_true")->setText(QStringLiteral("48"));
-  QTest::mouseClick(Find("cmdCalculate"), Qt::LeftButton);
+  Type({.a_true = "48", .z1 = "8"});
+  Calculate();
   EXPECT_EQ(report->Subject().pair.z1, 8);
   EXPECT_TRUE(report_text().contains(QStringLiteral("正常 7 项，警告 1 项，错误 1 项")));
 
   // A failure: the one message, the report as it was, no second window.
   const QString before = report_text();
-  Find<QLineEdit>("Text_m")->setText(QStringLiteral("abc"));
+  Type({.a_true = "48", .m = "abc", .z1 = "8"});
   QTest::mouseClick(Find("cmdReport"), Qt::LeftButton);
   QTest::qWait(1);
   EXPECT_EQ(messages.seen, QStringList(kBadInputBox));
@@ -382,11 +381,9 @@ TEST_F(WindowTest, TheReportButtonOpensOneReportThatFollowsTheCalculations) {
   EXPECT_EQ(form->findChildren<ReportWindow*>().size(), 1);
 
   // Closed, it follows nothing; opened again, it shows the pair of the moment.
-  Find<QLineEdit>("Text_m")->setText(QStringLiteral("2"));
   report->close();
-  Find<QLineEdit>("Text_z1")->setText(QStringLiteral("20"));
-  Find<QLineEdit>("Text_a_true")->setText(QStringLiteral("60"));
-  QTest::mouseClick(Find("cmdCalculate"), Qt::LeftButton);
+  Type({});
+  Calculate();
   EXPECT_EQ(report->Subject().pair.z1, 8) << "a closed report stays as it was";
   QTest::mouseClick(Find("cmdReport"), Qt::LeftButton);
   EXPECT_EQ(form->reportWindow(), report);
