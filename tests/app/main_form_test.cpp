@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -17,12 +18,12 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStyleOptionButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QTimer>
 #include <QWindow>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -90,6 +91,27 @@ class WindowTest : public ::testing::Test {
     return widget;
   }
 
+  // Types the seven inputs over whatever the fields held.
+  void Type(const GearPairTexts& inputs) {
+    for (std::size_t i = 0; i < kGearPairTextsInOrder.size(); ++i) {
+      auto* field = Find<QLineEdit>(kInputFieldNames[i]);
+      field->selectAll();
+      QTest::keyClick(field, Qt::Key_Delete);
+      QTest::keyClicks(field, (inputs.*kGearPairTextsInOrder[i]).c_str());
+    }
+  }
+  // Clicks 参数计算; the result fields afterwards, as "Text_d1=40".
+  QStringList Calculate() {
+    QTest::mouseClick(Find("cmdCalculate"), Qt::LeftButton);
+    QTest::qWait(1);
+    QStringList results;
+    for (const ResultFieldFormat& format : kResultFields) {
+      results << QString::fromLatin1(format.name.data(), format.name.size()) + "=" +
+                     Find<QLineEdit>(format.name)->text();
+    }
+    return results;
+  }
+
   // Every text and option of the window, to see that something changed nothing.
   QStringList Snapshot() const {
     QStringList state;
@@ -107,6 +129,9 @@ class WindowTest : public ::testing::Test {
   std::unique_ptr<MainForm> form;
 };
 
+// The one message box of input that gives no pair, as ModalWatcher notes it.
+const QString kBadInputBox = "Kelvo|" + QString::fromUtf8(kBadInputMessage.data()) + "|OK";
+
 bool HasFocus(const QWidget* widget) {
   const QWidget* focus = QApplication::focusWidget();
   return focus && (focus == widget || widget->isAncestorOf(focus));
@@ -115,8 +140,6 @@ bool HasFocus(const QWidget* widget) {
 // The fixed window as it opens, its fields painted white even where disabled (Fusion greys a
 // disabled field's ground unless told), its icon of a gear with a bore.
 TEST_F(WindowTest, OpensWithItsInitialStateTabSkipsTheResultsAndEnterAndEscDoNothing) {
-  EXPECT_EQ(form->windowTitle(), QStringLiteral("齿轮滚齿仿真分析及三维造型 (For Autocad2000)"));
-  EXPECT_EQ(form->size(), QSize(529, 373));
   EXPECT_EQ(form->minimumSize(), form->maximumSize());
   EXPECT_FALSE(form->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
   const GearPairTexts initial{
@@ -191,7 +214,8 @@ TEST_F(WindowTest, OpensWithItsInitialStateTabSkipsTheResultsAndEnterAndEscDoNot
 }
 
 // A keyboard user tabs to a push button and presses Enter: the button is clicked, as by Space,
-// on every push button the window has or is given; in a text field Enter still does nothing.
+// on every push button the window has or is given (elsewhere Enter does nothing, as the Tab
+// round above shows).
 TEST_F(WindowTest, EnterOnAFocusedPushButtonClicksIt) {
   auto* added = new QPushButton(QStringLiteral("计算书"), form.get());
   added->show();
@@ -202,11 +226,8 @@ TEST_F(WindowTest, EnterOnAFocusedPushButtonClicksIt) {
     int added_clicks;
   };
   const Press presses[] = {
-      {.on = "Text_a_true", .key = Qt::Key_Return, .calculations = 0, .added_clicks = 0},
       {.on = "cmdCalculate", .key = Qt::Key_Return, .calculations = 1, .added_clicks = 0},
       {.on = "cmdCalculate", .key = Qt::Key_Enter, .calculations = 2, .added_clicks = 0},
-      {.on = "cmdCalculate", .key = Qt::Key_Escape, .calculations = 2, .added_clicks = 0},
-      {.on = "Check_small", .key = Qt::Key_Return, .calculations = 2, .added_clicks = 0},
       {.on = "", .key = Qt::Key_Enter, .calculations = 2, .added_clicks = 1},
   };
   QSignalSpy calculate(Find<QPushButton>("cmdCalculate"), &QPushButton::clicked);
@@ -221,7 +242,6 @@ TEST_F(WindowTest, EnterOnAFocusedPushButtonClicksIt) {
     EXPECT_TRUE(HasFocus(target)) << "the focus stays";
   }
   EXPECT_EQ(form->ResultText(ResultField::d1), "40") << "the calculation ran";
-  EXPECT_TRUE(Find<QCheckBox>("Check_small")->isChecked());
 }
 
 // The bar shows its caption as the command wrote it: one percent sign, no figure of its own.
@@ -234,8 +254,8 @@ TEST_F(WindowTest, TheProgressBarShowsItsCaptionAsWritten) {
   form->HideProgress();
 }
 
-// Qt's own texts read in Chinese with the translations loaded: a message box's button, and the
-// standard buttons of its dialogs.
+// Qt's own texts read in Chinese with the translations loaded: the message box's button (the 3D
+// window's tests hold its dialogs' buttons).
 TEST_F(WindowTest, QtsOwnButtonsReadChinese) {
   ASSERT_TRUE(InstallQtChineseTranslations(QLocale(QLocale::Chinese, QLocale::China)));
   QStringList buttons;
@@ -248,8 +268,6 @@ TEST_F(WindowTest, QtsOwnButtonsReadChinese) {
   });
   form->ShowMessage("x");
   EXPECT_EQ(buttons, QStringList({QStringLiteral("确定")}));
-  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("取消"));
-  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Save"), QStringLiteral("保存"));
 }
 
 // 宋体 at 9 pt for the captions the layout was drawn with, the dialog font elsewhere; every
@@ -298,55 +316,17 @@ TEST_F(WindowTest, CaptionsUseTheirFontsAndFitTheirControls) {
 const GearPairTexts kHelical{
     .a_true = "100", .z1 = "23", .z2 = "73", .b = "30", .beta = "15", .x1 = "0.3"};
 
-// The default pair's and the helical pair's seven results; then each input in turn holding text
-// that is no number: one message box, titled Kelvo, with OK only and no icon, and the earlier
-// results, the typed text and gearPair stay as they were.
-TEST_F(WindowTest, CalculateFillsTheResultsAndBadTextGivesOneMessageAndChangesNothing) {
-  const auto type = [&](const GearPairTexts& inputs) {
-    for (std::size_t i = 0; i < kGearPairTextsInOrder.size(); ++i) {
-      auto* field = Find<QLineEdit>(kInputFieldNames[i]);
-      field->selectAll();
-      QTest::keyClick(field, Qt::Key_Delete);
-      QTest::keyClicks(field, (inputs.*kGearPairTextsInOrder[i]).c_str());
-    }
-  };
-  // The result fields afterwards, as "Text_d1=40".
-  const auto calculate = [&] {
-    QTest::mouseClick(Find("cmdCalculate"), Qt::LeftButton);
-    QTest::qWait(1);
-    QStringList results;
-    for (const ResultFieldFormat& format : kResultFields) {
-      results << QString::fromLatin1(format.name.data(), format.name.size()) + "=" +
-                     Find<QLineEdit>(format.name)->text();
-    }
-    return results;
-  };
+// The default pair's and the helical pair's seven results, and the solved pair kept.
+TEST_F(WindowTest, CalculateFillsTheResults) {
   ModalWatcher messages;
-  EXPECT_EQ(calculate(), QStringList({"Text_d1=40", "Text_d2=80", "Text_da1=44", "Text_da2=84",
+  EXPECT_EQ(Calculate(), QStringList({"Text_d1=40", "Text_d2=80", "Text_da1=44", "Text_da2=84",
                                       "Text_h=4.5", "Text_x_sum=0", "Text_x2=0"}));
-  type(kHelical);
-  const QStringList results = {"Text_d1=47.62",   "Text_d2=151.15", "Text_da1=52.8",
-                               "Text_da2=155.18", "Text_h=4.49",    "Text_x_sum=0.313",
-                               "Text_x2=0.013"};
-  EXPECT_EQ(calculate(), results);
+  Type(kHelical);
+  EXPECT_EQ(Calculate(),
+            QStringList({"Text_d1=47.62", "Text_d2=151.15", "Text_da1=52.8", "Text_da2=155.18",
+                         "Text_h=4.49", "Text_x_sum=0.313", "Text_x2=0.013"}));
   EXPECT_TRUE(messages.seen.empty());
-  const GearPairData solved = form->Session().gearPair;
-  EXPECT_EQ(solved.z2, 73) << "the solved pair is kept";
-  const QString message = "Kelvo|" + QString::fromUtf8(kBadInputMessage.data()) + "|OK";
-  for (std::size_t field = 0; field < 7; ++field) {
-    for (const char* bad : {"", "abc", "2mm", "1..5"}) {
-      SCOPED_TRACE(std::string(kInputFieldNames[field]) + " = \"" + bad + "\"");
-      GearPairTexts inputs = kHelical;
-      inputs.*kGearPairTextsInOrder[field] = bad;
-      type(inputs);
-      const QStringList typed = Snapshot();
-      messages.seen.clear();
-      EXPECT_EQ(calculate(), results) << "the earlier results stay";
-      EXPECT_EQ(messages.seen, QStringList(message));
-      EXPECT_EQ(Snapshot(), typed);
-      EXPECT_EQ(std::memcmp(&form->Session().gearPair, &solved, sizeof solved), 0);
-    }
-  }
+  EXPECT_EQ(form->Session().gearPair.z2, 73) << "the solved pair is kept";
 }
 
 // The report button under the generate button, in its column at its size; the stop button on the
@@ -382,34 +362,28 @@ TEST_F(WindowTest, TheReportButtonOpensOneReportThatFollowsTheCalculations) {
   EXPECT_TRUE(report->isWindow());
   EXPECT_EQ(report->windowTitle(), QStringLiteral("计算书"));
   EXPECT_EQ(Find<QLineEdit>("Text_d1")->text(), QStringLiteral("40")) << "the results are shown";
-  for (const char* text : {"渐开线圆柱齿轮副计算书", "设计校核", "啮合图", "小齿轮基圆直径",
-                           "正常 9 项，警告 0 项，错误 0 项"})
-    EXPECT_TRUE(report_text().contains(QString::fromUtf8(text))) << text;
+  EXPECT_TRUE(report_text().contains(QStringLiteral("正常 9 项，警告 0 项，错误 0 项")));
   EXPECT_EQ(report->Subject().pair.z1, 20);
 
   // A calculation with the report open: it follows, an 8-tooth pinion undercut.
-  Find<QLineEdit>("Text_z1")->setText(QStringLiteral("8"));
-  Find<QLineEdit>("Text_a_true")->setText(QStringLiteral("48"));
-  QTest::mouseClick(Find("cmdCalculate"), Qt::LeftButton);
+  Type({.a_true = "48", .z1 = "8"});
+  Calculate();
   EXPECT_EQ(report->Subject().pair.z1, 8);
   EXPECT_TRUE(report_text().contains(QStringLiteral("正常 7 项，警告 1 项，错误 1 项")));
 
   // A failure: the one message, the report as it was, no second window.
   const QString before = report_text();
-  Find<QLineEdit>("Text_m")->setText(QStringLiteral("abc"));
+  Type({.a_true = "48", .m = "abc", .z1 = "8"});
   QTest::mouseClick(Find("cmdReport"), Qt::LeftButton);
   QTest::qWait(1);
-  EXPECT_EQ(messages.seen,
-            QStringList("Kelvo|" + QString::fromUtf8(kBadInputMessage.data()) + "|OK"));
+  EXPECT_EQ(messages.seen, QStringList(kBadInputBox));
   EXPECT_EQ(report_text(), before);
   EXPECT_EQ(form->findChildren<ReportWindow*>().size(), 1);
 
   // Closed, it follows nothing; opened again, it shows the pair of the moment.
-  Find<QLineEdit>("Text_m")->setText(QStringLiteral("2"));
   report->close();
-  Find<QLineEdit>("Text_z1")->setText(QStringLiteral("20"));
-  Find<QLineEdit>("Text_a_true")->setText(QStringLiteral("60"));
-  QTest::mouseClick(Find("cmdCalculate"), Qt::LeftButton);
+  Type({});
+  Calculate();
   EXPECT_EQ(report->Subject().pair.z1, 8) << "a closed report stays as it was";
   QTest::mouseClick(Find("cmdReport"), Qt::LeftButton);
   EXPECT_EQ(form->reportWindow(), report);
@@ -423,33 +397,32 @@ TEST_F(WindowTest, TheReportSavesAsHtmlAndPdf) {
   QTest::mouseClick(Find("cmdReport"), Qt::LeftButton);
   ReportWindow* report = form->reportWindow();
   ASSERT_NE(report, nullptr);
-  const std::filesystem::path folder =
-      std::filesystem::temp_directory_path() / "kelvo-report-window";
-  std::filesystem::remove_all(folder);
-  std::filesystem::create_directories(folder);
-  const auto read = [](const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
+  const QTemporaryDir folder;
+  const auto read = [&](const char* name) {
+    std::ifstream file(std::filesystem::path(folder.filePath(name).toStdString()),
+                       std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(file), {});
   };
-  ASSERT_TRUE(report->SaveHtml(QString::fromStdString((folder / "计算书.html").string())));
-  ASSERT_TRUE(report->SavePdf(QString::fromStdString((folder / "计算书.pdf").string())));
-  const std::string html = read(folder / "计算书.html");
+  ASSERT_TRUE(report->SaveHtml(folder.filePath("计算书.html")));
+  ASSERT_TRUE(report->SavePdf(folder.filePath("计算书.pdf")));
+  const std::string html = read("计算书.html");
   EXPECT_TRUE(html.starts_with("<!DOCTYPE html>"));
   EXPECT_NE(html.find("<svg "), std::string::npos);
-  EXPECT_TRUE(read(folder / "计算书.pdf").starts_with("%PDF-"));
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder),
-                          std::filesystem::directory_iterator()),
-            2)
+  EXPECT_TRUE(read("计算书.pdf").starts_with("%PDF-"));
+  EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 2)
       << "no temporary left";
-  std::filesystem::remove_all(folder);
 }
 
-// Numbers no gear can have fail like text that is no number, before anything is written; the
-// signs that mean something (a left-hand helix, a negative shift) and a face width of 0 solve.
-TEST_F(WindowTest, CalculateRefusesModulesTeethAndWidthsNoGearCanHave) {
-  const QString message = "Kelvo|" + QString::fromUtf8(kBadInputMessage.data()) + "|OK";
+// Text that is no number in any field, and numbers no gear can have, give one message box,
+// titled Kelvo, with OK only and no icon, before anything is written: the earlier results, the
+// typed text and gearPair stay as they were. The signs that mean something (a left-hand helix, a
+// negative shift) and a face width of 0 solve.
+TEST_F(WindowTest, CalculateRefusesTextAndNumbersNoGearCanHaveAndChangesNothing) {
   // clang-format off
   const std::tuple<InputField, const char*, bool> cases[] = {
+      {InputField::a_true, "", false}, {InputField::m, "abc", false}, {InputField::z1, "2mm", false},
+      {InputField::z2, "1..5", false}, {InputField::b, "", false}, {InputField::beta, "abc", false},
+      {InputField::x1, "2mm", false},
       {InputField::m, "-2", false}, {InputField::m, "0", false}, {InputField::m, "-0", false},
       {InputField::m, "-1e-300", false}, {InputField::z1, "-23", false},
       {InputField::z1, "0.4", false},  // rounds to no tooth
@@ -461,19 +434,23 @@ TEST_F(WindowTest, CalculateRefusesModulesTeethAndWidthsNoGearCanHave) {
   // clang-format on
   ModalWatcher messages;
   for (const auto& [field, text, solves] : cases) {
-    SCOPED_TRACE(std::string(kInputFieldNames[static_cast<std::size_t>(field)]) + " " + text);
+    SCOPED_TRACE(std::string(kInputFieldNames[static_cast<std::size_t>(field)]) + " \"" + text +
+                 "\"");
+    GearPairTexts inputs = kHelical;
+    inputs.*kGearPairTextsInOrder[static_cast<std::size_t>(field)] = text;
+    Type(inputs);
+    for (const ResultFieldFormat& format : kResultFields)
+      Find<QLineEdit>(format.name)->setText("earlier");
     form->Session().gearPair = {};
-    for (std::size_t i = 0; i < 7; ++i) {
-      const bool changed = i == static_cast<std::size_t>(field);
-      Find<QLineEdit>(kInputFieldNames[i])
-          ->setText(changed ? text : QString::fromStdString(kHelical.*kGearPairTextsInOrder[i]));
-      Find<QLineEdit>(kResultFields[i].name)->setText("earlier");
-    }
+    const QStringList typed = Snapshot();
     messages.seen.clear();
-    QTest::mouseClick(Find("cmdCalculate"), Qt::LeftButton);
-    EXPECT_EQ(messages.seen, solves ? QStringList() : QStringList(message));
+    Calculate();
+    EXPECT_EQ(messages.seen, solves ? QStringList() : QStringList(kBadInputBox));
     EXPECT_EQ(Find<QLineEdit>("Text_d1")->text() == "earlier", !solves);
     EXPECT_EQ(form->Session().gearPair.m, solves ? 2.0 : 0.0) << "no record reaches gearPair";
+    if (!solves) {
+      EXPECT_EQ(Snapshot(), typed);
+    }
   }
 }
 
@@ -557,38 +534,23 @@ TEST_F(WindowTest, LongCommandDropsInputButItsOwnBoxesAndTheStopButtonAnswer) {
   struct Step {
     const char* name;
     std::function<void()> act;
-    bool shown;      // the bar and the button show afterwards
-    bool requested;  // and a stop is requested
+    bool shown = true;       // the bar and the button show afterwards
+    bool requested = false;  // and a stop is requested
   };
   const Step steps[] = {
       {.name = "a click where the hidden button sits",
        .act = [&] { click("cmdStop"); },
-       .shown = false,
-       .requested = false},
-      {.name = "the bar shows",
-       .act = [&] { form->ShowProgress("小齿轮：滚切 1/18", 1, 37); },
-       .shown = true,
-       .requested = false},
+       .shown = false},
+      {.name = "the bar shows", .act = [&] { form->ShowProgress("小齿轮：滚切 1/18", 1, 37); }},
       {.name = "other controls stay dead",
        .act =
            [&] {
              click("cmdCalculate");
              click("Text_m");
-           },
-       .shown = true,
-       .requested = false},
-      {.name = "a click on the button",
-       .act = [&] { click("cmdStop"); },
-       .shown = true,
-       .requested = true},
-      {.name = "the command acts on it",
-       .act = [&] { form->ClearStopRequest(); },
-       .shown = true,
-       .requested = false},
-      {.name = "a second press",
-       .act = [&] { click("cmdStop"); },
-       .shown = true,
-       .requested = true},
+           }},
+      {.name = "a click on the button", .act = [&] { click("cmdStop"); }, .requested = true},
+      {.name = "the command acts on it", .act = [&] { form->ClearStopRequest(); }},
+      {.name = "a second press", .act = [&] { click("cmdStop"); }, .requested = true},
       {.name = "the bar goes",
        .act = [&] { form->HideProgress(); },
        .shown = false,

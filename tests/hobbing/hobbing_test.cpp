@@ -10,6 +10,7 @@
 #include <ostream>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -66,18 +67,14 @@ Point Shift(const CadCall& call) {
 using Change = std::string;
 using Changes = std::vector<Change>;
 
-Change Made(CadOp op) {
-  return test_support::OpName(op);
+// "Move", or "Move on the cutter".
+Change Made(CadOp op, std::string_view on = {}) {
+  const std::string name = test_support::OpName(op);
+  return on.empty() ? name : name + " on " + std::string(on);
 }
-Change OnCutter(CadOp op) {
-  return std::string(test_support::OpName(op)) + " on the cutter";
-}
-Change OnBlank(CadOp op) {
-  return std::string(test_support::OpName(op)) + " on the blank";
-}
-Change OnOther(CadOp op) {
-  return std::string(test_support::OpName(op)) + " on another entity";
-}
+const std::string_view kCutter = "the cutter";
+const std::string_view kBlank = "the blank";
+const std::string_view kOther = "another entity";
 const Change kSubtracted = "a subtraction from the blank";
 const Change kIntersected = "an intersection with the blank";
 
@@ -136,6 +133,13 @@ class HobbingTest : public ::testing::Test {
     }
     return applied;
   }
+  // The blank cut cuts times and intersected intersections times, and leftOver entities left
+  // in the drawing besides it.
+  void ExpectCut(int blank, int cuts, int intersections, std::size_t leftOver) const {
+    EXPECT_EQ(Applied(blank, kSubtraction), cuts);
+    EXPECT_EQ(Applied(blank, kIntersection), intersections);
+    EXPECT_EQ(cad.LiveEntities().size(), 1 + leftOver);
+  }
   int Cutter() const {
     for (const CadCall& call : cad.calls()) {
       if (call.op == CadOp::AddExtrudedSolid) return call.failed ? -1 : call.results[0];
@@ -158,11 +162,11 @@ class HobbingTest : public ::testing::Test {
       } else if (call.target == 0) {
         changes.push_back(Made(call.op));
       } else if (call.target == blank) {
-        changes.push_back(OnBlank(call.op));
+        changes.push_back(Made(call.op, kBlank));
       } else if (call.target == cutter) {
-        changes.push_back(OnCutter(call.op));
+        changes.push_back(Made(call.op, kCutter));
       } else {
-        changes.push_back(OnOther(call.op));
+        changes.push_back(Made(call.op, kOther));
       }
     }
     return changes;
@@ -213,22 +217,22 @@ TEST_F(HobbingTest, WorkedExamplesCutOneSpaceByRollingAndReplicateItByPitches) {
                   reports.push_back(report);
                 }).empty());
 
+    using enum CadOp;
     ASSERT_EQ(ChangesMade(blank),
-              Then({{Made(CadOp::AddDocument), Made(CadOp::AddCylinder)},
+              Then({{Made(AddDocument), Made(AddCylinder)},
                     // The cutter: its outline, region and extrusion, placed; its curves and
                     // region deleted.
-                    {Made(CadOp::AddArc), Made(CadOp::AddArc), Made(CadOp::AddLine),
-                     Made(CadOp::AddLine), Made(CadOp::AddLine), Made(CadOp::AddLine),
-                     Made(CadOp::AddRegion), Made(CadOp::AddExtrudedSolid), OnCutter(CadOp::Move),
-                     OnCutter(CadOp::Move), OnCutter(CadOp::Rotate3D), OnCutter(CadOp::Move)},
-                    Repeated(7, {OnOther(CadOp::Delete)}),
+                    {Made(AddArc), Made(AddArc), Made(AddLine), Made(AddLine), Made(AddLine),
+                     Made(AddLine), Made(AddRegion), Made(AddExtrudedSolid), Made(Move, kCutter),
+                     Made(Move, kCutter), Made(Rotate3D, kCutter), Made(Move, kCutter)},
+                    Repeated(7, {Made(Delete, kOther)}),
                     // At each position: advance, copy, turn the blank, subtract the copy.
-                    Repeated(ex.positions, {OnCutter(CadOp::Move), OnCutter(CadOp::Copy),
-                                            OnBlank(CadOp::Rotate3D), kSubtracted}),
+                    Repeated(ex.positions, {Made(Move, kCutter), Made(Copy, kCutter),
+                                            Made(Rotate3D, kBlank), kSubtracted}),
                     // The replication, and the cutter deleted.
-                    {OnBlank(CadOp::ArrayPolar)},
+                    {Made(ArrayPolar, kBlank)},
                     Repeated(ex.intersections, {kIntersected}),
-                    {OnCutter(CadOp::Delete)}}));
+                    {Made(Delete, kCutter)}}));
     EXPECT_EQ(cad.LiveEntities(), std::vector<int>{blank});
 
     // The cutter: down to centre its double face width on the blank, up to put its datum line at
@@ -281,29 +285,21 @@ TEST_F(HobbingTest, PositionsPerPitchFollowFinenessAndTeethWithinTheCaps) {
   const StandardPair k20to80{.z2 = 80};
   struct Case {
     const char* name;
-    StandardPair pair;
-    std::int16_t gearNo;
+    StandardPair pair = kSpur;
+    std::int16_t gearNo = 1;
     double fineness;
     double stepsPerPitch;
   };
   const Case cases[] = {
-      {.name = "small gear capped at 12",
-       .pair = kSpur,
-       .gearNo = 1,
-       .fineness = 100,
-       .stepsPerPitch = 12},
+      {.name = "small gear capped at 12", .fineness = 100, .stepsPerPitch = 12},
       {.name = "large gear capped at 6",
        .pair = {.z1 = 40, .z2 = 20},
        .gearNo = 2,
        .fineness = 100,
        .stepsPerPitch = 6},
-      {.name = "any gearNo but 1 is the large gear",
-       .pair = kSpur,
-       .gearNo = 7,
-       .fineness = 100,
-       .stepsPerPitch = 6},
-      {.name = "fineness 0", .pair = kSpur, .gearNo = 1, .fineness = 0, .stepsPerPitch = 1},
-      {.name = "negative fineness", .pair = k17, .gearNo = 1, .fineness = -3, .stepsPerPitch = 1},
+      {.name = "gearNo 7: the large gear", .gearNo = 7, .fineness = 100, .stepsPerPitch = 6},
+      {.name = "fineness 0", .fineness = 0, .stepsPerPitch = 1},
+      {.name = "negative fineness", .pair = k17, .fineness = -3, .stepsPerPitch = 1},
       {.name = "exactly 2.5 through Sqr(20/80) goes to 2",
        .pair = k20to80,
        .gearNo = 2,
@@ -314,11 +310,7 @@ TEST_F(HobbingTest, PositionsPerPitchFollowFinenessAndTeethWithinTheCaps) {
        .gearNo = 2,
        .fineness = 7,
        .stepsPerPitch = 4},
-      {.name = "an overflowing product is skipped",
-       .pair = k17,
-       .gearNo = 1,
-       .fineness = 1.7e308,
-       .stepsPerPitch = 1},
+      {.name = "overflowing product skipped", .pair = k17, .fineness = 1.7e308, .stepsPerPitch = 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -331,123 +323,92 @@ TEST_F(HobbingTest, PositionsPerPitchFollowFinenessAndTeethWithinTheCaps) {
   }
 }
 
-// The spur example (18 positions, 19 intersections) with a call made to fail, or a stop. A
-// failing statement is skipped and the rest runs; a stop reaches the caller, nothing runs after
-// it, and the drawing keeps the blank as cut so far, without cutter or unused copies.
-TEST_F(HobbingTest, AFailingCallIsSkippedButAStopEndsTheCut) {
+// The spur example (18 positions, 19 intersections) with a call made to fail: the failing
+// statement is skipped and the rest runs. A tool whose Boolean failed is no part of the gear and
+// does not stay in the drawing.
+TEST_F(HobbingTest, AFailingCallIsSkippedAndTheRestRuns) {
   struct Case {
     std::string name;
-    std::vector<NthCall> calls = {};  // each fails, or is stopped
-    bool stopped = false;             // the calls are stopped, or a report; the cut ends there
-    int stopAtReport = -1;            // the progress report (0: the first) that asks for a stop
-    int skipped = 0;                  // statements skipped
-    int cuts = 0;                     // Booleans that took effect
-    int intersections = 0;
+    std::vector<NthCall> failing;
+    int skipped = 1;           // statements skipped
+    int cuts = 18;             // subtractions that took effect
+    int intersections = 19;    // intersections that took effect
     std::size_t leftOver = 0;  // live entities besides the gear
   };
   using enum CadOp;
   const Case cases[] = {
-      {.name = "a subtraction",
-       .calls = {{Boolean, 5}},
-       .skipped = 1,
-       .cuts = 17,
-       .intersections = 19},
-      {.name = "a copy of the cutter: that cut has no tool",
-       .calls = {{Copy, 2}},
+      {.name = "a subtraction", .failing = {{Boolean, 5}}, .cuts = 17},
+      {.name = "a copy of the cutter, a cut's tool",
+       .failing = {{Copy, 2}},
        .skipped = 2,
-       .cuts = 17,
-       .intersections = 19},
+       .cuts = 17},
       // No cutter: one position from a travel of 0 with nothing to move, copy or cut; the six
       // curves stay; the replication still runs.
-      {.name = "the region of the cutter",
-       .calls = {{AddRegion, 1}},
+      {.name = "the cutter's region",
+       .failing = {{AddRegion, 1}},
        .skipped = 5,
        .cuts = 0,
-       .intersections = 19,
        .leftOver = 6},
       // The untilted cutter has no travel yet, worked out only once it is tilted: it cuts at
       // the one position of a travel of 0, never along a travel an earlier gear's cutter left.
-      {.name = "the tilt of the cutter",
-       .calls = {{Rotate3D, 1}},
-       .skipped = 1,
-       .cuts = 1,
-       .intersections = 19,
-       .leftOver = 7},
-      {.name = "the polar array",
-       .calls = {{ArrayPolar, 1}},
-       .skipped = 1,
-       .cuts = 18,
-       .intersections = 0},
+      {.name = "the cutter's tilt", .failing = {{Rotate3D, 1}}, .cuts = 1, .leftOver = 7},
+      {.name = "the polar array", .failing = {{ArrayPolar, 1}}, .intersections = 0},
       {.name = "two intersections",
-       .calls = {{Boolean, 19}, {Boolean, 37}},
+       .failing = {{Boolean, 19}, {Boolean, 37}},
        .skipped = 2,
-       .cuts = 18,
        .intersections = 17},
-      {.name = "deleting the cutter",
-       .calls = {{Delete, 8}},
-       .skipped = 1,
-       .cuts = 18,
-       .intersections = 19,
-       .leftOver = 1},
-      {.name = "stopped at the first report",
-       .stopped = true,
-       .stopAtReport = 0,
-       .cuts = 0,
-       .intersections = 0},
-      {.name = "stopped inside the cut at position 5",
-       .calls = {{Boolean, 5}},
-       .stopped = true,
-       .cuts = 4,
-       .intersections = 0},
-      {.name = "stopped before the replication",
-       .stopped = true,
-       .stopAtReport = 18,
-       .cuts = 18,
-       .intersections = 0},
-      {.name = "stopped inside intersection 7",
-       .calls = {{Boolean, 18 + 7}},
-       .stopped = true,
-       .cuts = 18,
-       .intersections = 6},
-      // After the last copy: nothing is left to take from the gear, as the stop says.
-      {.name = "stopped at the last report",
-       .stopped = true,
-       .stopAtReport = 1 + 18 + 1 + 19 - 1,
-       .cuts = 18,
-       .intersections = 19},
+      {.name = "deleting the cutter", .failing = {{Delete, 8}}, .leftOver = 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const int blank = MakeBlank(kSpur, 1);
-    for (const NthCall& call : c.calls) {
-      if (c.stopped) {
-        cad.StopAtCall(call.op, call.nth);
-      } else {
-        cad.FailCall(call.op, call.nth);
-      }
-    }
+    for (const NthCall& call : c.failing)
+      cad.FailCall(call.op, call.nth);
+    EXPECT_EQ(HobGear(gearBlank, 4).size(), static_cast<std::size_t>(c.skipped));
+    ExpectCut(blank, c.cuts, c.intersections, c.leftOver);
+  }
+}
+
+// The spur example stopped, by a progress report or inside a long Boolean: the stop reaches the
+// caller, nothing runs after it, and the drawing keeps the blank as cut so far, without cutter
+// or unused copies.
+TEST_F(HobbingTest, AStopEndsTheCutWhereItCame) {
+  struct Case {
+    std::string name;
+    int atReport = -1;                   // the progress report (0: the first) that stops
+    std::optional<NthCall> inside = {};  // else the call that is stopped
+    int cuts = 18;                       // subtractions that took effect
+    int intersections = 0;               // intersections that took effect
+  };
+  const Case cases[] = {
+      {.name = "at the first report", .atReport = 0, .cuts = 0},
+      {.name = "inside cut 5", .inside = NthCall{CadOp::Boolean, 5}, .cuts = 4},
+      {.name = "before the replication", .atReport = 18},
+      {.name = "inside intersection 7",
+       .inside = NthCall{CadOp::Boolean, 18 + 7},
+       .intersections = 6},
+      // After the last copy: nothing is left to take from the gear, as the stop says.
+      {.name = "at the last report", .atReport = 1 + 18 + 1 + 19 - 1, .intersections = 19},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const int blank = MakeBlank(kSpur, 1);
+    if (c.inside) cad.StopAtCall(c.inside->op, c.inside->nth);
     int reports = 0;
-    const auto progress = [&](const HobProgressReport&) {
-      if (reports++ == c.stopAtReport) throw cad::EvaluationStopped("the stop button");
-    };
-    if (c.stopped) {
-      try {
-        HobGear(gearBlank, 4, progress);
-        ADD_FAILURE() << "not stopped";
-      } catch (const GearCutStopped& stop) {
-        EXPECT_EQ(stop.reached.positionsDone, c.cuts);
-        EXPECT_EQ(stop.reached.intersectionsDone, c.intersections);
-        EXPECT_EQ(stop.reached.Finished(), c.cuts == 18 && c.intersections == 19);
-      }
-      EXPECT_EQ(CallsOn(blank, CadOp::Boolean).size(), c.cuts + c.intersections + c.calls.size())
-          << "none after the stop";
-    } else {
-      EXPECT_EQ(HobGear(gearBlank, 4, progress).size(), static_cast<std::size_t>(c.skipped));
+    try {
+      HobGear(gearBlank, 4, [&](const HobProgressReport&) {
+        if (reports++ == c.atReport) throw cad::EvaluationStopped("the stop button");
+      });
+      ADD_FAILURE() << "not stopped";
+    } catch (const GearCutStopped& stop) {
+      EXPECT_EQ(stop.reached.positionsDone, c.cuts);
+      EXPECT_EQ(stop.reached.intersectionsDone, c.intersections);
+      EXPECT_EQ(stop.reached.Finished(), c.cuts == 18 && c.intersections == 19);
     }
-    EXPECT_EQ(Applied(blank, kSubtraction), c.cuts);
-    EXPECT_EQ(Applied(blank, kIntersection), c.intersections);
-    // A tool whose Boolean failed is no part of the gear and does not stay in the drawing.
-    EXPECT_EQ(cad.LiveEntities().size(), 1 + c.leftOver);
+    const std::size_t stopped_call = c.inside ? 1 : 0;
+    EXPECT_EQ(CallsOn(blank, CadOp::Boolean).size(), c.cuts + c.intersections + stopped_call)
+        << "none after the stop";
+    ExpectCut(blank, c.cuts, c.intersections, 0);
   }
 }
 

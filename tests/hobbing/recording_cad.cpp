@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace kelvo::test_support {
 namespace {
@@ -222,57 +223,17 @@ class FakeApplication final : public cad::CadApplication, public cad::CadDocumen
 }  // namespace
 
 const char* OpName(CadOp op) {
-  switch (op) {
-    case CadOp::AddDocument:
-      return "AddDocument";
-    case CadOp::SetVisible:
-      return "SetVisible";
-    case CadOp::ModelSpace:
-      return "ModelSpace";
-    case CadOp::ActiveViewport:
-      return "ActiveViewport";
-    case CadOp::SetActiveViewport:
-      return "SetActiveViewport";
-    case CadOp::SetDirection:
-      return "SetDirection";
-    case CadOp::SetCenter:
-      return "SetCenter";
-    case CadOp::SendCommand:
-      return "SendCommand";
-    case CadOp::AddCylinder:
-      return "AddCylinder";
-    case CadOp::AddCircle:
-      return "AddCircle";
-    case CadOp::AddArc:
-      return "AddArc";
-    case CadOp::AddLine:
-      return "AddLine";
-    case CadOp::AddRegion:
-      return "AddRegion";
-    case CadOp::AddExtrudedSolid:
-      return "AddExtrudedSolid";
-    case CadOp::StartPoint:
-      return "StartPoint";
-    case CadOp::EndPoint:
-      return "EndPoint";
-    case CadOp::SetColor:
-      return "SetColor";
-    case CadOp::Move:
-      return "Move";
-    case CadOp::Copy:
-      return "Copy";
-    case CadOp::Rotate3D:
-      return "Rotate3D";
-    case CadOp::ArrayPolar:
-      return "ArrayPolar";
-    case CadOp::Delete:
-      return "Delete";
-    case CadOp::Boolean:
-      return "Boolean";
-    case CadOp::MarkShortfall:
-      return "MarkShortfall";
-  }
-  return "?";  // not reached: the switch names every operation
+  // In the order of CadOp.
+  // clang-format off
+  static constexpr const char* kNames[] = {
+      "AddDocument", "SetVisible", "ModelSpace", "ActiveViewport", "SetActiveViewport",
+      "SetDirection", "SetCenter", "SendCommand",
+      "AddCylinder", "AddCircle", "AddArc", "AddLine", "AddRegion", "AddExtrudedSolid",
+      "StartPoint", "EndPoint", "SetColor", "Move", "Copy", "Rotate3D", "ArrayPolar", "Delete",
+      "Boolean", "MarkShortfall"};
+  // clang-format on
+  static_assert(std::size(kNames) == static_cast<std::size_t>(CadOp::MarkShortfall) + 1);
+  return kNames[static_cast<std::size_t>(op)];
 }
 
 RecordingCad::RecordingCad()
