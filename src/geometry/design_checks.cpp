@@ -1,5 +1,6 @@
 #include "geometry/design_checks.h"
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <optional>
@@ -9,6 +10,17 @@
 
 namespace kelvo {
 namespace {
+
+// In the order of CheckLevel's values.
+struct LevelNames {
+  std::string_view key;
+  std::string_view chinese;
+};
+constexpr std::array<LevelNames, 3> kLevelNames = {{
+    {.key = "ok", .chinese = "正常"},
+    {.key = "warning", .chinese = "警告"},
+    {.key = "error", .chinese = "错误"},
+}};
 
 // Undercut is a warning, not an error: the gear can be cut and run, and standards (DIN 3960)
 // allow a slight undercut; it weakens the root and shortens the involute. Whether the mate then
@@ -110,27 +122,11 @@ DesignCheck Interference(const GearPairData& pair, const DerivedValues& derived,
 }  // namespace
 
 std::string_view LevelKey(CheckLevel level) {
-  switch (level) {
-    case CheckLevel::kOk:
-      return "ok";
-    case CheckLevel::kWarning:
-      return "warning";
-    case CheckLevel::kError:
-      return "error";
-  }
-  return "";
+  return kLevelNames[static_cast<std::size_t>(level)].key;
 }
 
 std::string_view LevelChinese(CheckLevel level) {
-  switch (level) {
-    case CheckLevel::kOk:
-      return "正常";
-    case CheckLevel::kWarning:
-      return "警告";
-    case CheckLevel::kError:
-      return "错误";
-  }
-  return "";
+  return kLevelNames[static_cast<std::size_t>(level)].chinese;
 }
 
 std::vector<DesignCheck> CheckDesign(const GearPairData& pair, const DerivedValues& derived) {

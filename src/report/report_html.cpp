@@ -160,18 +160,6 @@ CheckQuantity QuantityOf(const DesignCheck& check) {
   return {Symbol("d", "Nf" + gear), "≥", Symbol("d", "Ff" + gear)};
 }
 
-const char* LevelClass(CheckLevel level) {
-  switch (level) {
-    case CheckLevel::kOk:
-      return "ok";
-    case CheckLevel::kWarning:
-      return "warning";
-    case CheckLevel::kError:
-      return "error";
-  }
-  return "";
-}
-
 std::string CheckNumber(double value, std::string_view unit) {
   return Fixed(value, unit == "mm" ? kLengthDecimals : kCoefficientDecimals) +
          (unit.empty() ? "" : " " + std::string(unit));
@@ -194,15 +182,15 @@ std::string Checks(const std::vector<DesignCheck>& checks) {
                      "<th width=\"44%\">说明</th></tr>\n";
   for (const DesignCheck& check : checks) {
     const CheckQuantity quantity = QuantityOf(check);
-    const char* cls = LevelClass(check.level);
+    const std::string_view cls = LevelKey(check.level);
     html += "<tr>" + Cell(Escape(check.title), "name") +
             Cell(quantity.value + " = " + CheckNumber(check.value, check.unit), "figure") +
             Cell(std::string(quantity.relation) + " " +
                      (quantity.limit.empty() ? "" : quantity.limit + " = ") +
                      CheckNumber(check.limit, check.unit),
                  "figure") +
-            "<td class=\"verdict " + cls + "\">" + Escape(LevelChinese(check.level)) + "</td>" +
-            Cell(Escape(check.text)) + "</tr>\n";
+            "<td class=\"verdict " + std::string(cls) + "\">" + Escape(LevelChinese(check.level)) +
+            "</td>" + Cell(Escape(check.text)) + "</tr>\n";
   }
   return html + "</table>\n";
 }

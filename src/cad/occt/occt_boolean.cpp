@@ -71,6 +71,42 @@ void Run(BRepAlgoAPI_BooleanOperation& algorithm, const std::string& name,
   }
 }
 
+// Makes the operation's algorithm, runs it on one argument and one tool, and returns it done.
+std::unique_ptr<BRepAlgoAPI_BooleanOperation> RunOnPair(
+    BooleanOperation operation, const std::string& name, const TopoDS_Shape& argument,
+    const TopoDS_Shape& tool, const BooleanOptions& options, const Message_ProgressRange& progress,
+    bool fill_history = true) {
+  std::unique_ptr<BRepAlgoAPI_BooleanOperation> algorithm = MakeAlgorithm(operation);
+  if (!algorithm) ThrowCadError("Boolean", "unknown operation code");
+  TopTools_ListOfShape arguments;
+  TopTools_ListOfShape tools;
+  arguments.Append(argument);
+  tools.Append(tool);
+  if (!fill_history) algorithm->SetToFillHistory(Standard_False);
+  Run(*algorithm, name, arguments, tools, options, progress);
+  return algorithm;
+}
+
+// Why a result that should be one solid (or one face) is not: how many it holds, or what lies
+// outside it.
+std::string WhyNotOne(const TopoDS_Shape& result, TopAbs_ShapeEnum kind, const std::string& plural,
+                      const std::string& outside) {
+  int count = 0;
+  for (TopExp_Explorer explorer(result, kind); explorer.More(); explorer.Next())
+    ++count;
+  if (count == 0) return "the result is empty";
+  if (count > 1) return "the result falls apart into " + std::to_string(count) + " " + plural;
+  return "the result has " + outside;
+}
+
+std::string ImpossibleMeasure(const std::string& measure, double result, double a, double b) {
+  std::ostringstream reason;
+  reason.precision(10);
+  reason << "the result's " << measure << " " << result << " is impossible for " << measure << "s "
+         << a << " and " << b;
+  return reason.str();
+}
+
 }  // namespace
 
 // A valid solid can still be the wrong one; these bounds hold for every right one.
@@ -89,12 +125,7 @@ bool MeasurePossible(BooleanOperation operation, double result, double a, double
 }
 
 std::string WhyNotOneSolid(const TopoDS_Shape& result) {
-  int solids = 0;
-  for (TopExp_Explorer explorer(result, TopAbs_SOLID); explorer.More(); explorer.Next())
-    ++solids;
-  if (solids == 0) return "the result is empty";
-  if (solids > 1) return "the result falls apart into " + std::to_string(solids) + " solids";
-  return "the result has faces or edges outside its solid";
+  return WhyNotOne(result, TopAbs_SOLID, "solids", "faces or edges outside its solid");
 }
 
 std::string_view BooleanOperationName(BooleanOperation operation) {
@@ -113,14 +144,8 @@ BooleanOutcome EvaluateBoolean(BooleanOperation operation, const BooleanOperand&
                                const BooleanOperand& other, const BooleanOptions& options,
                                const Message_ProgressRange& progress) {
   const std::string name = "Boolean " + std::string(BooleanOperationName(operation));
-  std::unique_ptr<BRepAlgoAPI_BooleanOperation> algorithm = MakeAlgorithm(operation);
-  if (!algorithm) ThrowCadError("Boolean", "unknown operation code");
-
-  TopTools_ListOfShape arguments;
-  TopTools_ListOfShape tools;
-  arguments.Append(solid.shape);
-  tools.Append(other.shape);
-  Run(*algorithm, name, arguments, tools, options, progress);
+  const std::unique_ptr<BRepAlgoAPI_BooleanOperation> algorithm =
+      RunOnPair(operation, name, solid.shape, other.shape, options, progress);
 
   BooleanOutcome outcome;
   if (algorithm->HasWarnings()) outcome.warnings = Dump(*algorithm, false);
@@ -134,11 +159,8 @@ BooleanOutcome EvaluateBoolean(BooleanOperation operation, const BooleanOperand&
   }
   outcome.volume = ShapeVolume(outcome.solid);
   if (!MeasurePossible(operation, outcome.volume, solid.volume, other.volume)) {
-    std::ostringstream reason;
-    reason.precision(10);
-    reason << "the result's volume " << outcome.volume << " is impossible for volumes "
-           << solid.volume << " and " << other.volume << warned;
-    ThrowCadError(name, reason.str());
+    ThrowCadError(name,
+                  ImpossibleMeasure("volume", outcome.volume, solid.volume, other.volume) + warned);
   }
   return outcome;
 }
@@ -148,37 +170,21 @@ SectionOperand EvaluateSectionBoolean(BooleanOperation operation, const SectionO
                                       const Message_ProgressRange& progress) {
   const std::string name =
       "Boolean " + std::string(BooleanOperationName(operation)) + " of sections";
-  std::unique_ptr<BRepAlgoAPI_BooleanOperation> algorithm = MakeAlgorithm(operation);
-  if (!algorithm) ThrowCadError("Boolean", "unknown operation code");
-  TopTools_ListOfShape arguments;
-  TopTools_ListOfShape tools;
-  arguments.Append(section.face);
-  tools.Append(tool.face);
   // Two faces of a few dozen edges: OpenCASCADE's threads would cost more than they save, and
   // nobody asks for the history of their edges.
-  algorithm->SetToFillHistory(Standard_False);
-  Run(*algorithm, name, arguments, tools, {}, progress);
+  const std::unique_ptr<BRepAlgoAPI_BooleanOperation> algorithm =
+      RunOnPair(operation, name, section.face, tool.face, {}, progress, /*fill_history=*/false);
 
   SectionOperand outcome;
   outcome.face = SingleFace(algorithm->Shape());
   if (outcome.face.IsNull()) {
-    int faces = 0;
-    for (TopExp_Explorer explorer(algorithm->Shape(), TopAbs_FACE); explorer.More();
-         explorer.Next())
-      ++faces;
-    ThrowCadError(name, faces == 0 ? "the result is empty"
-                        : faces > 1
-                            ? "the result falls apart into " + std::to_string(faces) + " faces"
-                            : "the result has edges outside its face");
+    ThrowCadError(name,
+                  WhyNotOne(algorithm->Shape(), TopAbs_FACE, "faces", "edges outside its face"));
   }
   if (!IsValidShape(outcome.face, false)) ThrowCadError(name, "the result is not a valid face");
   outcome.area = ShapeArea(outcome.face);
   if (!MeasurePossible(operation, outcome.area, section.area, tool.area)) {
-    std::ostringstream reason;
-    reason.precision(10);
-    reason << "the result's area " << outcome.area << " is impossible for areas " << section.area
-           << " and " << tool.area;
-    ThrowCadError(name, reason.str());
+    ThrowCadError(name, ImpossibleMeasure("area", outcome.area, section.area, tool.area));
   }
   return outcome;
 }

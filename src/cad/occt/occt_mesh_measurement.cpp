@@ -306,17 +306,22 @@ class MeshGeometry {
   std::vector<GearSection> large_sections_;
 };
 
+// All the edges of a section as one shape, for distances to the whole outline.
+TopoDS_Compound OutlineOf(const GearSection& section) {
+  BRep_Builder builder;
+  TopoDS_Compound outline;
+  builder.MakeCompound(outline);
+  for (const TopoDS_Edge& edge : section.all)
+    builder.Add(outline, edge);
+  return outline;
+}
+
 // The least distance from the gear's axis to its outline, over its sections: the root radius.
 double RootRadius(const std::vector<GearSection>& sections) {
   double least = std::numeric_limits<double>::infinity();
-  BRep_Builder builder;
   for (const GearSection& section : sections) {
-    TopoDS_Compound outline;
-    builder.MakeCompound(outline);
-    for (const TopoDS_Edge& edge : section.all)
-      builder.Add(outline, edge);
     const TopoDS_Vertex axis = BRepBuilderAPI_MakeVertex(gp_Pnt(0, 0, section.z));
-    least = std::min(least, Distance(axis, outline).distance);
+    least = std::min(least, Distance(axis, OutlineOf(section)).distance);
   }
   return least;
 }
@@ -325,15 +330,10 @@ double RootRadius(const std::vector<GearSection>& sections) {
 // its least distance to the outline.
 double TipRadius(const std::vector<GearSection>& sections, double beyond) {
   double most = 0;
-  BRep_Builder builder;
   for (const GearSection& section : sections) {
-    TopoDS_Compound outline;
-    builder.MakeCompound(outline);
-    for (const TopoDS_Edge& edge : section.all)
-      builder.Add(outline, edge);
     const TopoDS_Edge circle =
         BRepBuilderAPI_MakeEdge(gp_Circ(gp_Ax2(gp_Pnt(0, 0, section.z), gp_Dir(0, 0, 1)), beyond));
-    most = std::max(most, beyond - Distance(circle, outline).distance);
+    most = std::max(most, beyond - Distance(circle, OutlineOf(section)).distance);
   }
   return most;
 }
