@@ -63,6 +63,11 @@ TEST(CheckDesign, FindsWhatIsWrongWithEachPair) {
       {.name = "12 teeth just short of the undercut limit",
        .inputs = {.a_true = 55, .m = 3, .z1 = 12, .z2 = 24, .x1 = 0.296},
        .not_ok = {{"undercut1", kWarning}}},
+      {.name = "12 teeth just clear of the undercut limit",
+       .inputs = {.a_true = 55, .m = 3, .z1 = 12, .z2 = 24, .x1 = 0.3}},
+      {.name = "the handbooks' shifted pair, contact ratio 1.202",
+       .inputs = kShiftedPair,
+       .measured = {{"contact", 1.202, 1.2}}},
       // The figure: 23 teeth with shift 1.5 have a tip about 0.02 mm thick.
       {.name = "23 teeth with x 1.5, a tip of 0.02 mm",
        .inputs = {.a_true = 100.5, .z1 = 23, .z2 = 73, .b = 30, .beta_degrees = 15, .x1 = 1.5},
