@@ -47,21 +47,16 @@ constexpr std::array<ShownResult, 7> kShown = {{
 
 class FakeWindow final : public kelvo::MainWindowSeam {
  public:
-  explicit FakeWindow(const std::array<std::string, 7>& inputs) : inputs_(inputs) {
-    for (std::size_t i = 0; i < results_.size(); ++i)
-      results_[i] = "earlier result " + std::to_string(i);
-  }
+  explicit FakeWindow(const std::array<std::string, 7>& inputs) : inputs_(inputs) {}
 
   kelvo::CommandSession& Session() override { return session; }
   std::string InputText(InputField field) const override {
     return inputs_[static_cast<std::size_t>(field)];
   }
-  std::string ResultText(ResultField field) const override {
-    return results_[static_cast<std::size_t>(field)];
-  }
+  // Every write is recorded, and the command reads no result back.
+  std::string ResultText(ResultField) const override { return {}; }
   void SetResultText(ResultField field, const std::string& text) override {
     writes.push_back({field, text});
-    results_[static_cast<std::size_t>(field)] = text;
   }
   std::string FinenessText() const override { return "4"; }
   int CheckValue(kelvo::CheckOption) const override { return 0; }
@@ -75,7 +70,6 @@ class FakeWindow final : public kelvo::MainWindowSeam {
 
  private:
   std::array<std::string, 7> inputs_;
-  std::array<std::string, 7> results_;
 };
 
 std::array<std::string, 7> SplitFields(std::string_view input) {

@@ -6,7 +6,7 @@
 #include <string_view>
 
 // What a numeric field and a result field must do, worked out a second way: a grammar check of
-// its own, the C library's reading, and exact decimal arithmetic on a double's binary value.
+// its own, and the C library's reading and exact writing of a double (glibc's strtod and printf).
 // The fuzz targets hold Kelvo's text rules against it, so none of it shares code with them.
 
 namespace kelvo::fuzz {
@@ -26,17 +26,9 @@ std::optional<double> ExpectedFieldValue(std::string_view text);
 // A number of teeth: nearest whole number, halves to the even neighbour, within 16 bits.
 std::optional<std::int16_t> ExpectedTeeth(double value);
 
-// A finite double's exact value as decimal digits: value = (negative ? -1 : 1) * digits /
-// 10^scale, digits without leading zeros ("0" for zero).
-struct ExactDecimal {
-  bool negative = false;
-  std::string digits;
-  int scale = 0;
-};
-ExactDecimal ExpandExactly(double value);
-
-// The exact value rounded to `decimals` places, halves to the even digit, as a plain decimal
-// text ("-12.30" keeps its zeros); the text a strtod reads back as the rounded double.
+// The exact binary value of a double rounded to `decimals` places, halves to the even digit, as
+// a plain decimal text ("-12.30" keeps its zeros); the text a strtod reads back as the rounded
+// double.
 std::string RoundedDecimalText(double value, int decimals);
 
 // How many significant digits a plain decimal text carries (trailing zeros of a fraction

@@ -36,7 +36,7 @@ TEST(DerivedValues, AgreeWithPublishedWorkedExamples) {
   // ISO 21771) for z 20, mn 1, 20 degrees, beta 0, x 0: base diameter 18.7939, normal tooth
   // thickness on the tip circle 0.6949 (the tip 22: a pair of two such gears).
   const char* const mesys = "MESYS helical gear calculation, z 20 mn 1 x 0";
-  const PairInputs mesys_pair{20, 1, 20, 20, 10, 0, 0};
+  const PairInputs mesys_pair{.a_true = 20, .m = 1, .z2 = 20, .b = 10};
   const Published examples[] = {
       {.source = khk, .inputs = kShiftedPair, .key = "db1", .value = 33.8289, .tolerance = 5e-5},
       {.source = khk, .inputs = kShiftedPair, .key = "db2", .value = 67.6579, .tolerance = 5e-5},
@@ -83,12 +83,10 @@ TEST(LeastShiftWithoutUndercut, AgreesWithPublishedLimits) {
 // What the pair's geometry says of them, whatever the pair (the root form diameter: in the
 // mesh picture's tests).
 TEST(DerivedValues, FitTheMeshAndTheCutter) {
-  const PairInputs pairs[] = {kDefaultPair,
-                              kHelicalPair,
-                              kShiftedPair,
-                              kEightToothPinionPair,
-                              {64.65, 2, 23, 40, 20, 0, 1.5}};
-  for (const PairInputs& inputs : pairs) {
+  // Pulled 1.65 mm apart from the reference centre distance: its tips shortened by 0.075 m.
+  const PairInputs shortened_tips{.a_true = 64.65, .z1 = 23, .z2 = 40, .x1 = 1.5};
+  for (const PairInputs& inputs :
+       {kDefaultPair, kHelicalPair, kShiftedPair, kEightToothPinionPair, shortened_tips}) {
     SCOPED_TRACE(inputs.a_true);
     const GearPairData pair = SolvedPair(inputs);
     const DerivedValues derived = DeriveValues(pair);

@@ -84,11 +84,14 @@ TEST(GeneratedToothSpace, IsWhatTheFlankAndTheTipArcOfTheCutterLeave) {
     bool undercut;
   };
   const Case cases[] = {
-      {"default small gear", kDefaultPair, 1, false},
-      {"default large gear", kDefaultPair, 2, false},
-      {"shifted 12 teeth, x 0.6", kShiftedPair, 1, false},
-      {"8 teeth, undercut", kEightToothPinionPair, 1, true},
-      {"12 teeth at x -0.3, undercut", {42, 2, 12, 30, 16, 0, -0.3}, 1, true},
+      {.name = "default small gear", .inputs = kDefaultPair, .gearNo = 1, .undercut = false},
+      {.name = "default large gear", .inputs = kDefaultPair, .gearNo = 2, .undercut = false},
+      {.name = "shifted 12 teeth, x 0.6", .inputs = kShiftedPair, .gearNo = 1, .undercut = false},
+      {.name = "8 teeth, undercut", .inputs = kEightToothPinionPair, .gearNo = 1, .undercut = true},
+      {.name = "12 teeth at x -0.3, undercut",
+       .inputs = {.a_true = 42, .z1 = 12, .z2 = 30, .b = 16, .x1 = -0.3},
+       .gearNo = 1,
+       .undercut = true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -60,8 +60,6 @@ std::vector<std::size_t> PathsOf(const MeshPicture& picture, int gear, MeshRole 
   return found;
 }
 
-const PairInputs kPointedPair{100, 2, 23, 73, 30, 15, 1.5};
-
 TEST(MeshPicture, FlanksAreTheInvolutesOfTheTablesToothThickness) {
   for (const PairInputs& inputs :
        {kDefaultPair, kHelicalPair, kShiftedPair, kEightToothPinionPair, kPointedPair}) {

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <string>
+#include <string_view>
 
 #include "geometry/gear_pair_fields.h"
 
@@ -27,14 +27,10 @@ TEST(ReportFields, GroupEachOfTheThirtySixValuesOnceAndGiveItASymbol) {
   }
 }
 
+// (The keys themselves, in order: kelvo-cli report --json's test.)
 TEST(ReportFields, DerivedValuesGoByTheirKeysToTheirGear) {
-  std::string keys;
-  for (const DerivedField& field : kDerivedFields) {
-    keys += field.key;
-    keys += ' ';
+  for (const DerivedField& field : kDerivedFields)
     EXPECT_EQ(field.key.back(), field.gearNo == 1 ? '1' : '2') << field.key;
-  }
-  EXPECT_EQ(keys, "db1 db2 df1 df2 dw1 dw2 dFf1 dFf2 san1 san2 xmin1 xmin2 c1 c2 ");
 }
 
 }  // namespace

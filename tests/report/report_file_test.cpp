@@ -6,7 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 
 namespace kelvo {
@@ -17,10 +17,9 @@ namespace fs = std::filesystem;
 class ReportFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder =
-        fs::temp_directory_path() /
-        ("kelvo-report-file-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-         "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    folder = fs::temp_directory_path() /
+             ("kelvo-report-file-" + std::to_string(::getpid()) + "-" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(folder);
     fs::create_directories(folder);
   }
@@ -28,9 +27,7 @@ class ReportFileTest : public ::testing::Test {
 
   static std::string Read(const fs::path& path) {
     std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(file), {}};
   }
   int Entries() const {
     return static_cast<int>(
