@@ -22,6 +22,17 @@ std::string DecimalText(double value, int decimals) {
   return text;
 }
 
+std::string FixedText(double value, int decimals) {
+  if (!std::isfinite(value)) return "—";
+  std::array<char, 400> buffer{};
+  const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                          std::chars_format::fixed, decimals);
+  if (error != std::errc{}) return "—";
+  std::string text(buffer.data(), end);
+  if (text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos) text.erase(0, 1);
+  return text;
+}
+
 std::pair<std::string, std::string> DistinctDecimalTexts(double a, double b, int decimals) {
   std::pair<std::string, std::string> texts{DecimalText(a, decimals), DecimalText(b, decimals)};
   for (int more = decimals + 1; a != b && texts.first == texts.second && more <= 9; ++more)
