@@ -15,11 +15,11 @@ std::string Percent(double done) {
 
 }  // namespace
 
-BuildProgress::BuildProgress(ProgressLine& line, std::vector<std::int16_t> gears,
-                             std::function<bool()> stop_requested)
-    : line_(line), gears_(std::move(gears)), stop_requested_(std::move(stop_requested)) {}
+BuildProgress::BuildProgress(ProgressLine& line, std::function<bool()> stop_requested)
+    : line_(line), stop_requested_(std::move(stop_requested)) {}
 
 void BuildProgress::Follow(GearBuildRequest& request) {
+  gears_ = request.gears;
   request.progress = [this](const HobProgressReport& report) { OnCut(report); };
   request.hooks.progress = [this](std::string_view what, double done) { OnEvaluation(what, done); };
   request.hooks.drawing_progress = [this](std::string_view subject, double done) {

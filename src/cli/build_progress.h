@@ -17,11 +17,9 @@ namespace kelvo::cli {
 // bar ("小齿轮：滚切 5/18", "大齿轮：复制齿槽 42%"), and the stop a Ctrl-C asks for.
 class BuildProgress {
  public:
-  // gears: the gearNo of each gear, in the order they are built.
-  BuildProgress(ProgressLine& line, std::vector<std::int16_t> gears,
-                std::function<bool()> stop_requested);
+  BuildProgress(ProgressLine& line, std::function<bool()> stop_requested);
 
-  // Gives the request the callbacks that follow its build and end it on a stop.
+  // Gives the request the callbacks that follow the build of its gears and end it on a stop.
   void Follow(GearBuildRequest& request);
   // A step after the build, shown as it is: "小齿轮：测量实体".
   void Step(std::string caption);
@@ -29,6 +27,8 @@ class BuildProgress {
   void Share(double done);
   // The last caption shown, for a stop to say where it came.
   const std::string& Caption() const { return caption_; }
+  // Takes the line off the terminal, before a message.
+  void Clear() { line_.Clear(); }
 
   bool StopRequested() const { return stop_requested_ && stop_requested_(); }
   // cad::EvaluationStopped when a stop was asked for.
@@ -40,7 +40,7 @@ class BuildProgress {
   void OnDrawingEvaluation(std::string_view subject, double done);
 
   ProgressLine& line_;
-  std::vector<std::int16_t> gears_;
+  std::vector<std::int16_t> gears_;  // gearNo of each gear, in the order they are built
   std::function<bool()> stop_requested_;
   ProgressCaptions captions_;
   std::string caption_;

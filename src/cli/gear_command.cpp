@@ -10,10 +10,10 @@
 #include "cad/occt/occt_export.h"
 #include "cad/occt/occt_export_failure.h"
 #include "cad/occt/occt_queries.h"
-#include "cli/build_memory.h"
 #include "cli/build_options.h"
 #include "cli/build_outcome.h"
 #include "cli/build_progress.h"
+#include "cli/gear_build.h"
 #include "cli/gear_summary.h"
 #include "cli/interrupt.h"
 #include "cli/pair_options.h"
@@ -71,27 +71,15 @@ int RunGear(const GearOptions& options, std::ostream& out, std::ostream& err, bo
   if (!inputs) return 1;
   const GearPairData& pair = inputs->pair;
   const auto gearNo = static_cast<std::int16_t>(options.gear);
-  if (!WorkFitsThisMachine(pair, gearNo, inputs->fineness, err)) return 1;
 
   ProgressLine line(err, progress_line);
-  BuildProgress progress(line, {gearNo}, stop_requested);
-  GearBuildRequest request;
-  request.pair = pair;
-  request.gears = {gearNo};
-  request.fineness = inputs->fineness;
-  request.evaluation =
-      options.naive ? cad::BooleanEvaluation::OperationByOperation : cad::BooleanEvaluation::Fast;
-  progress.Follow(request);
-
+  BuildProgress progress(line, stop_requested);
   try {
-    std::optional<GearsBuild> built;
-    try {
-      built = BuildGears(request);
-    } catch (const cad::CadError& error) {
-      line.Clear();
-      SayNotMade(err, request.gears, error);
-      return 1;
-    }
+    const std::optional<GearsBuild> built = BuildAsAsked(
+        *inputs, {gearNo},
+        options.naive ? cad::BooleanEvaluation::OperationByOperation : cad::BooleanEvaluation::Fast,
+        progress, err);
+    if (!built) return 1;
     const GearBuild& build = built->gears.front();
     progress.EndIfStopped();
     progress.Step(GearCalled(gearNo) + "：测量实体");

@@ -9,10 +9,10 @@
 #include "cad/occt/occt_export.h"
 #include "cad/occt/occt_export_failure.h"
 #include "cad/occt/occt_mesh_drawing.h"
-#include "cli/build_memory.h"
 #include "cli/build_options.h"
 #include "cli/build_outcome.h"
 #include "cli/build_progress.h"
+#include "cli/gear_build.h"
 #include "cli/interrupt.h"
 #include "cli/pair_options.h"
 #include "cli/text_table.h"
@@ -82,26 +82,13 @@ int RunPair(const PairOptions& options, std::ostream& out, std::ostream& err, bo
       ReadBuildInputs(options.texts, options.fineness, options.out, err);
   if (!inputs) return 1;
   const GearPairData& pair = inputs->pair;
-  if (!WorkFitsThisMachine(pair, 1, inputs->fineness, err)) return 1;
-  if (!WorkFitsThisMachine(pair, 2, inputs->fineness, err)) return 1;
 
   ProgressLine line(err, progress_line);
-  BuildProgress progress(line, {1, 2}, stop_requested);
-  GearBuildRequest request;
-  request.pair = pair;
-  request.gears = {1, 2};
-  request.fineness = inputs->fineness;
-  progress.Follow(request);
-
+  BuildProgress progress(line, stop_requested);
   try {
-    std::optional<GearsBuild> built;
-    try {
-      built = BuildGears(request);
-    } catch (const cad::CadError& error) {
-      line.Clear();
-      SayNotMade(err, request.gears, error);
-      return 1;
-    }
+    const std::optional<GearsBuild> built =
+        BuildAsAsked(*inputs, {1, 2}, cad::BooleanEvaluation::Fast, progress, err);
+    if (!built) return 1;
     for (const GearBuild& gear : built->gears) {
       const std::vector<std::string> shortcomings = Shortcomings(gear, pair);
       if (!shortcomings.empty()) {

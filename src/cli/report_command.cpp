@@ -80,8 +80,7 @@ bool Write(const std::string& path, const std::string& contents, std::ostream& e
 
 CLI::App* AddReportCommand(CLI::App& app, ReportOptions& options) {
   CLI::App* report = app.add_subcommand(
-      "report",
-      "齿轮副的计算书：补充参数和设计校核；可写成含全部数值和啮合图的 HTML 和 PDF");
+      "report", "齿轮副的计算书：补充参数和设计校核；可写成含全部数值和啮合图的 HTML 和 PDF");
   AddPairOptions(*report, options.texts);
   AddFileOption(*report, "--html", options.html, "把整份计算书写成一个 HTML 文件，啮合图嵌在其中");
   AddFileOption(*report, "--pdf", options.pdf, "把整份计算书写成 A4 幅面的 PDF 文件");
