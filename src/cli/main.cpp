@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
   } catch (const CLI::CallForHelp& help) {
     return app.exit(help);
   } catch (const CLI::ParseError& error) {
-    std::cerr << kelvo::cli::UsageErrorText(error);
+    std::cerr << kelvo::cli::UsageErrorText(error, app.remaining());
     return kUsageError;
   }
 

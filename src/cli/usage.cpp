@@ -82,12 +82,17 @@ std::string AfterColon(const std::string& message) {
   return colon == std::string::npos ? message : message.substr(colon + 2);
 }
 
-std::string Reason(const CLI::ParseError& error) {
+std::string Reason(const CLI::ParseError& error, const std::vector<std::string>& remaining) {
   const std::string message = error.what();
   const std::string option = OptionNamed(message);
   if (dynamic_cast<const CLI::ExtrasError*>(&error)) return "不认识的参数：" + AfterColon(message);
-  if (dynamic_cast<const CLI::RequiredError*>(&error))
+  if (dynamic_cast<const CLI::RequiredError*>(&error)) {
+    // The one required thing is the subcommand: a word in its place is one it does not know
+    // (the usage above lists those it knows).
+    if (!remaining.empty() && !remaining.front().starts_with('-'))
+      return "不认识的子命令：" + remaining.front();
     return "需要一个子命令：solve、gear、pair 或 report";
+  }
   if (option.empty()) return "命令行有误";
   if (dynamic_cast<const CLI::ValidationError*>(&error))
     return "选项 " + option + " 的取值不对：" + AfterColon(message);
@@ -105,7 +110,8 @@ void UseChineseHelp(CLI::App& app) {
     SpeakChinese(*subcommand, formatter);
 }
 
-std::string UsageErrorText(const CLI::ParseError& error) {
+std::string UsageErrorText(const CLI::ParseError& error,
+                           const std::vector<std::string>& remaining) {
   return "用法：kelvo-cli solve [--a_true 文本] [--m 文本] [--z1 文本] [--z2 文本] [--b 文本] "
          "[--beta 文本] [--x1 文本] [--json]\n"
          "      kelvo-cli gear [齿轮副选项] [--gear 1|2] [--fineness 文本] [--out 文件] "
@@ -114,7 +120,7 @@ std::string UsageErrorText(const CLI::ParseError& error) {
          "      kelvo-cli report [齿轮副选项] [--html 文件] [--pdf 文件] [--json]\n"
          "      kelvo-cli [子命令] --help 列出全部选项\n"
          "kelvo-cli: " +
-         Reason(error) + "\n";
+         Reason(error, remaining) + "\n";
 }
 
 }  // namespace kelvo::cli

@@ -77,7 +77,7 @@ TEST(CliSolve, OptionsTakeTheFieldTextsAsTypedAndFailuresSayWhy) {
       {.args = {"report", "--m", "abc", "--json"}, .status = 1},
       {.args = {"solve", "--bogus"}, .status = 2, .err = "不认识的参数：--bogus"},
       {.args = {}, .status = 2, .err = "需要一个子命令：solve、gear、pair 或 report"},
-      {.args = {"frobnicate"}, .status = 2, .err = "需要一个子命令：solve、gear、pair 或 report"},
+      {.args = {"frobnicate"}, .status = 2, .err = "不认识的子命令：frobnicate"},
       {.args = {"solve", "--z1"}, .status = 2, .err = "选项 --z1 缺少取值"},
       {.args = {"gear", "--gear", "3"},
        .status = 2,
