@@ -87,8 +87,8 @@ rm -f /tmp/g.step
 gear=$(kelvo-cli gear --out /tmp/g.step 2>&1)
 status=$?
 echo "$gear"
-faces=$(echo "$gear" | awk '$1 == "faces" { print $2 }')
-if [ $status -eq 0 ] && echo "$gear" | grep -qE '^  one valid solid +yes$' &&
+faces=$(echo "$gear" | awk '$1 == "面数" { print $2 }')
+if [ $status -eq 0 ] && echo "$gear" | grep -qE '^  实体有效 +是$' &&
   [ "$(head -1 /tmp/g.step)" = "ISO-10303-21;" ] &&
   [ "$(tail -1 /tmp/g.step)" = "END-ISO-10303-21;" ] &&
   [ "$(grep -c '= MANIFOLD_SOLID_BREP' /tmp/g.step)" = 1 ] &&

@@ -7,6 +7,7 @@
 #include <sstream>
 #include <string>
 
+#include "cli/build_outcome.h"
 #include "hobbing/checked_arithmetic.h"
 #include "hobbing/hob_plan.h"
 
@@ -47,19 +48,17 @@ bool WorkFitsThisMachine(const GearPairData& pair, std::int16_t gearNo, double f
   const double physical =
       static_cast<double>(::sysconf(_SC_PHYS_PAGES)) * static_cast<double>(::sysconf(_SC_PAGESIZE));
   std::ostringstream work;
-  work << "gear " << gearNo << " has " << z << " teeth: " << positions << " positions of the "
-       << "rolling cut and " << copies << " turned copies to intersect, at " << steps
-       << (steps == 1 ? " position" : " positions") << " per pitch";
+  work << GearCalled(gearNo) << "有 " << z << " 个齿：每齿距 " << steps << " 个切削位置，滚切共 "
+       << positions << " 个切削位置，复制齿槽要与 " << copies << " 个转位副本求交";
   if (physical > 0 && bytes > physical) {
-    err << "kelvo-cli: " << work.str() << ". That needs about " << Gigabytes(bytes)
-        << " GB of memory, and this machine has " << Gigabytes(physical)
-        << " GB; check the number of teeth" << (steps > 1 ? ", or choose a lower fineness" : "")
-        << ".\n";
+    err << "kelvo-cli: " << work.str() << "，约需 " << Gigabytes(bytes) << " GB 内存，而本机只有 "
+        << Gigabytes(physical) << " GB。请检查齿数" << (steps > 1 ? "，或选较低的模型精细度" : "")
+        << "。\n";
     return false;
   }
   if (bytes > kLongBuildBytes) {
-    err << "kelvo-cli: " << work.str() << ", about " << Gigabytes(bytes)
-        << " GB of memory: a long build. Ctrl-C stops it.\n";
+    err << "kelvo-cli: " << work.str() << "，约需 " << Gigabytes(bytes)
+        << " GB 内存，生成要很长时间。按 Ctrl-C 可停止。\n";
   }
   return true;
 }

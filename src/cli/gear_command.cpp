@@ -1,6 +1,5 @@
 #include "cli/gear_command.h"
 
-#include <CLI/Validators.hpp>
 #include <functional>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -8,63 +7,60 @@
 #include <string>
 #include <vector>
 
-#include "app/commands/text_rules.h"
 #include "cad/occt/occt_export.h"
+#include "cad/occt/occt_export_failure.h"
 #include "cad/occt/occt_queries.h"
-#include "cli/build_memory.h"
 #include "cli/build_options.h"
+#include "cli/build_outcome.h"
+#include "cli/build_progress.h"
+#include "cli/gear_build.h"
 #include "cli/gear_summary.h"
 #include "cli/interrupt.h"
 #include "cli/pair_options.h"
-#include "cli/progress_line.h"
-#include "hobbing/hob_gear.h"
-#include "hobbing/hob_plan.h"
 #include "modelling/headless/headless_gears.h"
 
 namespace kelvo::cli {
 namespace {
 
-// What makes the built gear other than the gear asked for, one line each; none when every
-// statement ran, every Boolean took effect and the result is one valid solid.
-std::vector<std::string> Shortcomings(const GearBuild& build, std::int16_t z,
-                                      const cad::SolidMeasures& solid) {
-  std::vector<SkippedStatement> failed;
-  for (const SkippedStatement& statement : build.skipped) {
-    if (CostsTheGearNothing(statement, z)) continue;
-    failed.push_back(statement);
+// Writes the gear's drawing; Ctrl-C ends the writing too (a gear of hundreds of teeth takes
+// longer to write than to build). False, having said why on err, when it cannot be written.
+bool WriteGear(const GearBuild& build, const std::string& out, BuildProgress& progress,
+               std::ostream& err) {
+  progress.Step(GearCalled(build.gearNo) + "：写文件 " + out);
+  try {
+    cad::PrepareExport(*build.drawing, out)
+        .Write({.progress = [&](double done) { progress.Share(done); },
+                .cancelled = [&] { return progress.StopRequested(); }});
+  } catch (const cad::ExportCancelled&) {
+    throw;
+  } catch (const cad::CadError& error) {
+    progress.Step("");
+    SayFailed(err, cad::ExportFailureText(build.drawing.get(), out), error);
+    return false;
   }
-  constexpr std::size_t kListed = 5;
-  std::vector<std::string> lines;
-  for (std::size_t i = 0; i < failed.size() && i < kListed; ++i)
-    lines.push_back(failed[i].Statement() + " failed: " + failed[i].reason);
-  if (failed.size() > kListed) {
-    lines.push_back("and " + std::to_string(failed.size() - kListed) + " more steps failed");
-  }
-  if (build.failedBooleans > 0)
-    lines.push_back(std::to_string(build.failedBooleans) + " Boolean operations failed");
-  if (!solid.is_one_valid_solid) lines.push_back("the result is not one valid solid");
-  return lines;
+  return true;
 }
 
 }  // namespace
 
 CLI::App* AddGearCommand(CLI::App& app, GearOptions& options) {
-  CLI::App* gear = app.add_subcommand(
-      "gear",
-      "Build one gear of the pair by the hobbing simulation, without a window, and print a "
-      "summary of the solid");
+  CLI::App* gear =
+      app.add_subcommand("gear", "不开窗口，以滚齿仿真生成齿轮副中的一个齿轮，并输出实体的概要");
   AddPairOptions(*gear, options.texts);
-  gear->add_option("--gear", options.gear, "1 the small gear, 2 the large gear")
-      ->check(CLI::IsMember({1, 2}))
+  gear->add_option("--gear", options.gear, "要生成的齿轮：1 小齿轮，2 大齿轮")
+      ->type_name("1|2")
+      ->check(CLI::Validator(
+          [](const std::string& text) {
+            return text == "1" || text == "2" ? std::string() : "只能是 1 或 2";
+          },
+          ""))
       ->capture_default_str();
   AddBuildOptions(*gear, options.fineness, options.out,
-                  "write the drawing to FILE: .step/.stp, .iges/.igs, .stl or .brep");
+                  "把图形写入文件：.step/.stp、.iges/.igs、.stl 或 .brep");
   gear->add_flag("--naive", options.naive,
-                 "evaluate every Boolean at once, in the order asked (the slow reference)");
-  gear->add_flag("--json", options.json, "print the summary as one JSON object");
-  gear->add_flag("--inspect", options.inspect,
-                 "measure the solid as a gear inspector would and print each figure beside "
-                 "its theoretical value");
+                 "每个布尔运算按滚齿仿真要求的顺序立即执行（较慢的参考算法）");
+  gear->add_flag("--json", options.json, "以一个 JSON 对象输出概要");
+  gear->add_flag("--inspect", options.inspect, "像齿轮检测员那样测量实体，每项实测值旁给出理论值");
   return gear;
 }
 
@@ -74,96 +70,65 @@ int RunGear(const GearOptions& options, std::ostream& out, std::ostream& err, bo
       ReadBuildInputs(options.texts, options.fineness, options.out, err);
   if (!inputs) return 1;
   const GearPairData& pair = inputs->pair;
-  const double fineness = inputs->fineness;
   const auto gearNo = static_cast<std::int16_t>(options.gear);
-  if (!WorkFitsThisMachine(pair, gearNo, fineness, err)) return 1;
 
-  ProgressLine line(err, progress_line, options.gear);
-  // Ctrl-C ends the build after the CAD operation that is running, or inside a long Boolean.
-  const auto end_if_stopped = [&] {
-    if (stop_requested && stop_requested()) throw cad::EvaluationStopped("stopped");
-  };
-  GearBuildRequest request;
-  request.pair = pair;
-  request.gears = {gearNo};
-  request.fineness = fineness;
-  request.evaluation =
-      options.naive ? cad::BooleanEvaluation::OperationByOperation : cad::BooleanEvaluation::Fast;
-  request.progress = [&](const HobProgressReport& report) {
-    // What is being done now: the next position, the next intersection, or what follows.
-    if (report.positionsDone < report.positionCount) {
-      line.Step("rolling cut, position " + std::to_string(report.positionsDone + 1) + " of " +
-                std::to_string(report.positionCount));
-    } else if (report.intersectionsDone < report.intersectionCount) {
-      line.Step("intersection " + std::to_string(report.intersectionsDone + 1) + " of " +
-                std::to_string(report.intersectionCount));
-    } else {
-      line.Step("finishing the gear");
-    }
-    end_if_stopped();
-  };
-  request.hooks.progress = [&](std::string_view what, double done) { line.Share(what, done); };
-  if (stop_requested) request.hooks.stop_requested = stop_requested;
-
-  const auto stopped = [&] {
-    line.Clear();
-    err << "kelvo-cli: stopped"
-        << (options.out.empty() ? "" : "; " + options.out + " was not written") << '\n';
-    return kInterruptedStatus;
-  };
+  ProgressLine line(err, progress_line);
+  BuildProgress progress(line, stop_requested);
   try {
-    const GearsBuild built = BuildGears(request);
-    const GearBuild& build = built.gears.front();
-    end_if_stopped();
-    line.Step("measuring the solid");
+    const std::optional<GearsBuild> built = BuildAsAsked(
+        *inputs, {gearNo},
+        options.naive ? cad::BooleanEvaluation::OperationByOperation : cad::BooleanEvaluation::Fast,
+        progress, err);
+    if (!built) return 1;
+    const GearBuild& build = built->gears.front();
+    progress.EndIfStopped();
+    progress.Step(GearCalled(gearNo) + "：测量实体");
     const cad::SolidMeasures solid = cad::MeasureSolid(*build.gear);
     // A gear with a step that failed is not the gear asked for: it is reported, not written.
-    const std::vector<std::string> shortcomings =
-        Shortcomings(build, GearToCut(pair, gearNo).z, solid);
+    std::vector<std::string> shortcomings = Shortcomings(build, pair);
+    if (!solid.is_one_valid_solid) shortcomings.push_back("结果不是一个有效的实体");
     if (!options.out.empty() && shortcomings.empty()) {
-      end_if_stopped();
-      line.Step("writing " + options.out);
-      // Writing a gear of hundreds of teeth takes longer than building it: Ctrl-C ends it too.
-      cad::PrepareExport(*build.drawing, options.out)
-          .Write({.progress = [&](double done) { line.Share("writing", done); },
-                  .cancelled = [&] { return stop_requested && stop_requested(); }});
+      progress.EndIfStopped();
+      if (!WriteGear(build, options.out, progress, err)) return 1;
     }
     // A gear the inspection cannot make sense of is still reported, and written.
     std::optional<Inspected> inspected;
-    std::string not_inspected;
+    std::optional<cad::CadError> not_inspected;
     if (options.inspect) {
-      end_if_stopped();
-      line.Step("inspecting the gear");
+      progress.EndIfStopped();
+      progress.Step(GearCalled(gearNo) + "：检测齿轮");
       try {
         inspected = Inspect(pair, build);
       } catch (const cad::CadError& error) {
-        not_inspected = error.what();
+        not_inspected = error;
       }
     }
     line.Clear();
     if (options.json) {
-      out << SummaryJson(build, built.seconds, solid, inspected).dump(2) << '\n';
+      out << SummaryJson(build, built->seconds, solid, inspected).dump(2) << '\n';
     } else {
-      PrintSummary(out, options, build, built.seconds, solid, inspected);
+      PrintSummary(out, options, build, built->seconds, solid, inspected);
     }
     if (!shortcomings.empty()) {
-      err << "kelvo-cli: gear " << options.gear << " came out incomplete"
-          << (options.out.empty() ? "" : ", so " + options.out + " was not written") << ":\n";
-      for (const std::string& shortcoming : shortcomings)
-        err << "  " << shortcoming << '\n';
+      SayIncomplete(err, gearNo, options.out.empty() ? "" : "未写文件 " + options.out,
+                    shortcomings);
       return 1;
     }
-    if (!not_inspected.empty()) {
-      err << "kelvo-cli: the gear cannot be inspected: " << not_inspected << '\n';
+    if (not_inspected) {
+      SayFailed(err, "无法检测" + GearCalled(gearNo) + "的齿形。", *not_inspected);
       return 1;
     }
   } catch (const cad::EvaluationStopped&) {
-    return stopped();
+    line.Clear();
+    SayStopped(err, progress.Caption(), options.out);
+    return kInterruptedStatus;
   } catch (const cad::ExportCancelled&) {
-    return stopped();  // Ctrl-C while the file was written
+    line.Clear();
+    SayStopped(err, progress.Caption(), options.out);
+    return kInterruptedStatus;
   } catch (const cad::CadError& error) {
     line.Clear();
-    err << "kelvo-cli: " << error.what() << '\n';
+    SayFailed(err, "无法测量" + GearCalled(gearNo) + "的实体。", error);
     return 1;
   }
   return 0;

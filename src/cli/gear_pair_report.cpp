@@ -1,25 +1,15 @@
 #include "cli/gear_pair_report.h"
 
 #include <array>
-#include <charconv>
 #include <variant>
 
 #include "app/commands/calculate_steps.h"
+#include "geometry/decimal_text.h"
 #include "geometry/gear_constants.h"
 #include "geometry/gear_pair_fields.h"
 
 namespace kelvo::cli {
 namespace {
-
-std::string Fixed(double value, int decimals) {
-  std::array<char, 400> buffer{};
-  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                    std::chars_format::fixed, decimals);
-  std::string text(buffer.data(), result.ptr);
-  // A tiny negative value (a shift sum of -1e-15, say) is written as zero, not "-0.000000".
-  if (text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos) text.erase(0, 1);
-  return text;
-}
 
 std::string PadRight(std::string text, std::size_t width) {
   if (text.size() < width) text.append(width - text.size(), ' ');
@@ -36,7 +26,7 @@ std::string ValueText(const GearPairData& pair, const GearPairField& field) {
   if (std::holds_alternative<std::int16_t GearPairData::*>(field.member)) {
     return std::to_string(static_cast<int>(value));
   }
-  return Fixed(value, 6);
+  return FixedText(value, 6);
 }
 
 std::string ReportLine(const GearPairData& pair, const GearPairField& field) {
@@ -45,7 +35,7 @@ std::string ReportLine(const GearPairData& pair, const GearPairField& field) {
                      PadRight(std::string(field.unit), 4);
   std::string english(field.english);
   if (field.unit == "rad") {
-    english += " (" + Fixed(FieldValue(pair, field) * 180 / kPi, 6) + " deg)";
+    english += " (" + FixedText(FieldValue(pair, field) * 180 / kPi, 6) + " deg)";
   }
   return line + PadRight(english, 56) + std::string(field.chinese) + "\n";
 }

@@ -1,11 +1,11 @@
 #include "cli/gear_summary.h"
 
-#include <algorithm>
 #include <cmath>
-#include <iomanip>
-#include <sstream>
 #include <string>
 
+#include "cli/build_outcome.h"
+#include "cli/text_table.h"
+#include "geometry/decimal_text.h"
 #include "geometry/gear_constants.h"
 #include "hobbing/checked_arithmetic.h"
 #include "hobbing/hob_plan.h"
@@ -15,22 +15,34 @@ namespace {
 
 constexpr double kDegrees = 180 / kPi;
 
-std::string Fixed(double value, int decimals) {
-  std::ostringstream text;
-  text << std::fixed << std::setprecision(decimals) << value;
-  return text.str();
+std::string HelixHand(double helix_angle) {
+  if (std::abs(helix_angle) < 1e-4) return "";
+  return helix_angle > 0 ? " 右旋" : " 左旋";
 }
 
-std::string Row(const std::string& name, const std::string& measured,
-                const std::string& theory = "") {
-  std::string line = "  " + name;
-  line.resize(std::max<std::size_t>(line.size() + 1, 48), ' ');
-  line += measured;
-  if (!theory.empty()) {
-    line.resize(std::max<std::size_t>(line.size() + 1, 64), ' ');
-    line += theory;
-  }
-  return line + "\n";
+// The inspection beside its theory, under a heading of its own.
+void PrintInspection(std::ostream& out, const Inspected& inspected) {
+  const cad::GearInspection& m = inspected.measured;
+  const GearTheory& t = inspected.theory;
+  out << "\n检测：齿宽中点的端截面\n";
+  out << TableRow("", "实测", "理论值");
+  out << TableRow("齿顶圆直径 (mm)", FixedText(m.tip_diameter, 5), FixedText(t.tip_diameter, 5));
+  out << TableRow("齿根圆直径 (mm)", FixedText(m.root_diameter, 5), FixedText(t.root_diameter, 5));
+  out << TableRow("齿数", std::to_string(m.teeth), std::to_string(t.teeth));
+  const std::string no_involute = "无：分度圆在齿根过渡曲线内";
+  out << TableRow("分度圆端面齿厚，弧长 (mm)", FixedText(m.tooth_thickness, 5),
+                  t.involute_at_reference ? FixedText(t.tooth_thickness, 5) : no_involute);
+  out << TableRow("  各齿最小 / 最大 (mm)", FixedText(m.tooth_thickness_min, 5) + " / " +
+                                                FixedText(m.tooth_thickness_max, 5));
+  out << TableRow("分度圆端面弦齿厚 (mm)", FixedText(m.tooth_chord, 5),
+                  t.involute_at_reference ? FixedText(t.tooth_chord, 5) : no_involute);
+  out << TableRow("齿廓形状偏差 (µm)", FixedText(m.profile_deviation * 1000, 2),
+                  "刀痕规律 " + FixedText(t.cusp_height * 1000, 2));
+  out << TableRow("  评定起点：渐开线起始圆直径 (mm)", FixedText(2 * t.form_radius, 3));
+  out << TableRow("  拟合的齿面数", std::to_string(m.flanks), std::to_string(2 * t.teeth));
+  out << TableRow("分度圆螺旋角 (°)",
+                  FixedText(std::abs(m.helix_angle) * kDegrees, 4) + HelixHand(m.helix_angle),
+                  FixedText(t.helix_angle * kDegrees, 4));
 }
 
 }  // namespace
@@ -38,39 +50,17 @@ std::string Row(const std::string& name, const std::string& measured,
 void PrintSummary(std::ostream& out, const GearOptions& options, const GearBuild& build,
                   double seconds, const cad::SolidMeasures& solid,
                   const std::optional<Inspected>& inspected) {
-  out << "Gear " << options.gear << ", fineness " << options.fineness << ", "
-      << (options.naive ? "operation-by-operation" : "fast") << " evaluation\n";
-  out << Row("positions per pitch", Fixed(build.stepsPerPitch, 0));
-  out << Row("positions", std::to_string(build.positionCount));
-  out << Row("intersections", std::to_string(build.intersections));
-  out << Row("Booleans that failed", std::to_string(build.failedBooleans));
-  out << Row("seconds", Fixed(seconds, 3));
-  out << Row("volume (mm^3)", Fixed(solid.volume, 6));
-  out << Row("faces", std::to_string(solid.face_count));
-  out << Row("one valid solid", solid.is_one_valid_solid ? "yes" : "no");
-  if (!inspected) return;
-  const cad::GearInspection& m = inspected->measured;
-  const GearTheory& t = inspected->theory;
-  out << "\nInspection, transverse section at mid-face\n";
-  out << Row("", "measured", "theory");
-  out << Row("tip diameter (mm)", Fixed(m.tip_diameter, 5), Fixed(t.tip_diameter, 5));
-  out << Row("root diameter (mm)", Fixed(m.root_diameter, 5), Fixed(t.root_diameter, 5));
-  out << Row("teeth", std::to_string(m.teeth), std::to_string(t.teeth));
-  const std::string no_involute = "none: d lies in the root fillet";
-  out << Row("tooth thickness on d, arc (mm)", Fixed(m.tooth_thickness, 5),
-             t.involute_at_reference ? Fixed(t.tooth_thickness, 5) : no_involute);
-  out << Row("  least / largest of all teeth (mm)",
-             Fixed(m.tooth_thickness_min, 5) + " / " + Fixed(m.tooth_thickness_max, 5));
-  out << Row("tooth thickness on d, chord (mm)", Fixed(m.tooth_chord, 5),
-             t.involute_at_reference ? Fixed(t.tooth_chord, 5) : no_involute);
-  out << Row("profile form deviation (um)", Fixed(m.profile_deviation * 1000, 2),
-             "cusp law " + Fixed(t.cusp_height * 1000, 2));
-  out << Row("  from root form circle d (mm)", Fixed(2 * t.form_radius, 3));
-  out << Row("  flanks fitted", std::to_string(m.flanks), std::to_string(2 * t.teeth));
-  const std::string hand =
-      std::abs(m.helix_angle) < 1e-4 ? "" : (m.helix_angle > 0 ? " right" : " left");
-  out << Row("helix angle on d (deg)", Fixed(std::abs(m.helix_angle) * kDegrees, 4) + hand,
-             Fixed(t.helix_angle * kDegrees, 4));
+  out << GearCalled(build.gearNo) << "，模型精细度 " << options.fineness << "，"
+      << (options.naive ? "逐个布尔运算（参考算法）" : "快速算法") << "\n";
+  out << TableRow("每齿距切削位置数", FixedText(build.stepsPerPitch, 0));
+  out << TableRow("切削位置数", std::to_string(build.positionCount));
+  out << TableRow("复制齿槽的求交次数", std::to_string(build.intersections));
+  out << TableRow("失败的布尔运算", std::to_string(build.failedBooleans));
+  out << TableRow("生成用时 (s)", FixedText(seconds, 3));
+  out << TableRow("体积 (mm³)", FixedText(solid.volume, 6));
+  out << TableRow("面数", std::to_string(solid.face_count));
+  out << TableRow("实体有效", solid.is_one_valid_solid ? "是" : "否");
+  if (inspected) PrintInspection(out, *inspected);
 }
 
 nlohmann::ordered_json SummaryJson(const GearBuild& build, double seconds,

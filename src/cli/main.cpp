@@ -10,6 +10,7 @@
 #include "cli/pair_command.h"
 #include "cli/report_command.h"
 #include "cli/solve_command.h"
+#include "cli/usage.h"
 
 namespace {
 
@@ -18,10 +19,8 @@ constexpr int kUsageError = 2;
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{
-      "Kelvo command line: gear-pair geometry of an external involute gear pair, and "
-      "gear solids made by hobbing simulation",
-      "kelvo-cli"};
+  CLI::App app{"Kelvo 命令行程序：外啮合渐开线圆柱齿轮副的几何计算，以及以滚齿仿真生成的齿轮实体",
+               "kelvo-cli"};
   app.require_subcommand(1);
 
   kelvo::cli::SolveOptions solve_options;
@@ -32,19 +31,14 @@ int main(int argc, char** argv) {
   CLI::App* report = kelvo::cli::AddReportCommand(app, report_options);
   kelvo::cli::PairOptions pair_options;
   CLI::App* pair = kelvo::cli::AddPairCommand(app, pair_options);
+  kelvo::cli::UseChineseHelp(app);
 
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& help) {
     return app.exit(help);
   } catch (const CLI::ParseError& error) {
-    std::cerr << "usage: kelvo-cli solve [--a_true TEXT] [--m TEXT] [--z1 TEXT] [--z2 TEXT] "
-                 "[--b TEXT] [--beta TEXT] [--x1 TEXT] [--json]\n"
-              << "       kelvo-cli gear [pair options] [--gear 1|2] [--fineness TEXT] "
-                 "[--out FILE] [--naive] [--inspect] [--json]\n"
-              << "       kelvo-cli pair [pair options] [--fineness TEXT] [--out FILE] [--json]\n"
-              << "       kelvo-cli report [pair options] [--html FILE] [--pdf FILE] [--json]\n"
-              << "kelvo-cli: " << error.what() << "\n";
+    std::cerr << kelvo::cli::UsageErrorText(error, app.remaining());
     return kUsageError;
   }
 

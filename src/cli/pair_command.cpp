@@ -1,38 +1,26 @@
 #include "cli/pair_command.h"
 
-#include <iomanip>
 #include <nlohmann/json.hpp>
+#include <numbers>
 #include <optional>
 #include <ostream>
-#include <sstream>
 #include <string>
 
-#include "app/commands/text_rules.h"
 #include "cad/occt/occt_export.h"
+#include "cad/occt/occt_export_failure.h"
 #include "cad/occt/occt_mesh_drawing.h"
-#include "cli/build_memory.h"
 #include "cli/build_options.h"
+#include "cli/build_outcome.h"
+#include "cli/build_progress.h"
+#include "cli/gear_build.h"
 #include "cli/interrupt.h"
 #include "cli/pair_options.h"
-#include "cli/progress_line.h"
-#include "hobbing/hob_gear.h"
-#include "hobbing/hob_plan.h"
+#include "cli/text_table.h"
+#include "geometry/decimal_text.h"
 #include "modelling/headless/headless_gears.h"
 
 namespace kelvo::cli {
 namespace {
-
-std::string Fixed(double value, int decimals) {
-  std::ostringstream text;
-  text << std::fixed << std::setprecision(decimals) << value;
-  return text.str();
-}
-
-std::string Row(const std::string& name, const std::string& value) {
-  std::string line = "  " + name;
-  line.resize(std::max<std::size_t>(line.size() + 1, 48), ' ');
-  return line + value + "\n";
-}
 
 nlohmann::ordered_json MeasurementJson(const cad::MeshMeasurement& m) {
   nlohmann::ordered_json json;
@@ -55,25 +43,24 @@ nlohmann::ordered_json MeasurementJson(const cad::MeshMeasurement& m) {
 void PrintMeasurement(std::ostream& out, const PairOptions& options, const cad::MeshDrawing& mesh,
                       double build_seconds) {
   const cad::MeshMeasurement& m = mesh.measurement;
-  out << "Pair in mesh, fineness " << options.fineness << "\n";
-  out << Row("large gear turned into mesh (deg)",
-             Fixed(mesh.large_turn * 180 / std::numbers::pi, 4));
-  out << Row("interference volume (mm^3)", Fixed(m.interference_volume, 6));
-  out << Row("backlash (mm)", Fixed(m.backlash, 6));
-  out << Row("tip clearance 1 (mm)",
-             Fixed(m.tip_clearance1, 5) + "   theory " + Fixed(m.tip_clearance1_theory, 5));
-  out << Row("tip clearance 2 (mm)",
-             Fixed(m.tip_clearance2, 5) + "   theory " + Fixed(m.tip_clearance2_theory, 5));
-  out << Row("transmission error, peak to peak (urad)",
-             Fixed(m.transmission_error_peak_to_peak, 2));
-  out << Row("transverse sections", std::to_string(m.sections));
-  out << Row("both solids valid", m.valid ? "yes" : "no");
-  out << Row("seconds, building the gears", Fixed(build_seconds, 3));
-  out << Row("seconds, measuring the mesh", Fixed(m.seconds, 3));
-  out << "\nTransmission error over one pitch of the small gear\n";
-  out << Row("small gear's turn (rad)", "error (urad)");
+  out << "齿轮副啮合，模型精细度 " << options.fineness << "\n";
+  out << TableRow("大齿轮转入啮合的转角 (°)",
+                  FixedText(mesh.large_turn * 180 / std::numbers::pi, 4));
+  out << TableRow("干涉体积 (mm³)", FixedText(m.interference_volume, 6));
+  out << TableRow("圆周侧隙 (mm)", FixedText(m.backlash, 6));
+  out << TableRow("齿顶间隙，小齿轮齿顶至大齿轮齿根 (mm)", FixedText(m.tip_clearance1, 5),
+                  "理论值 " + FixedText(m.tip_clearance1_theory, 5));
+  out << TableRow("齿顶间隙，大齿轮齿顶至小齿轮齿根 (mm)", FixedText(m.tip_clearance2, 5),
+                  "理论值 " + FixedText(m.tip_clearance2_theory, 5));
+  out << TableRow("传动误差峰峰值 (µrad)", FixedText(m.transmission_error_peak_to_peak, 2));
+  out << TableRow("端截面数", std::to_string(m.sections));
+  out << TableRow("两个齿轮实体均有效", m.valid ? "是" : "否");
+  out << TableRow("生成齿轮用时 (s)", FixedText(build_seconds, 3));
+  out << TableRow("测量啮合用时 (s)", FixedText(m.seconds, 3));
+  out << "\n小齿轮转过一个齿距的传动误差\n";
+  out << TableRow("小齿轮转角 (rad)", "误差 (µrad)");
   for (const auto& [turn, error] : m.transmission_error)
-    out << Row(Fixed(turn, 6), Fixed(error, 3));
+    out << TableRow(FixedText(turn, 6), FixedText(error, 3));
 }
 
 }  // namespace
@@ -81,13 +68,11 @@ void PrintMeasurement(std::ostream& out, const PairOptions& options, const cad::
 CLI::App* AddPairCommand(CLI::App& app, PairOptions& options) {
   CLI::App* pair = app.add_subcommand(
       "pair",
-      "Build both gears of the pair by the hobbing simulation, put them in mesh and measure "
-      "the pair on its solids: interference, backlash, tip clearances, transmission error");
+      "以滚齿仿真生成两个齿轮，装配到啮合位置，在实体上测量齿轮副：干涉、侧隙、齿顶间隙、传动误差");
   AddPairOptions(*pair, options.texts);
   AddBuildOptions(*pair, options.fineness, options.out,
-                  "write the pair in mesh to FILE: .step/.stp (an assembly), .iges/.igs, .stl "
-                  "or .brep");
-  pair->add_flag("--json", options.json, "print the measurement as one JSON object");
+                  "把啮合状态的齿轮副写入文件：.step/.stp（装配体）、.iges/.igs、.stl 或 .brep");
+  pair->add_flag("--json", options.json, "以一个 JSON 对象输出测量结果");
   return pair;
 }
 
@@ -97,73 +82,56 @@ int RunPair(const PairOptions& options, std::ostream& out, std::ostream& err, bo
       ReadBuildInputs(options.texts, options.fineness, options.out, err);
   if (!inputs) return 1;
   const GearPairData& pair = inputs->pair;
-  const double fineness = inputs->fineness;
-  if (!WorkFitsThisMachine(pair, 1, fineness, err)) return 1;
-  if (!WorkFitsThisMachine(pair, 2, fineness, err)) return 1;
 
-  ProgressLine line(err, progress_line, 1);
-  const auto end_if_stopped = [&] {
-    if (stop_requested && stop_requested()) throw cad::EvaluationStopped("stopped");
-  };
-  GearBuildRequest request;
-  request.pair = pair;
-  request.gears = {1, 2};
-  request.fineness = fineness;
-  request.progress = [&](const HobProgressReport& report) {
-    if (report.positionsDone < report.positionCount) {
-      line.Step("rolling cut, position " + std::to_string(report.positionsDone + 1) + " of " +
-                std::to_string(report.positionCount));
-    } else if (report.intersectionsDone < report.intersectionCount) {
-      line.Step("intersection " + std::to_string(report.intersectionsDone + 1) + " of " +
-                std::to_string(report.intersectionCount));
-    } else {
-      line.Step("finishing the gear");
-    }
-    end_if_stopped();
-  };
-  request.hooks.progress = [&](std::string_view what, double done) { line.Share(what, done); };
-  if (stop_requested) request.hooks.stop_requested = stop_requested;
-
+  ProgressLine line(err, progress_line);
+  BuildProgress progress(line, stop_requested);
   try {
-    const GearsBuild built = BuildGears(request);
-    for (const GearBuild& gear : built.gears) {
-      bool incomplete = gear.failedBooleans > 0;
-      for (const SkippedStatement& statement : gear.skipped)
-        incomplete = incomplete || !CostsTheGearNothing(statement, GearToCut(pair, gear.gearNo).z);
-      if (incomplete) {
+    const std::optional<GearsBuild> built =
+        BuildAsAsked(*inputs, {1, 2}, cad::BooleanEvaluation::Fast, progress, err);
+    if (!built) return 1;
+    for (const GearBuild& gear : built->gears) {
+      const std::vector<std::string> shortcomings = Shortcomings(gear, pair);
+      if (!shortcomings.empty()) {
         line.Clear();
-        err << "kelvo-cli: gear " << gear.gearNo
-            << " came out incomplete, so the pair was not put in mesh\n";
+        SayIncomplete(err, gear.gearNo, "未进行啮合装配", shortcomings);
         return 1;
       }
     }
-    end_if_stopped();
-    line.Step("putting the gears in mesh and measuring the pair");
-    const cad::MeshDrawing mesh = cad::MakeMeshDrawing(*built.application);
+    progress.EndIfStopped();
+    progress.Step("啮合装配并测量齿轮副");
+    std::optional<cad::MeshDrawing> mesh;
+    try {
+      mesh = cad::MakeMeshDrawing(*built->application);
+    } catch (const cad::CadError& error) {
+      line.Clear();
+      SayFailed(err, "齿轮副的啮合测量失败。", error);
+      return 1;
+    }
     if (!options.out.empty()) {
-      end_if_stopped();
-      line.Step("writing " + options.out);
-      cad::ExportDocument(*mesh.drawing, options.out);
+      progress.EndIfStopped();
+      progress.Step("写文件 " + options.out);
+      try {
+        cad::ExportDocument(*mesh->drawing, options.out);
+      } catch (const cad::CadError& error) {
+        line.Clear();
+        SayFailed(err, cad::ExportFailureText(mesh->drawing.get(), options.out), error);
+        return 1;
+      }
     }
     line.Clear();
     if (options.json) {
-      out << MeasurementJson(mesh.measurement).dump(2) << '\n';
+      out << MeasurementJson(mesh->measurement).dump(2) << '\n';
     } else {
-      PrintMeasurement(out, options, mesh, built.seconds);
+      PrintMeasurement(out, options, *mesh, built->seconds);
     }
-    if (!mesh.measurement.valid) {
-      err << "kelvo-cli: a gear of the pair is not one valid solid\n";
+    if (!mesh->measurement.valid) {
+      err << "kelvo-cli: 有齿轮实体未通过检查。\n";
       return 1;
     }
   } catch (const cad::EvaluationStopped&) {
     line.Clear();
-    err << "kelvo-cli: stopped"
-        << (options.out.empty() ? "" : "; " + options.out + " was not written") << '\n';
+    SayStopped(err, progress.Caption(), options.out);
     return kInterruptedStatus;
-  } catch (const cad::CadError& error) {
-    line.Clear();
-    err << "kelvo-cli: " << error.what() << '\n';
-    return 1;
   }
   return 0;
 }

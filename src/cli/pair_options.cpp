@@ -11,16 +11,27 @@ void AddTextOption(CLI::App& command, const std::string& name, std::string& text
 }  // namespace
 
 void AddPairOptions(CLI::App& command, GearPairTexts& texts) {
-  AddTextOption(command, "--a_true", texts.a_true, "working centre distance a', mm (中心距)");
-  AddTextOption(command, "--m", texts.m, "normal module, mm (模数)");
-  AddTextOption(command, "--z1", texts.z1,
-                "number of teeth of the small gear, rounded half to even (小齿轮齿数)");
-  AddTextOption(command, "--z2", texts.z2,
-                "number of teeth of the large gear, rounded half to even (大齿轮齿数)");
-  AddTextOption(command, "--b", texts.b, "face width, mm (齿轮宽度)");
-  AddTextOption(command, "--beta", texts.beta, "helix angle, degrees (螺旋角)");
-  AddTextOption(command, "--x1", texts.x1,
-                "normal profile-shift coefficient of the small gear (小齿轮变位系数)");
+  AddTextOption(command, "--a_true", texts.a_true, "中心距：实际中心距 a′，mm");
+  AddTextOption(command, "--m", texts.m, "模数：法向模数，mm");
+  AddTextOption(command, "--z1", texts.z1, "小齿轮齿数，带小数时四舍六入五成双取整");
+  AddTextOption(command, "--z2", texts.z2, "大齿轮齿数，带小数时四舍六入五成双取整");
+  AddTextOption(command, "--b", texts.b, "齿轮宽度，mm");
+  AddTextOption(command, "--beta", texts.beta, "螺旋角，度");
+  AddTextOption(command, "--x1", texts.x1, "小齿轮变位系数（法向）");
+}
+
+void AddFileOption(CLI::App& command, const std::string& name, std::string& file,
+                   const std::string& description) {
+  command.add_option(name, file, description)
+      ->type_name("FILE")
+      // An empty name (a script's unset variable) must not quietly write nothing.
+      ->check([](const std::string& text) { return text.empty() ? "需要文件名" : std::string(); });
+}
+
+std::optional<GearPairData> SolvePair(const GearPairTexts& texts, std::ostream& err) {
+  std::optional<GearPairData> pair = SolvePairFromTexts(texts);
+  if (!pair) err << kBadInputMessage << '\n';
+  return pair;
 }
 
 }  // namespace kelvo::cli

@@ -6,8 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "cad/occt/occt_errors.h"
+#include "cad/occt/occt_export_failure.h"
 #include "cli/gear_pair_report.h"
 #include "cli/pair_options.h"
+#include "cli/text_table.h"
 #include "geometry/decimal_text.h"
 #include "geometry/derived_values.h"
 #include "geometry/design_checks.h"
@@ -44,24 +47,20 @@ std::string WithUnit(double value, std::string_view unit) {
   return DecimalText(value, 4) + (unit.empty() ? "" : " " + std::string(unit));
 }
 
-std::string Padded(std::string text, std::size_t width) {
-  if (text.size() < width) text.resize(width, ' ');
-  return text;
-}
-
 // The derived values, one a line, and the checks: verdict, id, value, limit, sentence.
 void PrintReport(std::ostream& out, const DerivedValues& derived,
                  const std::vector<DesignCheck>& checks) {
   out << kDerivedGroupChinese << "\n";
   for (const DerivedField& field : kDerivedFields) {
-    out << "  " << Padded(std::string(field.key), 7)
-        << Padded(WithUnit(DerivedValue(derived, field), field.unit), 14) << field.chinese << "\n";
+    out << "  " << PadToWidth(std::string(field.key), 7)
+        << PadToWidth(WithUnit(DerivedValue(derived, field), field.unit), 14) << field.chinese
+        << "\n";
   }
   out << "\n" << kDesignChecksChinese << "\n";
   for (const DesignCheck& check : checks) {
-    out << "  " << LevelChinese(check.level) << "  " << Padded(std::string(check.id), 15)
-        << Padded(WithUnit(check.value, check.unit), 14) << "限值 "
-        << Padded(WithUnit(check.limit, check.unit), 14) << check.text << "\n";
+    out << "  " << LevelChinese(check.level) << "  " << PadToWidth(std::string(check.id), 15)
+        << PadToWidth(WithUnit(check.value, check.unit), 14) << "限值 "
+        << PadToWidth(WithUnit(check.limit, check.unit), 14) << check.text << "\n";
   }
 }
 
@@ -71,46 +70,29 @@ bool Write(const std::string& path, const std::string& contents, std::ostream& e
     WriteReportFile(path, contents);
     return true;
   } catch (const ReportFileError& error) {
-    err << "kelvo-cli: " << error.what() << "\n";
+    cad::LogTechnicalDetail(error.what());
+    err << "kelvo-cli: 保存计算书失败：" << cad::WhyFileNotWritten(path) << "。\n";
     return false;
   }
-}
-
-void AddFileOption(CLI::App& command, const std::string& name, std::string& file,
-                   const std::string& description) {
-  command.add_option(name, file, description)
-      ->type_name("FILE")
-      // An empty name (a script's unset variable) must not quietly write nothing.
-      ->check([](const std::string& text) {
-        return text.empty() ? std::string("a file name is needed") : std::string();
-      });
 }
 
 }  // namespace
 
 CLI::App* AddReportCommand(CLI::App& app, ReportOptions& options) {
   CLI::App* report = app.add_subcommand(
-      "report",
-      "The designer's report of a gear pair: the values beside the 36 (base, root, working "
-      "pitch and root form diameters, tip thickness, least shift without undercut, tip "
-      "clearance) and the design checks; as HTML and PDF with every value and a picture of the "
-      "mesh");
+      "report", "齿轮副的计算书：补充参数和设计校核；可写成含全部数值和啮合图的 HTML 和 PDF");
   AddPairOptions(*report, options.texts);
-  AddFileOption(*report, "--html", options.html,
-                "write the whole report as one HTML file, the picture inline (计算书)");
-  AddFileOption(*report, "--pdf", options.pdf, "write the whole report as a PDF file, A4");
+  AddFileOption(*report, "--html", options.html, "把整份计算书写成一个 HTML 文件，啮合图嵌在其中");
+  AddFileOption(*report, "--pdf", options.pdf, "把整份计算书写成 A4 幅面的 PDF 文件");
   report->add_flag("--json", options.json,
-                   "print one JSON object: \"pair\" as solve --json gives it, \"derived\" with "
-                   "the 14 derived values, \"checks\" with the nine design checks");
+                   "输出一个 JSON 对象：\"pair\" 与 solve --json 相同，\"derived\" 为 14 个补充"
+                   "参数，\"checks\" 为九项设计校核");
   return report;
 }
 
 int RunReport(const ReportOptions& options, std::ostream& out, std::ostream& err) {
-  const std::optional<GearPairData> pair = SolvePairFromTexts(options.texts);
-  if (!pair) {
-    err << kBadInputMessage << '\n';
-    return 1;
-  }
+  const std::optional<GearPairData> pair = SolvePair(options.texts, err);
+  if (!pair) return 1;
   const DerivedValues derived = DeriveValues(*pair);
   const std::vector<DesignCheck> checks = CheckDesign(*pair, derived);
   const ReportSubject subject{.pair = *pair, .measured = {}};

@@ -8,23 +8,18 @@
 namespace kelvo::cli {
 
 CLI::App* AddSolveCommand(CLI::App& app, SolveOptions& options) {
-  CLI::App* solve = app.add_subcommand(
-      "solve",
-      "Solve a gear pair from the seven inputs of the main window and print all 36 "
-      "values of the pair");
+  CLI::App* solve =
+      app.add_subcommand("solve", "由主窗口的七个输入值计算齿轮副，列出齿轮副的全部 36 个参数");
   AddPairOptions(*solve, options.texts);
   solve->add_flag("--json", options.json,
-                  "print one JSON object: every field of the pair under its name, and the "
-                  "seven texts the window shows under \"display\"");
+                  "输出一个 JSON 对象：齿轮副的每个参数以其名称为键，主窗口显示的七个结果"
+                  "在 \"display\" 之下");
   return solve;
 }
 
 int RunSolve(const SolveOptions& options, std::ostream& out, std::ostream& err) {
-  const std::optional<GearPairData> pair = SolvePairFromTexts(options.texts);
-  if (!pair) {
-    err << kBadInputMessage << '\n';
-    return 1;
-  }
+  const std::optional<GearPairData> pair = SolvePair(options.texts, err);
+  if (!pair) return 1;
   if (options.json) {
     out << PairJson(*pair).dump(2) << '\n';
   } else {

@@ -1,11 +1,9 @@
 #include "report/report_html.h"
 
 #include <algorithm>
-#include <array>
-#include <charconv>
-#include <cmath>
 #include <variant>
 
+#include "geometry/decimal_text.h"
 #include "geometry/design_checks.h"
 #include "geometry/gear_constants.h"
 #include "geometry/gear_pair_fields.h"
@@ -20,17 +18,6 @@ constexpr int kLengthDecimals = 4;       // mm: a tenth of a micrometre
 constexpr int kRadianDecimals = 6;       // rad
 constexpr int kDegreeDecimals = 4;       // degrees
 constexpr int kCoefficientDecimals = 4;  // shifts, ratios, contact ratios
-
-// Fixed decimals, never "-0.0000": a value that rounds to zero is written without a sign.
-std::string Fixed(double value, int decimals) {
-  if (!std::isfinite(value)) return "—";
-  std::array<char, 400> buffer{};
-  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                    std::chars_format::fixed, decimals);
-  std::string text(buffer.data(), result.ptr);
-  if (text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos) text.erase(0, 1);
-  return text;
-}
 
 std::string Escape(std::string_view text) {
   std::string escaped;
@@ -76,13 +63,13 @@ std::string Cell(const std::string& html, const char* cls = nullptr) {
 std::string ValueCells(double value, std::string_view unit, bool whole) {
   if (whole) return Cell(std::to_string(std::lround(value)), "num") + Cell("");
   if (unit == "rad") {
-    return Cell(Fixed(value, kRadianDecimals) + " rad<br/>" +
-                    Fixed(value * 180 / kPi, kDegreeDecimals) + "°",
+    return Cell(FixedText(value, kRadianDecimals) + " rad<br/>" +
+                    FixedText(value * 180 / kPi, kDegreeDecimals) + "°",
                 "num") +
            Cell("rad<br/>°");
   }
-  if (unit == "mm") return Cell(Fixed(value, kLengthDecimals), "num") + Cell("mm");
-  return Cell(Fixed(value, kCoefficientDecimals), "num") + Cell("");
+  if (unit == "mm") return Cell(FixedText(value, kLengthDecimals), "num") + Cell("mm");
+  return Cell(FixedText(value, kCoefficientDecimals), "num") + Cell("");
 }
 
 const GearPairField& FieldNamed(std::string_view name) {
@@ -161,7 +148,7 @@ CheckQuantity QuantityOf(const DesignCheck& check) {
 }
 
 std::string CheckNumber(double value, std::string_view unit) {
-  return Fixed(value, unit == "mm" ? kLengthDecimals : kCoefficientDecimals) +
+  return FixedText(value, unit == "mm" ? kLengthDecimals : kCoefficientDecimals) +
          (unit.empty() ? "" : " " + std::string(unit));
 }
 
@@ -229,7 +216,7 @@ std::string Picture(const GearPairData& pair, PictureInHtml embedding) {
       LegendEntry(MeshRole::kWorkingPitchCircle, 0, RoleChinese(MeshRole::kWorkingPitchCircle)) +
       LegendEntry(MeshRole::kLineOfAction, 0, "实际啮合线") + "● 节点 <i>P</i></p>\n";
   html += "<p class=\"note\">端面内两齿轮在实际中心距 <i>a′</i> = " +
-          Fixed(pair.a_true, kLengthDecimals) +
+          FixedText(pair.a_true, kLengthDecimals) +
           " mm 处无侧隙啮合，节点附近各画 3 个齿；小齿轮在下，大齿轮在上。齿廓为精确渐开线，"
           "齿根过渡曲线由刀具齿顶圆角展成" +
           std::string(pair.beta != 0 ? "（斜齿轮取刀具的端面截形）" : "") +
@@ -241,9 +228,10 @@ std::string Picture(const GearPairData& pair, PictureInHtml embedding) {
 std::string MeasuredRow(const std::string& name, const std::string& symbol, double measured,
                         bool known, double theory, const char* unit, int decimals) {
   std::string html =
-      "<tr>" + Cell(name) + Cell(symbol, "sym") + Cell(Fixed(measured, decimals), "num");
+      "<tr>" + Cell(name) + Cell(symbol, "sym") + Cell(FixedText(measured, decimals), "num");
   if (known) {
-    html += Cell(Fixed(theory, decimals), "num") + Cell(Fixed(measured - theory, decimals), "num");
+    html += Cell(FixedText(theory, decimals), "num") +
+            Cell(FixedText(measured - theory, decimals), "num");
   } else {
     html += Cell("—", "num") + Cell("—", "num");
   }
@@ -260,7 +248,7 @@ std::string Measured(const std::vector<MeasuredGear>& gears) {
     const GearTheory& t = gear.theory;
     const std::string n = gear.gearNo == 1 ? "1" : "2";
     html += "<h3>" + std::string(gear.gearNo == 1 ? "小齿轮" : "大齿轮") + "（模型精细度 " +
-            Fixed(gear.fineness, 0) + "）</h3>\n";
+            FixedText(gear.fineness, 0) + "）</h3>\n";
     if (!gear.complete) {
       html +=
           "<p class=\"warning\">此齿轮生成时有步骤失败被跳过，模型不完整，实测值仅供参考。</p>\n";
@@ -281,8 +269,8 @@ std::string Measured(const std::vector<MeasuredGear>& gears) {
         MeasuredRow("分度圆端面齿厚（弧长，各齿平均）", Symbol("s", "t" + n), gear.tooth_thickness,
                     t.involute_at_reference, t.tooth_thickness, "mm", kLengthDecimals);
     html += "<tr>" + Cell("　其中最小 / 最大") + Cell("") +
-            Cell(Fixed(gear.tooth_thickness_min, kLengthDecimals) + " / " +
-                     Fixed(gear.tooth_thickness_max, kLengthDecimals),
+            Cell(FixedText(gear.tooth_thickness_min, kLengthDecimals) + " / " +
+                     FixedText(gear.tooth_thickness_max, kLengthDecimals),
                  "num") +
             Cell("", "num") + Cell("", "num") + Cell("mm") + "</tr>\n";
     html += MeasuredRow("分度圆端面弦齿厚", Symbol("s", "ct" + n), gear.tooth_chord,

@@ -36,10 +36,10 @@ std::string ReadFile(const std::string& path) {
 }
 
 TEST(KelvoCliManPage, DescribesEverySubcommandAndOptionTheProgramTakes) {
-  // "  solve   Solve a gear pair ..." under "Subcommands:"; "  -h,--help ..." or "  --z1 TEXT ..."
+  // "  solve   由主窗口的七个输入值 ..." under "子命令："; "  -h,--help ..." or "  --z1 文本 ..."
   const std::string top = Help("");
   const std::set<std::string> subcommands =
-      Matches(top.substr(top.find("Subcommands:")), std::regex(R"(\n  (\w+)  )"));
+      Matches(top.substr(top.find("\n子命令：\n")), std::regex(R"(\n  (\w+)  )"));
   ASSERT_EQ(subcommands, (std::set<std::string>{"gear", "pair", "report", "solve"}));
   std::set<std::string> options = Matches(top, std::regex(R"(\n  (?:-\w,)?--([\w-]+))"));
   for (const std::string& subcommand : subcommands)

@@ -1,7 +1,5 @@
 #include "cad/viewer/cad_window.h"
 
-#include <unistd.h>
-
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -31,6 +29,7 @@
 #include "cad/occt/occt_application.h"
 #include "cad/occt/occt_errors.h"
 #include "cad/occt/occt_export.h"
+#include "cad/occt/occt_export_failure.h"
 #include "cad/occt/occt_log_texts.h"
 #include "cad/occt/occt_mesh_drawing.h"
 #include "cad/occt/occt_observer.h"
@@ -83,38 +82,12 @@ std::size_t Ask(QWidget* parent, const QString& text,
   return cancel;
 }
 
-// Why an export failed, in the designer's words, found out from the file and the drawing.
-QString WhyExportFailed(const OcctDocument* document, const std::filesystem::path& path) {
-  namespace fs = std::filesystem;
-  std::error_code error;
-  const fs::path folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
-  const QString file = QFile::decodeName(path.c_str());
-  const QString where = QFile::decodeName(folder.c_str());
-  try {
-    ExportFormatFor(path);
-  } catch (const CadError&) {
-    return QStringLiteral("不支持文件类型\"%1\"，请用 .step、.stp、.iges、.igs、.stl 或 .brep")
-        .arg(QFile::decodeName(path.extension().c_str()));
-  }
-  if (!fs::exists(folder, error)) return QStringLiteral("文件夹 %1 不存在").arg(where);
-  if (!fs::is_directory(folder, error)) return QStringLiteral("%1 不是文件夹").arg(where);
-  if (path.filename().empty() || fs::is_directory(path, error))
-    return QStringLiteral("%1 是文件夹，不是文件名").arg(file);
-  if (document && document->IsOpen() && document->Entities().empty()) {
-    return QStringLiteral("图形 %1 中没有可导出的内容")
-        .arg(QString::fromStdString(document->Name()));
-  }
-  if (::access(folder.c_str(), W_OK) != 0)
-    return QStringLiteral("没有在文件夹 %1 中写文件的权限").arg(where);
-  return QStringLiteral("写文件 %1 时出错").arg(file);
-}
-
 // The message of a failed export; the CAD layer's own reason is technical detail, for standard
 // error under KELVO_LOG=1.
 QString ExportFailure(const OcctDocument* document, const std::filesystem::path& path,
                       const std::string& technical) {
   LogTechnicalDetail(technical);
-  return QStringLiteral("导出失败：") + WhyExportFailed(document, path) + QStringLiteral("。");
+  return QString::fromStdString(ExportFailureText(document, path));
 }
 
 }  // namespace

@@ -1,0 +1,30 @@
+#include "cli/gear_build.h"
+
+#include "cli/build_memory.h"
+#include "cli/build_outcome.h"
+
+namespace kelvo::cli {
+
+std::optional<GearsBuild> BuildAsAsked(const BuildInputs& inputs,
+                                       const std::vector<std::int16_t>& gears,
+                                       cad::BooleanEvaluation evaluation, BuildProgress& progress,
+                                       std::ostream& err) {
+  for (const std::int16_t gearNo : gears) {
+    if (!WorkFitsThisMachine(inputs.pair, gearNo, inputs.fineness, err)) return std::nullopt;
+  }
+  GearBuildRequest request;
+  request.pair = inputs.pair;
+  request.gears = gears;
+  request.fineness = inputs.fineness;
+  request.evaluation = evaluation;
+  progress.Follow(request);
+  try {
+    return BuildGears(request);
+  } catch (const cad::CadError& error) {
+    progress.Clear();
+    SayNotMade(err, gears, error);
+    return std::nullopt;
+  }
+}
+
+}  // namespace kelvo::cli

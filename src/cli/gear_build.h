@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <vector>
+
+#include "cad/occt/occt_evaluation.h"
+#include "cli/build_options.h"
+#include "cli/build_progress.h"
+#include "modelling/headless/headless_gears.h"
+
+namespace kelvo::cli {
+
+// The gears asked for (gearNo of each, in the order they are built), built headless as the
+// window's generate command builds them, followed by progress. Nothing, having said why on err,
+// when the work would not fit this machine's memory or the CAD application could not make a
+// gear's drawing or blank. EvaluationStopped when progress asks for a stop.
+std::optional<GearsBuild> BuildAsAsked(const BuildInputs& inputs,
+                                       const std::vector<std::int16_t>& gears,
+                                       cad::BooleanEvaluation evaluation, BuildProgress& progress,
+                                       std::ostream& err);
+
+}  // namespace kelvo::cli
