@@ -12,13 +12,9 @@
 #include "app/window_fonts.h"
 
 namespace kelvo {
-namespace {
-
 bool TechnicalLogWanted() {
   return qEnvironmentVariable("KELVO_LOG") == QStringLiteral("1");
 }
-
-}  // namespace
 
 void SetUpKelvoApplication() {
   QApplication::setApplicationName(QStringLiteral("Kelvo"));

@@ -20,4 +20,8 @@ void SetUpKelvoApplication();
 // standard error when KELVO_LOG=1.
 bool InstallQtChineseTranslations(const QLocale& locale);
 
+// Whether the technical detail behind what the windows say (a writer's own reason, Qt's and
+// OpenCASCADE's remarks) goes to standard error: KELVO_LOG=1.
+bool TechnicalLogWanted();
+
 }  // namespace kelvo

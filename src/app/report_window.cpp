@@ -15,8 +15,10 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <filesystem>
+#include <iostream>
 
 #include "app/commands/main_window_seam.h"
+#include "app/kelvo_application.h"
 #include "app/window_fonts.h"
 #include "report/measured/measure_built_gear.h"
 #include "report/qt/report_document.h"
@@ -100,9 +102,11 @@ bool ReportWindow::Write(const QString& path, const std::string& contents) {
     WriteReportFile(std::filesystem::path(QFile::encodeName(path).toStdString()), contents);
     return true;
   } catch (const ReportFileError& error) {
-    QMessageBox box(QMessageBox::NoIcon, FromUtf8(kMessageTitle),
-                    QStringLiteral("保存计算书失败：") + QString::fromStdString(error.what()),
-                    QMessageBox::Ok, this);
+    if (TechnicalLogWanted()) std::cerr << "kelvo: saving the report: " << error.what() << "\n";
+    QMessageBox box(
+        QMessageBox::NoIcon, FromUtf8(kMessageTitle),
+        QStringLiteral("保存计算书失败：") + FromUtf8(error.Reason()) + QStringLiteral("。"),
+        QMessageBox::Ok, this);
     box.exec();
     return false;
   }

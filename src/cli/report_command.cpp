@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "cad/occt/occt_errors.h"
-#include "cad/occt/occt_export_failure.h"
 #include "cli/gear_pair_report.h"
 #include "cli/pair_options.h"
 #include "cli/text_table.h"
@@ -71,7 +70,7 @@ bool Write(const std::string& path, const std::string& contents, std::ostream& e
     return true;
   } catch (const ReportFileError& error) {
     cad::LogTechnicalDetail(error.what());
-    err << "kelvo-cli: 保存计算书失败：" << cad::WhyFileNotWritten(path) << "。\n";
+    err << "kelvo-cli: 保存计算书失败：" << error.Reason() << "。\n";
     return false;
   }
 }

@@ -50,9 +50,23 @@ TEST_F(ReportFileTest, WritesAndReplacesWholeLeavingNoTemporary) {
 
 TEST_F(ReportFileTest, RefusesWhatCannotBeWrittenAndLeavesNothing) {
   fs::create_directory(folder / "a-folder");
-  for (const fs::path& path : {folder / "missing" / "r.pdf", folder / "a-folder", folder / ""}) {
-    SCOPED_TRACE(path.string());
-    EXPECT_THROW(WriteReportFile(path, "x"), ReportFileError);
+  struct Refusal {
+    fs::path path;
+    std::string reason;  // in the designer's words, for the message box and kelvo-cli
+  };
+  const Refusal refusals[] = {
+      {folder / "missing" / "r.pdf", "文件夹 " + (folder / "missing").string() + " 不存在"},
+      {folder / "a-folder", (folder / "a-folder").string() + " 是文件夹，不是文件名"},
+      {folder / "", "没有给出文件名"},
+  };
+  for (const Refusal& refusal : refusals) {
+    SCOPED_TRACE(refusal.path.string());
+    try {
+      WriteReportFile(refusal.path, "x");
+      ADD_FAILURE() << "written";
+    } catch (const ReportFileError& error) {
+      EXPECT_EQ(error.Reason(), refusal.reason);
+    }
   }
   EXPECT_EQ(Entries(), 1);
   fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
