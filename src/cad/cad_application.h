@@ -168,8 +168,10 @@ class CadDocument {
   // Runs a command as typed at the command line; the trailing blank ends it ("ZOOM E ").
   virtual void SendCommand(const std::string& command) = 0;
   // Marks the drawing as lacking part of what was asked for in it, and adds what, one line in
-  // the designer's words, to its log.
-  virtual void MarkShortfall(Shortfall shortfall, const std::string& what) = 0;
+  // the designer's words, to its log. detail is the technical reason behind it (the CAD
+  // operation's own failure), for whoever looks into a fault; empty when there is none.
+  virtual void MarkShortfall(Shortfall shortfall, const std::string& what,
+                             const std::string& detail) = 0;
   // Says what the drawing holds. A window shows it with the drawing and proposes file_stem when
   // the drawing is saved; what the drawing's log says of it later names the subject. An
   // application that shows and saves nothing may ignore it.

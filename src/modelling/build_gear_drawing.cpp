@@ -37,9 +37,9 @@ double FinenessOf(std::optional<double> fineness) {
 // step is never taken for a finished one. Marking is no step of the gear: if even that fails,
 // the drawing stays as it is.
 void Mark(const std::shared_ptr<cad::CadDocument>& drawing, cad::Shortfall shortfall,
-          const std::string& what) {
+          const std::string& what, const std::string& detail = {}) {
   try {
-    if (drawing) drawing->MarkShortfall(shortfall, what);
+    if (drawing) drawing->MarkShortfall(shortfall, what, detail);
   } catch (const cad::CadError&) {
   }
 }
@@ -50,7 +50,8 @@ void MarkSkipped(const std::shared_ptr<cad::CadDocument>& drawing,
   for (const SkippedStatement& statement : skipped) {
     if (statement.step == GearStep::HideCadApplication || CostsTheGearNothing(statement, z))
       continue;
-    Mark(drawing, cad::Shortfall::Incomplete, AboutGear(gearNo, SkippedStepText(statement)));
+    Mark(drawing, cad::Shortfall::Incomplete, AboutGear(gearNo, SkippedStepText(statement)),
+         statement.Statement() + " failed: " + statement.reason);
   }
 }
 

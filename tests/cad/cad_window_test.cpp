@@ -420,9 +420,9 @@ TEST_F(CadWindowTest, ADrawingThatLacksPartOfItsModelSaysSoAndIsExportedOnlyOnRe
   const fs::path file = fs::path(temporary.path().toStdString()) / "gear.step";
   const auto drawing = BoxDrawing("");
   const int tab = Tabs().indexOf(window.ViewOf(drawing->Number()));
-  drawing->MarkShortfall(Shortfall::Incomplete, "第 5 个切削位置的布尔运算失败，已跳过");
+  drawing->MarkShortfall(Shortfall::Incomplete, "第 5 个切削位置的布尔运算失败，已跳过", "");
   EXPECT_EQ(Tabs().tabText(tab), QStringLiteral("Drawing1（不完整）"));
-  drawing->MarkShortfall(Shortfall::Unfinished, "已停止");
+  drawing->MarkShortfall(Shortfall::Unfinished, "已停止", "");
   EXPECT_EQ(Tabs().tabText(tab), QStringLiteral("Drawing1（不完整）（未完成）"));
   EXPECT_TRUE(window.windowTitle().endsWith(QStringLiteral("[Drawing1（不完整）（未完成）]")));
   const QString log = window.findChild<QPlainTextEdit*>("commandLog")->toPlainText();

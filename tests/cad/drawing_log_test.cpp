@@ -90,6 +90,19 @@ const LogCase kLogCases[] = {
      .log = {"小齿轮：第 2 个齿槽复制的求交运算失败，已跳过，齿轮上少了这个齿槽"},
      .technical = "kelvo: Drawing1: Boolean intersection: OpenCASCADE raised Standard_Failure: "
                   "struck by the test (skipped)"},
+    {.name = "a step of the gear's build skipped",
+     .run =
+         [](OcctCadApplication& app) {
+           auto drawing = app.Documents().AddDrawing();
+           drawing->MarkShortfall(Shortfall::Incomplete,
+                                  "小齿轮：第 5 个切削位置的布尔运算失败，已跳过",
+                                  "cut at position 5 failed: Boolean subtraction: the result is "
+                                  "empty");
+           return drawing;
+         },
+     .log = {"小齿轮：第 5 个切削位置的布尔运算失败，已跳过"},
+     .technical = "kelvo: Drawing1: cut at position 5 failed: Boolean subtraction: the result is "
+                  "empty"},
 };
 
 TEST(DrawingLogTest, SpeaksChineseAndKeepsTheTechnicalDetailForKelvoLog) {

@@ -117,8 +117,12 @@ class FakeDrawing final : public cad::CadDocument,
   void SendCommand(const std::string& command) override {
     Log({.op = CadOp::SendCommand, .text = command});
   }
-  void MarkShortfall(cad::Shortfall shortfall, const std::string& what) override {
-    Log({.op = CadOp::MarkShortfall, .numbers = {double(shortfall)}, .text = what});
+  void MarkShortfall(cad::Shortfall shortfall, const std::string& what,
+                     const std::string& detail) override {
+    Log({.op = CadOp::MarkShortfall,
+         .numbers = {double(shortfall)},
+         .text = what,
+         .detail = detail});
   }
   void Describe(const cad::DrawingDescription& description) override {
     log_->subjects[document_] = description.subject;

@@ -49,6 +49,7 @@ struct CadCall {
   std::vector<cad::Point> points{};  // points passed, in order
   std::vector<double> numbers{};     // radii, angles, heights, counts, operation codes
   std::string text{};                // SendCommand, MarkShortfall
+  std::string detail{};              // MarkShortfall: the technical reason behind it
   std::vector<int> results{};        // entities made
   bool failed = false;               // raised (injected, or refused like a CAD would)
 };

@@ -35,8 +35,11 @@ void OcctDocument::SendCommand(const std::string& command) {
   Guarded(kOperation, [&] { RunCommandLine(*LiveDocument(state_, kOperation), command); });
 }
 
-void OcctDocument::MarkShortfall(Shortfall shortfall, const std::string& what) {
-  cad::MarkShortfall(*LiveDocument(state_, "MarkShortfall"), shortfall, what);
+void OcctDocument::MarkShortfall(Shortfall shortfall, const std::string& what,
+                                 const std::string& detail) {
+  const std::shared_ptr<OcctDocumentState> document = LiveDocument(state_, "MarkShortfall");
+  if (!detail.empty()) LogTechnicalDetail(document->name + ": " + detail);
+  cad::MarkShortfall(*document, shortfall, what);
 }
 
 void OcctDocument::DescribePart(CadEntity& entity, const GearPart& part) {

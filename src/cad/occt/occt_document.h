@@ -31,7 +31,8 @@ class OcctDocument final : public CadDocument {
   // zoom goes by do not wait for them.
   void SendCommand(const std::string& command) override;
   // CadError only when the drawing is closed.
-  void MarkShortfall(Shortfall shortfall, const std::string& what) override;
+  void MarkShortfall(Shortfall shortfall, const std::string& what,
+                     const std::string& detail) override;
   // Keeps the part with the entity: its name goes into exports, and MESH finds the gears by it.
   // CadError when the drawing is closed or the entity is not one of its own.
   void DescribePart(CadEntity& entity, const GearPart& part) override;

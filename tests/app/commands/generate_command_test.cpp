@@ -242,6 +242,29 @@ struct GenerateCase {
   Steps steps = {};
 };
 
+// A step marked as skipped carries the technical reason for KELVO_LOG=1: its statement and, for
+// the call the test failed, the modeller's own words.
+void ExpectSkippedStepsCarryTheModellersReason(const std::vector<CadCall>& calls,
+                                               bool a_call_failed) {
+  bool modellers_reason_given = false;
+  for (const CadCall& call : calls) {
+    if (call.op != CadOp::MarkShortfall ||
+        call.numbers.at(0) != static_cast<double>(cad::Shortfall::Incomplete)) {
+      continue;
+    }
+    EXPECT_NE(call.detail.find(" failed: "), std::string::npos) << call.text;
+    if (call.detail.find("injected by the test") != std::string::npos)
+      modellers_reason_given = true;
+  }
+  const bool marked = std::any_of(calls.begin(), calls.end(), [](const CadCall& call) {
+    return call.op == CadOp::MarkShortfall &&
+           call.numbers.at(0) == static_cast<double>(cad::Shortfall::Incomplete);
+  });
+  if (a_call_failed && marked) {
+    EXPECT_TRUE(modellers_reason_given);
+  }
+}
+
 const GenerateCase kGenerateCases[] = {
     {.name = "the default window", .steps = Then({kStart, WholeGear(1), kEnd})},
     {.name = "hiding the CAD application fails",
@@ -339,6 +362,7 @@ TEST(GenerateCommandTest, RunsItsStepsInOrderAndAlwaysFindsItsWayOut) {
       mainForm_cmd3D_Click(window);
     }
     EXPECT_EQ(timeline.Taken(), c.steps);
+    ExpectSkippedStepsCarryTheModellersReason(cad.calls(), c.failing.has_value());
     cad::RegisterClassFactory(cad::kCadProgId, {});
   }
 }
