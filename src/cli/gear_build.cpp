@@ -1,5 +1,7 @@
 #include "cli/gear_build.h"
 
+#include "cad/occt/occt_export.h"
+#include "cad/occt/occt_export_failure.h"
 #include "cli/build_memory.h"
 #include "cli/build_outcome.h"
 
@@ -25,6 +27,23 @@ std::optional<GearsBuild> BuildAsAsked(const BuildInputs& inputs,
     SayNotMade(err, gears, error);
     return std::nullopt;
   }
+}
+
+bool WriteDrawing(const cad::OcctDocument& drawing, const std::string& caption,
+                  const std::string& out, BuildProgress& progress, std::ostream& err) {
+  progress.Step(caption);
+  try {
+    cad::PrepareExport(drawing, out)
+        .Write({.progress = [&](double done) { progress.Share(done); },
+                .cancelled = [&] { return progress.StopRequested(); }});
+  } catch (const cad::ExportCancelled&) {
+    throw;
+  } catch (const cad::CadError& error) {
+    progress.Step("");
+    SayFailed(err, cad::ExportFailureText(&drawing, out), error);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace kelvo::cli

@@ -3,8 +3,10 @@
 #include <cstdint>
 #include <optional>
 #include <ostream>
+#include <string>
 #include <vector>
 
+#include "cad/occt/occt_document.h"
 #include "cad/occt/occt_evaluation.h"
 #include "cli/build_options.h"
 #include "cli/build_progress.h"
@@ -20,5 +22,11 @@ std::optional<GearsBuild> BuildAsAsked(const BuildInputs& inputs,
                                        const std::vector<std::int16_t>& gears,
                                        cad::BooleanEvaluation evaluation, BuildProgress& progress,
                                        std::ostream& err);
+
+// Writes a drawing to out, its share shown under caption; Ctrl-C ends the writing too (a gear of
+// hundreds of teeth takes longer to write than to build) with ExportCancelled, and no file. False,
+// having said why on err, when it cannot be written.
+bool WriteDrawing(const cad::OcctDocument& drawing, const std::string& caption,
+                  const std::string& out, BuildProgress& progress, std::ostream& err);
 
 }  // namespace kelvo::cli

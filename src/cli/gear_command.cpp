@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "cad/occt/occt_export.h"
-#include "cad/occt/occt_export_failure.h"
 #include "cad/occt/occt_queries.h"
 #include "cli/build_options.h"
 #include "cli/build_outcome.h"
@@ -20,28 +19,6 @@
 #include "modelling/headless/headless_gears.h"
 
 namespace kelvo::cli {
-namespace {
-
-// Writes the gear's drawing; Ctrl-C ends the writing too (a gear of hundreds of teeth takes
-// longer to write than to build). False, having said why on err, when it cannot be written.
-bool WriteGear(const GearBuild& build, const std::string& out, BuildProgress& progress,
-               std::ostream& err) {
-  progress.Step(GearCalled(build.gearNo) + "：写文件 " + out);
-  try {
-    cad::PrepareExport(*build.drawing, out)
-        .Write({.progress = [&](double done) { progress.Share(done); },
-                .cancelled = [&] { return progress.StopRequested(); }});
-  } catch (const cad::ExportCancelled&) {
-    throw;
-  } catch (const cad::CadError& error) {
-    progress.Step("");
-    SayFailed(err, cad::ExportFailureText(build.drawing.get(), out), error);
-    return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 CLI::App* AddGearCommand(CLI::App& app, GearOptions& options) {
   CLI::App* gear =
@@ -89,7 +66,10 @@ int RunGear(const GearOptions& options, std::ostream& out, std::ostream& err, bo
     if (!solid.is_one_valid_solid) shortcomings.push_back("结果不是一个有效的实体");
     if (!options.out.empty() && shortcomings.empty()) {
       progress.EndIfStopped();
-      if (!WriteGear(build, options.out, progress, err)) return 1;
+      if (!WriteDrawing(*build.drawing, GearCalled(build.gearNo) + "：写文件 " + options.out,
+                        options.out, progress, err)) {
+        return 1;
+      }
     }
     // A gear the inspection cannot make sense of is still reported, and written.
     std::optional<Inspected> inspected;

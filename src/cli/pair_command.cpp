@@ -7,7 +7,6 @@
 #include <string>
 
 #include "cad/occt/occt_export.h"
-#include "cad/occt/occt_export_failure.h"
 #include "cad/occt/occt_mesh_drawing.h"
 #include "cli/build_options.h"
 #include "cli/build_outcome.h"
@@ -109,12 +108,7 @@ int RunPair(const PairOptions& options, std::ostream& out, std::ostream& err, bo
     }
     if (!options.out.empty()) {
       progress.EndIfStopped();
-      progress.Step("写文件 " + options.out);
-      try {
-        cad::ExportDocument(*mesh->drawing, options.out);
-      } catch (const cad::CadError& error) {
-        line.Clear();
-        SayFailed(err, cad::ExportFailureText(mesh->drawing.get(), options.out), error);
+      if (!WriteDrawing(*mesh->drawing, "写文件 " + options.out, options.out, progress, err)) {
         return 1;
       }
     }
@@ -129,6 +123,10 @@ int RunPair(const PairOptions& options, std::ostream& out, std::ostream& err, bo
       return 1;
     }
   } catch (const cad::EvaluationStopped&) {
+    line.Clear();
+    SayStopped(err, progress.Caption(), options.out);
+    return kInterruptedStatus;
+  } catch (const cad::ExportCancelled&) {
     line.Clear();
     SayStopped(err, progress.Caption(), options.out);
     return kInterruptedStatus;
