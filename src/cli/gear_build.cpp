@@ -36,8 +36,9 @@ bool WriteDrawing(const cad::OcctDocument& drawing, const std::string& caption,
     cad::PrepareExport(drawing, out)
         .Write({.progress = [&](double done) { progress.Share(done); },
                 .cancelled = [&] { return progress.StopRequested(); }});
-  } catch (const cad::ExportCancelled&) {
-    throw;
+  } catch (const cad::ExportCancelled& cancelled) {
+    // A cancelled writing is a stop like any other: the commands end it as they end a build.
+    throw cad::EvaluationStopped(cancelled.what());
   } catch (const cad::CadError& error) {
     progress.Step("");
     SayFailed(err, cad::ExportFailureText(&drawing, out), error);

@@ -24,8 +24,8 @@ std::optional<GearsBuild> BuildAsAsked(const BuildInputs& inputs,
                                        std::ostream& err);
 
 // Writes a drawing to out, its share shown under caption; Ctrl-C ends the writing too (a gear of
-// hundreds of teeth takes longer to write than to build) with ExportCancelled, and no file. False,
-// having said why on err, when it cannot be written.
+// hundreds of teeth takes longer to write than to build) with EvaluationStopped, and no file.
+// False, having said why on err, when it cannot be written.
 bool WriteDrawing(const cad::OcctDocument& drawing, const std::string& caption,
                   const std::string& out, BuildProgress& progress, std::ostream& err);
 

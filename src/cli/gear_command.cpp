@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "cad/occt/occt_export.h"
 #include "cad/occt/occt_queries.h"
 #include "cli/build_options.h"
 #include "cli/build_outcome.h"
@@ -99,10 +98,6 @@ int RunGear(const GearOptions& options, std::ostream& out, std::ostream& err, bo
       return 1;
     }
   } catch (const cad::EvaluationStopped&) {
-    line.Clear();
-    SayStopped(err, progress.Caption(), options.out);
-    return kInterruptedStatus;
-  } catch (const cad::ExportCancelled&) {
     line.Clear();
     SayStopped(err, progress.Caption(), options.out);
     return kInterruptedStatus;

@@ -6,7 +6,6 @@
 #include <ostream>
 #include <string>
 
-#include "cad/occt/occt_export.h"
 #include "cad/occt/occt_mesh_drawing.h"
 #include "cli/build_options.h"
 #include "cli/build_outcome.h"
@@ -123,10 +122,6 @@ int RunPair(const PairOptions& options, std::ostream& out, std::ostream& err, bo
       return 1;
     }
   } catch (const cad::EvaluationStopped&) {
-    line.Clear();
-    SayStopped(err, progress.Caption(), options.out);
-    return kInterruptedStatus;
-  } catch (const cad::ExportCancelled&) {
     line.Clear();
     SayStopped(err, progress.Caption(), options.out);
     return kInterruptedStatus;
